@@ -1,0 +1,32 @@
+# The commands a newcomer needs; see README.md.
+BUILD_DIR := build
+JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
+
+.PHONY: all deps configure build run test screenshots bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure:
+	@test -f $(BUILD_DIR)/build.ninja || cmake --preset default
+
+build: configure
+	cmake --build --preset default -j $(JOBS)
+
+run: deps build
+	$(BUILD_DIR)/brisvale $(ARGS)
+
+test: deps build
+	ctest --preset default -j $(JOBS)
+
+screenshots: build
+	@echo "screenshots: nothing yet (the interface arrives with a later change)"
+
+bench: build
+	cmake --build --preset default --target benchmarks -j $(JOBS)
+	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,105 @@
+// How long a read of the simulated machine takes per enabled service, against the floor a read
+// cannot beat: starting the ifconfig stand-in once per service.
+#include "adapters/NetworkReader.h"
+#include "platform/simulated/SimulatedMachine.h"
+#include "platform/simulated/SimulatedStore.h"
+#include "system/Shell.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// A machine of n enabled services, alternately manual and DHCP, each on its own device with
+// its link up, all on one network that serves DHCP.
+QJsonObject machineOf(int n)
+{
+    QJsonArray services;
+    QJsonObject devices;
+    for (int i = 0; i < n; ++i) {
+        const QString device = QStringLiteral("en%1").arg(i);
+        const bool dhcp = i % 2 == 1;
+        QJsonObject ipv4{{"ConfigMethod", dhcp ? "DHCP" : "Manual"}};
+        if (!dhcp) {
+            ipv4.insert("Addresses",
+                        QJsonArray{QStringLiteral("10.%1.%2.10").arg(i / 256).arg(i % 256)});
+            ipv4.insert("SubnetMasks", QJsonArray{"255.0.0.0"});
+            ipv4.insert("Router", "10.0.0.1");
+        }
+        services.append(QJsonObject{
+            {"ServiceID", QStringLiteral("SERVICE-%1").arg(i)},
+            {"UserDefinedName", QStringLiteral("Service %1").arg(n - i)},
+            {"Enabled", true},
+            {"Interface", QJsonObject{{"DeviceName", device},
+                                      {"Type", "Ethernet"},
+                                      {"UserDefinedName", "Ethernet"}}},
+            {"IPv4", ipv4},
+        });
+        devices.insert(device, QJsonObject{{"link", "active"}, {"network", "lan"}});
+    }
+    const QJsonObject lan{
+        {"subnet", "10.0.0.0/8"},
+        {"router", "10.0.0.1"},
+        {"dhcp", QJsonObject{{"delayMs", 0}, {"first", "10.200.0.1"}, {"last", "10.200.255.254"}}},
+    };
+    return QJsonObject{
+        {"services", services}, {"devices", devices}, {"networks", QJsonObject{{"lan", lan}}}};
+}
+
+double millisecondsPer(qint64 nanoseconds, int count)
+{
+    return double(nanoseconds) / 1e6 / count;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const SystemTools tools(QStringLiteral(BRISVALE_BENCH_SIM_ROOT));
+
+    std::printf("%-9s %6s %14s %16s %8s\n", "services", "reads", "read/service", "ifconfig alone",
+                "ratio");
+    for (const int n : {8, 64, 512}) {
+        const QString path = dir.filePath(QStringLiteral("machine-%1.json").arg(n));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(QJsonDocument(machineOf(n)).toJson(QJsonDocument::Compact));
+        file.close();
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+
+        // Enough reads that each size starts about the same number of processes.
+        const int reads = std::max(1, 1024 / n);
+        QElapsedTimer timer;
+        timer.start();
+        for (int r = 0; r < reads; ++r) {
+            SimulatedStore store(path);
+            const QList<AdapterInfo> adapters = NetworkReader::readOnce(store, tools);
+            if (adapters.size() != n) {
+                std::fprintf(stderr, "expected %d adapters, read %lld\n", n,
+                             static_cast<long long>(adapters.size()));
+                return 1;
+            }
+        }
+        const double perService = millisecondsPer(timer.nsecsElapsed(), reads * n);
+
+        timer.restart();
+        for (int r = 0; r < reads; ++r) {
+            for (int i = 0; i < n; ++i)
+                Shell::run(tools.ifconfig(), {QStringLiteral("en%1").arg(i)});
+        }
+        const double floor = millisecondsPer(timer.nsecsElapsed(), reads * n);
+
+        std::printf("%-9d %6d %11.3f ms %13.3f ms %7.2fx\n", n, reads, perService, floor,
+                    perService / floor);
+    }
+    return 0;
+}

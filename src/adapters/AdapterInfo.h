@@ -1,0 +1,50 @@
+#pragma once
+
+#include "adapters/Kinds.h"
+
+#include <QMetaType>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+// One snapshot of one network service as the system reports it. A newer state of the same
+// service arrives as a new record with the same id; records are never edited in place.
+struct AdapterInfo {
+    Q_GADGET
+    QML_VALUE_TYPE(adapterInfo)
+
+    Q_PROPERTY(QString id MEMBER id)
+    Q_PROPERTY(QString serviceName MEMBER serviceName)
+    Q_PROPERTY(QString device MEMBER device)
+    Q_PROPERTY(QString hardwareName MEMBER hardwareName)
+    Q_PROPERTY(Kinds::AdapterKind kind MEMBER kind)
+    Q_PROPERTY(bool enabled MEMBER enabled)
+    Q_PROPERTY(bool connected MEMBER connected)
+    Q_PROPERTY(bool dhcp MEMBER dhcp)
+    Q_PROPERTY(QString ip MEMBER ip)
+    Q_PROPERTY(QString mask MEMBER mask)
+    Q_PROPERTY(QString router MEMBER router)
+    Q_PROPERTY(QString summaryText READ summaryText STORED false)
+    Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
+
+public:
+    QString id;
+    QString serviceName;
+    QString device;
+    QString hardwareName;
+    AdapterKind kind = AdapterKind::other;
+    bool enabled = false;
+    bool connected = false;
+    bool dhcp = false;
+    QString ip;
+    QString mask;
+    QString router;
+
+    // One-line French description of the addressing state; the link plays no part in it.
+    QString summaryText() const;
+    // The card's secondary label: hardware name and device.
+    QString metaLabel() const;
+
+    friend bool operator==(const AdapterInfo &, const AdapterInfo &) = default;
+};
+
+Q_DECLARE_METATYPE(AdapterInfo)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+// The small enumerations every layer speaks in. They share one namespace so that QML reaches
+// them as Kinds.AdapterKind.wifi: QML only resolves lowercase cases through their enum's name.
+namespace Kinds {
+Q_NAMESPACE
+QML_ELEMENT
+
+// Family of a network interface.
+enum class AdapterKind { wifi, ethernet, other };
+Q_ENUM_NS(AdapterKind)
+
+// Editing mode of a card, and the two positions of the mode control.
+enum class ConfigMode { dhcp, manual };
+Q_ENUM_NS(ConfigMode)
+
+// Severity that travels with every message shown to the user.
+enum class MessageKind { none, info, success, warning, error };
+Q_ENUM_NS(MessageKind)
+
+} // namespace Kinds
+
+using Kinds::AdapterKind;
+using Kinds::ConfigMode;
+using Kinds::MessageKind;

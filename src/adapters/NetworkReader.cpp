@@ -1,0 +1,232 @@
+#include "adapters/NetworkReader.h"
+
+#include "system/BlockingPool.h"
+#include "system/Shell.h"
+
+#include <QCollator>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+using Ref = ConfigurationStore::Ref;
+
+const QStringList NetworkReader::excludedDevicePrefixes = {
+    QStringLiteral("utun"), QStringLiteral("ipsec"), QStringLiteral("ppp"), QStringLiteral("gif"),
+    QStringLiteral("stf"),  QStringLiteral("awdl"),  QStringLiteral("llw"), QStringLiteral("p2p"),
+    QStringLiteral("anpi"), QStringLiteral("ap"),
+};
+
+namespace {
+
+bool isString(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString;
+}
+
+std::optional<QVariantMap> asDictionary(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return value.toMap();
+}
+
+// The first element of a non-empty list made only of strings; anything else is no value.
+std::optional<QString> firstOfStringList(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList) {
+        const QStringList list = value.toStringList();
+        return list.isEmpty() ? std::nullopt : std::optional(list.first());
+    }
+    if (value.typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    const QVariantList list = value.toList();
+    if (list.isEmpty() || !std::all_of(list.cbegin(), list.cend(), isString))
+        return std::nullopt;
+    return list.first().toString();
+}
+
+QString liveIPv4Key(const QString &id)
+{
+    return QStringLiteral("State:/Network/Service/") + id + QStringLiteral("/IPv4");
+}
+
+} // namespace
+
+NetworkReader::NetworkReader(ConfigurationStore &platform, Ref preferences, Ref dynamicStore,
+                             SystemTools tools)
+    : m_platform(platform)
+    , m_preferences(std::move(preferences))
+    , m_dynamicStore(std::move(dynamicStore))
+    , m_tools(std::move(tools))
+{
+}
+
+QList<AdapterInfo> NetworkReader::readOnce(ConfigurationStore &platform, const SystemTools &tools)
+{
+    const QString name = QString::fromLatin1(handleName);
+    // Both handles live exactly as long as this reader.
+    const NetworkReader reader(platform, platform.createPreferences(name),
+                               platform.createDynamicStore(name), tools);
+    return reader.read();
+}
+
+QFuture<QList<AdapterInfo>> NetworkReader::readAsync(ConfigurationStoreFactory factory,
+                                                     SystemTools tools)
+{
+    return QtConcurrent::run(BlockingPool::instance(),
+                             [factory = std::move(factory), tools = std::move(tools)] {
+                                 const std::unique_ptr<ConfigurationStore> platform = factory();
+                                 if (!platform)
+                                     return QList<AdapterInfo>();
+                                 return readOnce(*platform, tools);
+                             });
+}
+
+bool NetworkReader::isSupported(const QString &interfaceType, const QString &device)
+{
+    if (device.isEmpty())
+        return false;
+    for (const QString &prefix : excludedDevicePrefixes) {
+        if (device.startsWith(prefix))
+            return false;
+    }
+    static const QStringList supportedTypes = {
+        QString::fromLatin1(ConfigurationStore::interfaceTypeEthernet),
+        QString::fromLatin1(ConfigurationStore::interfaceTypeIEEE80211),
+        QStringLiteral("Bridge"),
+        QStringLiteral("VLAN"),
+        QStringLiteral("Bond"),
+    };
+    return supportedTypes.contains(interfaceType);
+}
+
+QList<AdapterInfo> NetworkReader::read() const
+{
+    if (!m_preferences)
+        return {};
+    const std::optional<QList<Ref>> services = m_platform.copyAllServices(m_preferences);
+    if (!services)
+        return {};
+
+    QList<AdapterInfo> adapters;
+    for (const Ref &service : *services) {
+        if (std::optional<AdapterInfo> adapter = readService(service))
+            adapters.append(std::move(*adapter));
+    }
+
+    // Connected first, then enabled, then by name as the user's language orders it; ties keep
+    // the platform's order.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(adapters.begin(), adapters.end(),
+                     [&collator](const AdapterInfo &a, const AdapterInfo &b) {
+                         if (a.connected != b.connected)
+                             return a.connected;
+                         if (a.enabled != b.enabled)
+                             return a.enabled;
+                         return collator.compare(a.serviceName, b.serviceName) < 0;
+                     });
+    return adapters;
+}
+
+std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
+{
+    const Ref interface = m_platform.serviceInterface(service);
+    if (!interface)
+        return std::nullopt;
+    const QString name = m_platform.serviceName(service).value_or(QString());
+    if (name.isEmpty())
+        return std::nullopt;
+    const QString id = m_platform.serviceID(service).value_or(name);
+    const QString device = m_platform.interfaceBSDName(interface).value_or(QString());
+    const QString type = m_platform.interfaceType(interface).value_or(QString());
+    if (!isSupported(type, device))
+        return std::nullopt;
+
+    AdapterInfo adapter;
+    adapter.id = id;
+    adapter.serviceName = name;
+    adapter.device = device;
+    adapter.hardwareName = m_platform.interfaceDisplayName(interface).value_or(device);
+    if (type == QLatin1String(ConfigurationStore::interfaceTypeIEEE80211))
+        adapter.kind = AdapterKind::wifi;
+    else if (type == QLatin1String(ConfigurationStore::interfaceTypeEthernet))
+        adapter.kind = AdapterKind::ethernet;
+    else
+        adapter.kind = AdapterKind::other;
+    adapter.enabled = m_platform.serviceEnabled(service);
+
+    IPv4Values ipv4 = configuredIPv4(service);
+    adapter.dhcp = ipv4.method == QLatin1String(ConfigurationStore::methodDHCP) ||
+                   ipv4.method == QLatin1String(ConfigurationStore::methodBOOTP);
+    overlayLiveIPv4(id, ipv4);
+    if (ipv4.router == QLatin1String("0.0.0.0"))
+        ipv4.router.clear();
+    adapter.ip = ipv4.ip;
+    adapter.mask = ipv4.mask;
+    adapter.router = ipv4.router;
+
+    // A disabled service has no link to test, and costs no process.
+    adapter.connected = adapter.enabled && linkIsUp(device);
+    return adapter;
+}
+
+NetworkReader::IPv4Values NetworkReader::configuredIPv4(const Ref &service) const
+{
+    IPv4Values values;
+    const Ref protocol = m_platform.copyIPv4Protocol(service);
+    if (!protocol)
+        return values;
+    const std::optional<QVariantMap> configuration =
+        asDictionary(m_platform.protocolConfiguration(protocol));
+    if (!configuration)
+        return values;
+
+    const QVariant method = configuration->value(ConfigurationStore::keyConfigMethod);
+    if (isString(method))
+        values.method = method.toString();
+    values.ip = firstOfStringList(configuration->value(ConfigurationStore::keyAddresses))
+                    .value_or(QString());
+    values.mask = firstOfStringList(configuration->value(ConfigurationStore::keySubnetMasks))
+                      .value_or(QString());
+    const QVariant router = configuration->value(ConfigurationStore::keyRouter);
+    if (isString(router))
+        values.router = router.toString();
+    return values;
+}
+
+void NetworkReader::overlayLiveIPv4(const QString &id, IPv4Values &values) const
+{
+    if (!m_dynamicStore)
+        return;
+    const std::optional<QVariantMap> live =
+        asDictionary(m_platform.copyDynamicValue(m_dynamicStore, liveIPv4Key(id)));
+    if (!live)
+        return;
+
+    // A live value replaces the configured one only when it says something.
+    const QString ip =
+        firstOfStringList(live->value(ConfigurationStore::keyAddresses)).value_or(QString());
+    if (!ip.isEmpty())
+        values.ip = ip;
+    const QString mask =
+        firstOfStringList(live->value(ConfigurationStore::keySubnetMasks)).value_or(QString());
+    if (!mask.isEmpty())
+        values.mask = mask;
+    const QVariant router = live->value(ConfigurationStore::keyRouter);
+    if (isString(router) && !router.toString().isEmpty())
+        values.router = router.toString();
+}
+
+bool NetworkReader::linkIsUp(const QString &device) const
+{
+    const CommandResult result = Shell::run(m_tools.ifconfig(), {device});
+    if (result.status != 0)
+        return false;
+    if (result.output.contains(QLatin1String("status: active")))
+        return true;
+    if (result.output.contains(QLatin1String("status: inactive")))
+        return false;
+    // No status line at all, as for a bridge: the link counts as up.
+    return true;
+}

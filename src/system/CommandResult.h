@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+// What one external program left behind: its exit status and both of its streams as text.
+struct CommandResult {
+    // 0 means success to every caller; -1 means the program could not be launched.
+    int status = 0;
+    QString output;
+    QString error;
+
+    // Standard error first, then standard output, for callers that show or search a message
+    // without caring which stream carried it.
+    QString combined() const;
+
+    friend bool operator==(const CommandResult &, const CommandResult &) = default;
+};
+
+Q_DECLARE_METATYPE(CommandResult)

@@ -1,0 +1,35 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+QString TestSupport::simRoot()
+{
+    return QStringLiteral(BRISVALE_TEST_SIM_ROOT);
+}
+
+QString TestSupport::demoMachinePath()
+{
+    return QStringLiteral(BRISVALE_SOURCE_DIR "/assets/demo-machine.json");
+}
+
+QString TestSupport::writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,
+                                  const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(QJsonDocument(machine).toJson());
+    return path;
+}
+
+QString TestSupport::copyDemoMachine(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("demo-machine.json"));
+    QFile::remove(path);
+    if (!QFile::copy(demoMachinePath(), path))
+        qFatal("cannot copy the demo machine to %s", qPrintable(path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QTemporaryDir>
+
+// Shared by the tests: where things are in the source and build trees, and scratch machines.
+namespace TestSupport {
+
+// The stand-in programs of the simulated machine, in the build tree.
+QString simRoot();
+// assets/demo-machine.json in the source tree.
+QString demoMachinePath();
+
+// Writes a machine file into dir and returns its path.
+QString writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,
+                     const QString &name = QStringLiteral("machine.json"));
+// Copies the demo machine into dir, so a test may change it freely.
+QString copyDemoMachine(const QTemporaryDir &dir);
+
+} // namespace TestSupport

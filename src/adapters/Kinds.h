@@ -21,8 +21,13 @@ Q_ENUM_NS(ConfigMode)
 enum class MessageKind { none, info, success, warning, error };
 Q_ENUM_NS(MessageKind)
 
+// The main window's two tabs.
+enum class MainTab { cards, ping };
+Q_ENUM_NS(MainTab)
+
 } // namespace Kinds
 
 using Kinds::AdapterKind;
 using Kinds::ConfigMode;
+using Kinds::MainTab;
 using Kinds::MessageKind;

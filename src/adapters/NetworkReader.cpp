@@ -220,7 +220,9 @@ void NetworkReader::overlayLiveIPv4(const QString &id, IPv4Values &values) const
 
 bool NetworkReader::linkIsUp(const QString &device) const
 {
-    const CommandResult result = Shell::run(m_tools.ifconfig(), {device});
+    // An ifconfig that never ends would hold every later refresh off; after the limit the
+    // link counts as down, like any other failed run.
+    const CommandResult result = Shell::run(m_tools.ifconfig(), {device}, linkTestTimeLimit);
     if (result.status != 0)
         return false;
     if (result.output.contains(QLatin1String("status: active")))

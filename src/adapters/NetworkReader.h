@@ -8,6 +8,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <chrono>
+
 // Builds the list of switchable network services from the configuration, the live IPv4 state
 // and the link status, sorted for display. Keeps nothing between reads and reports no errors:
 // a read that fails at the root is an empty list, and the caller decides what that means.
@@ -15,6 +17,7 @@ class NetworkReader {
 public:
     static constexpr auto handleName = "Brisvale";
     static const QStringList excludedDevicePrefixes;
+    static constexpr std::chrono::seconds linkTestTimeLimit{10};
 
     NetworkReader(ConfigurationStore &platform, ConfigurationStore::Ref preferences,
                   ConfigurationStore::Ref dynamicStore, SystemTools tools);

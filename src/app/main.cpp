@@ -1,8 +1,7 @@
-#include "adapters/NetworkReader.h"
+#include "model/AppModel.h"
 #include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedStore.h"
+#include "platform/simulated/SimulatedServices.h"
 #include "system/SystemTools.h"
-#include "ui/AdapterListing.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -88,14 +87,12 @@ int main(int argc, char *argv[])
 
     // The stand-in programs find the machine through the environment, like every child.
     qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machinePath));
-    const SystemTools tools = SystemTools::simulated();
-    AdapterListing::setReader([machinePath, tools] {
-        return NetworkReader::readAsync(SimulatedStore::factory(machinePath), tools);
-    });
+    AppModel model(simulatedServices(machinePath, SystemTools::simulated()));
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    engine.setInitialProperties({{QStringLiteral("machinePath"), machinePath}});
+    engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)},
+                                 {QStringLiteral("machinePath"), machinePath}});
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -31,7 +31,8 @@ QString decodeStream(const QByteArray &bytes)
 
 } // namespace
 
-CommandResult Shell::run(const QString &program, const QStringList &arguments)
+CommandResult Shell::run(const QString &program, const QStringList &arguments,
+                         std::optional<std::chrono::milliseconds> timeLimit)
 {
     QProcess process;
     process.setProgram(program);
@@ -46,7 +47,15 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments)
 
     // QProcess drains both pipes while it waits, so a child that fills its standard error
     // before writing anything else cannot stall.
-    process.waitForFinished(-1);
+    if (!process.waitForFinished(timeLimit ? int(timeLimit->count()) : -1)) {
+        process.kill();
+        process.waitForFinished(-1);
+        return {.status = -1,
+                .output = decodeStream(process.readAllStandardOutput()),
+                .error = QStringLiteral("%1 did not finish within %2 ms and was stopped.")
+                             .arg(program)
+                             .arg(timeLimit->count())};
+    }
 
     CommandResult result;
     // After a signal, exitCode() holds the signal number, which is never 0.
@@ -60,5 +69,6 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments)
 
 QFuture<CommandResult> Shell::runAsync(const QString &program, const QStringList &arguments)
 {
-    return QtConcurrent::run(BlockingPool::instance(), &Shell::run, program, arguments);
+    return QtConcurrent::run(BlockingPool::instance(),
+                             [program, arguments] { return Shell::run(program, arguments); });
 }

@@ -6,12 +6,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <optional>
+
 // Runs one program directly, without a shell in between, and hands back its status and
 // both streams. The only place in Brisvale that starts processes.
 namespace Shell {
 
-// Blocks until the program has exited; only ever called off the main thread.
-CommandResult run(const QString &program, const QStringList &arguments);
+// Blocks until the program has exited; only ever called off the main thread. With a time
+// limit, a program still running when it expires is killed and the result is status -1 with
+// an error that says so; without one, the wait has no end.
+CommandResult run(const QString &program, const QStringList &arguments,
+                  std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 
 // The same run on the blocking pool, for callers on the main thread.
 QFuture<CommandResult> runAsync(const QString &program, const QStringList &arguments);

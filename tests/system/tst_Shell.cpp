@@ -152,6 +152,16 @@ private slots:
         QVERIFY(result.error.startsWith(QStringLiteral("eeee")));
     }
 
+    void aProgramThatNeverEndsIsStoppedAtTheLimit()
+    {
+        const CommandResult result =
+            Shell::run(sh, {QStringLiteral("-c"), QStringLiteral("echo started; exec sleep 30")},
+                       std::chrono::milliseconds(300));
+        QCOMPARE(result.status, -1);
+        QCOMPARE(result.output, QStringLiteral("started\n"));
+        QVERIFY2(result.error.contains(QStringLiteral("300 ms")), qPrintable(result.error));
+    }
+
     void runAsyncGivesTheSameResult()
     {
         QFuture<CommandResult> future = Shell::runAsync(

@@ -6,6 +6,7 @@ import Brisvale
 ApplicationWindow {
     id: window
 
+    required property AppModel appModel
     required property string machinePath
 
     title: "Brisvale"
@@ -15,9 +16,9 @@ ApplicationWindow {
     minimumHeight: 620
     visible: true
 
-    AdapterListing {
-        id: listing
-        Component.onCompleted: refresh()
+    Component.onCompleted: {
+        if (!appModel.hasLoadedOnce)
+            appModel.requestRefresh(false)
     }
 
     header: ToolBar {
@@ -37,10 +38,10 @@ ApplicationWindow {
             }
             Item { Layout.fillWidth: true }
             Button {
-                text: listing.loading ? "Actualisation…" : "Actualiser"
-                enabled: !listing.loading
+                text: window.appModel.loading ? "Actualisation…" : "Actualiser"
+                enabled: !window.appModel.loading && !window.appModel.isBusy
                 Accessible.name: "Actualiser les cartes réseau"
-                onClicked: listing.refresh()
+                onClicked: window.appModel.requestRefresh(true)
             }
         }
     }
@@ -51,20 +52,22 @@ ApplicationWindow {
         anchors.margins: 16
         spacing: 8
         clip: true
-        model: listing.adapters
+        model: window.appModel.cardList
         keyNavigationEnabled: true
         focus: true
 
         delegate: Rectangle {
             id: row
-            required property var modelData
+
+            required property AdapterCardModel card
+
             width: ListView.view.width
             height: column.implicitHeight + 20
             radius: 8
-            color: modelData.enabled ? "#f4f6f8" : "#ececec"
+            color: card.info.enabled ? "#f4f6f8" : "#ececec"
             border.color: ListView.isCurrentItem ? "#3b82f6" : "#d0d5dc"
             Accessible.role: Accessible.ListItem
-            Accessible.name: modelData.serviceName + ", " + modelData.summaryText
+            Accessible.name: card.info.serviceName + ", " + card.info.summaryText
 
             ColumnLayout {
                 id: column
@@ -72,31 +75,47 @@ ApplicationWindow {
                 anchors.margins: 10
                 spacing: 2
                 Label {
-                    text: row.modelData.serviceName
+                    text: row.card.info.serviceName
                     font.bold: true
                 }
                 Label {
-                    text: row.modelData.metaLabel
+                    text: row.card.info.metaLabel
                     opacity: 0.7
                 }
                 Label {
-                    text: row.modelData.summaryText
-                        + (row.modelData.connected ? " · lien actif" : " · pas de lien")
+                    text: row.card.info.summaryText
+                }
+                Label {
+                    text: row.card.hintText
+                    opacity: 0.7
                 }
             }
         }
 
         Label {
             anchors.centerIn: parent
-            visible: list.count === 0 && !listing.loading
+            visible: list.count === 0 && !window.appModel.loading
             text: "Aucune carte réseau détectée."
         }
     }
 
-    footer: Label {
-        padding: 8
-        text: window.machinePath
-        elide: Text.ElideMiddle
-        opacity: 0.6
+    footer: ToolBar {
+        ColumnLayout {
+            anchors.fill: parent
+            anchors.margins: 6
+            spacing: 2
+            Label {
+                Layout.fillWidth: true
+                text: window.appModel.statusText.length > 0 ? window.appModel.statusText
+                                                            : window.machinePath
+                elide: Text.ElideMiddle
+                Accessible.role: Accessible.StatusBar
+            }
+            Label {
+                Layout.fillWidth: true
+                text: window.appModel.pendingHint
+                opacity: 0.7
+            }
+        }
     }
 }

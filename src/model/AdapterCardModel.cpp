@@ -1,0 +1,348 @@
+#include "model/AdapterCardModel.h"
+
+#include "model/IPv4.h"
+
+namespace {
+
+const QString defaultAddress = QStringLiteral("192.168.0.1");
+const QString defaultMask = QStringLiteral("255.255.255.0");
+
+bool isBlank(const QString &text)
+{
+    return text.trimmed().isEmpty();
+}
+
+std::optional<quint32> usableHost(const QString &text)
+{
+    const std::optional<quint32> value = IPv4::parse(text);
+    if (!value || *value == 0 || *value == 0xFFFFFFFFu || IPv4::isLinkLocal(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<quint32> validMask(const QString &text)
+{
+    const std::optional<quint32> value = IPv4::parse(text);
+    if (!value || !IPv4::isContiguousMask(*value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+AdapterCardModel::AdapterCardModel(const AdapterInfo &info, QObject *parent)
+    : QObject(parent)
+    , m_id(info.id)
+    , m_info(info)
+    , m_mode(info.dhcp ? ConfigMode::dhcp : ConfigMode::manual)
+    , m_ip(info.ip)
+    , m_mask(info.mask)
+    , m_router(info.router)
+    , m_hasManualDraft(!info.dhcp && !info.ip.isEmpty())
+{
+    // Every stored property feeds the derived ones.
+    for (auto signal : {&AdapterCardModel::infoChanged, &AdapterCardModel::modeChanged,
+                        &AdapterCardModel::ipChanged, &AdapterCardModel::maskChanged,
+                        &AdapterCardModel::routerChanged, &AdapterCardModel::busyChanged,
+                        &AdapterCardModel::showErrorsChanged, &AdapterCardModel::messageChanged})
+        connect(this, signal, this, &AdapterCardModel::derivedChanged);
+}
+
+void AdapterCardModel::setIp(const QString &ip)
+{
+    if (m_ip != ip) {
+        m_ip = ip;
+        emit ipChanged();
+    }
+    refreshSuggestedGateway();
+}
+
+void AdapterCardModel::setMask(const QString &mask)
+{
+    if (m_mask != mask) {
+        m_mask = mask;
+        emit maskChanged();
+    }
+    refreshSuggestedGateway();
+}
+
+void AdapterCardModel::setRouter(const QString &router)
+{
+    if (m_router != router) {
+        m_router = router;
+        emit routerChanged();
+    }
+    if (m_isSettingRouterInternally)
+        return;
+    // Whatever the user writes takes the router away from the suggestions; emptying it keeps
+    // it empty.
+    m_gatewayIsSuggested = false;
+    m_gatewayIsInherited = false;
+    m_userClearedGateway = isBlank(m_router);
+}
+
+void AdapterCardModel::setRouterInternally(const QString &router)
+{
+    m_isSettingRouterInternally = true;
+    setRouter(router);
+    m_isSettingRouterInternally = false;
+}
+
+void AdapterCardModel::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    emit busyChanged();
+}
+
+void AdapterCardModel::setShowErrors(bool showErrors)
+{
+    if (m_showErrors == showErrors)
+        return;
+    m_showErrors = showErrors;
+    emit showErrorsChanged();
+}
+
+void AdapterCardModel::setMessage(const QString &message)
+{
+    if (m_message == message)
+        return;
+    m_message = message;
+    emit messageChanged();
+}
+
+void AdapterCardModel::setMessageKind(MessageKind kind)
+{
+    if (m_messageKind == kind)
+        return;
+    m_messageKind = kind;
+    emit messageChanged();
+}
+
+void AdapterCardModel::setMode(ConfigMode mode)
+{
+    if (m_mode == mode)
+        return;
+    m_mode = mode;
+    emit modeChanged();
+}
+
+void AdapterCardModel::setInfo(const AdapterInfo &info)
+{
+    if (m_info == info)
+        return;
+    m_info = info;
+    emit infoChanged();
+}
+
+void AdapterCardModel::clearMessage()
+{
+    setMessage(QString());
+    setMessageKind(MessageKind::info);
+}
+
+bool AdapterCardModel::canEdit() const
+{
+    return m_info.enabled && !m_busy;
+}
+
+bool AdapterCardModel::isDirty() const
+{
+    if (m_mode == ConfigMode::dhcp)
+        return !m_info.dhcp;
+    // Exact texts: "192.168.1.050" or a trailing space is a change the user made.
+    return m_info.dhcp || m_ip != m_info.ip || m_mask != m_info.mask || m_router != m_info.router;
+}
+
+QString AdapterCardModel::hintText() const
+{
+    if (!m_info.enabled)
+        return QStringLiteral("Carte désactivée");
+    if (m_mode == ConfigMode::dhcp)
+        return QStringLiteral("Adresse attribuée automatiquement par le réseau");
+    if (isDirty())
+        return QStringLiteral("Configuration fixe en attente");
+    return QStringLiteral("Adresse configurée manuellement");
+}
+
+std::optional<QString> AdapterCardModel::ipError() const
+{
+    if (m_mode != ConfigMode::manual)
+        return std::nullopt;
+    const std::optional<quint32> address = IPv4::parse(m_ip);
+    if (!address)
+        return QStringLiteral("Adresse IP invalide. Format attendu : 192.168.1.50");
+    if (*address == 0 || *address == 0xFFFFFFFFu)
+        return QStringLiteral("Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
+    if (IPv4::isLinkLocal(*address))
+        return QStringLiteral(
+            "Adresse 169.254.x.x réservée au réseau local : choisissez une autre adresse.");
+    return std::nullopt;
+}
+
+std::optional<QString> AdapterCardModel::maskError() const
+{
+    if (m_mode != ConfigMode::manual)
+        return std::nullopt;
+    const std::optional<quint32> mask = IPv4::parse(m_mask);
+    if (!mask)
+        return QStringLiteral("Masque invalide. Format attendu : 255.255.255.0");
+    if (!IPv4::isContiguousMask(*mask))
+        return QStringLiteral(
+            "Masque non contigu : utilisez par exemple 255.255.255.0 ou 255.255.0.0.");
+    return std::nullopt;
+}
+
+std::optional<QString> AdapterCardModel::routerError() const
+{
+    if (m_mode != ConfigMode::manual || isBlank(m_router))
+        return std::nullopt;
+    const std::optional<quint32> router = IPv4::parse(m_router);
+    if (!router)
+        return QStringLiteral("Passerelle invalide. Format attendu : 192.168.1.1");
+    const std::optional<quint32> address = IPv4::parse(m_ip);
+    if (!address)
+        return std::nullopt;
+    if (*router == *address)
+        return QStringLiteral("La passerelle doit être différente de l'adresse IP.");
+    const std::optional<quint32> mask = validMask(m_mask);
+    if (!mask)
+        return std::nullopt;
+    if ((*router & *mask) != (*address & *mask))
+        return QStringLiteral("La passerelle n'est pas dans le sous-réseau ") +
+               IPv4::format(*address & *mask) + u'.';
+    return std::nullopt;
+}
+
+std::optional<CardMessage> AdapterCardModel::displayMessage() const
+{
+    if (m_showErrors) {
+        for (const std::optional<QString> &error : {ipError(), maskError(), routerError()}) {
+            if (error)
+                return CardMessage{*error, MessageKind::error};
+        }
+    }
+    const CardMessage pending{QStringLiteral("Modification non appliquée"), MessageKind::warning};
+    const bool dirty = isDirty();
+    // A pending edit hides an informative or success message, not a warning or an error.
+    if (dirty && m_messageKind != MessageKind::warning && m_messageKind != MessageKind::error)
+        return pending;
+    if (!m_message.isEmpty())
+        return CardMessage{m_message, m_messageKind};
+    if (dirty)
+        return pending;
+    return std::nullopt;
+}
+
+void AdapterCardModel::changeMode(ConfigMode mode)
+{
+    if (mode == m_mode)
+        return;
+    if (mode == ConfigMode::dhcp) {
+        setMode(ConfigMode::dhcp);
+    } else {
+        if (!m_hasManualDraft) {
+            // Seeded while the mode is still dhcp, so the address observers stay quiet.
+            setIp(usableHost(m_info.ip) ? m_info.ip : defaultAddress);
+            setMask(validMask(m_info.mask) ? m_info.mask : defaultMask);
+            if (usableHost(m_info.router)) {
+                setRouter(m_info.router);
+                m_gatewayIsInherited = true;
+                m_gatewayIsSuggested = false;
+            } else {
+                if (!m_router.isEmpty())
+                    setRouterInternally(QString());
+                m_gatewayIsSuggested = true;
+            }
+            m_userClearedGateway = false;
+            m_hasManualDraft = true;
+        }
+        setMode(ConfigMode::manual);
+        refreshSuggestedGateway();
+    }
+    setShowErrors(false);
+    clearMessage();
+}
+
+void AdapterCardModel::loadDraftFromInfo()
+{
+    setMode(m_info.dhcp ? ConfigMode::dhcp : ConfigMode::manual);
+    // The observers may suggest a router in between; the router assigned last wins.
+    setIp(m_info.ip);
+    setMask(m_info.mask);
+    setRouter(m_info.router);
+    m_gatewayIsSuggested = false;
+    m_gatewayIsInherited = false;
+    m_userClearedGateway = false;
+}
+
+void AdapterCardModel::resetDraft()
+{
+    loadDraftFromInfo();
+    m_hasManualDraft = !m_info.dhcp && !m_info.ip.isEmpty();
+    setShowErrors(false);
+    clearMessage();
+}
+
+void AdapterCardModel::update(const AdapterInfo &info, bool reset)
+{
+    const bool wasDirty = !reset && isDirty();
+    const bool enabledChanged = info.enabled != m_info.enabled;
+    setInfo(info);
+    if (reset)
+        m_hasManualDraft = false;
+    if (enabledChanged)
+        clearMessage();
+    // The user's pending edit stays as it is against the new record.
+    if (wasDirty)
+        return;
+    loadDraftFromInfo();
+    if (m_mode == ConfigMode::manual && !m_info.ip.isEmpty())
+        m_hasManualDraft = true;
+}
+
+void AdapterCardModel::refreshSuggestedGateway()
+{
+    if (m_mode != ConfigMode::manual)
+        return;
+    const QString current = m_router.trimmed();
+
+    if (m_gatewayIsInherited) {
+        if (!current.isEmpty()) {
+            const std::optional<quint32> router = IPv4::parse(current);
+            const std::optional<quint32> address = IPv4::parse(m_ip);
+            const std::optional<quint32> mask = validMask(m_mask);
+            // The system's router stays while it still fits the subnet.
+            if (router && address && mask && ((*router ^ *address) & *mask) == 0 &&
+                *router != *address)
+                return;
+            const std::optional<QString> suggestion = IPv4::suggestedGateway(m_ip, m_mask);
+            if (!suggestion)
+                return;
+            if (m_router != *suggestion)
+                setRouterInternally(*suggestion);
+            m_gatewayIsInherited = false;
+            m_gatewayIsSuggested = true;
+            return;
+        }
+        m_gatewayIsInherited = false;
+        m_gatewayIsSuggested = true;
+    }
+
+    if (!m_gatewayIsSuggested && (!current.isEmpty() || m_userClearedGateway))
+        return;
+
+    const std::optional<QString> suggestion = IPv4::suggestedGateway(m_ip, m_mask);
+    if (!suggestion) {
+        if (m_gatewayIsSuggested) {
+            if (!m_router.isEmpty())
+                setRouterInternally(QString());
+            m_gatewayIsSuggested = false;
+        }
+        return;
+    }
+    if (current != *suggestion && m_router != *suggestion)
+        setRouterInternally(*suggestion);
+    m_gatewayIsSuggested = true;
+}

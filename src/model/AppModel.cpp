@@ -1,0 +1,200 @@
+#include "model/AppModel.h"
+
+#include "model/CardListModel.h"
+
+#include <QCoroFuture>
+#include <QPointer>
+
+#include <algorithm>
+
+AppModel::AppModel(SystemServices services, QObject *parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_cardList(new CardListModel(this))
+{
+    connect(this, &AppModel::loadingChanged, this, &AppModel::pendingHintChanged);
+    connect(this, &AppModel::cardsChanged, this, &AppModel::pendingHintChanged);
+    connect(this, &AppModel::cardsChanged, this, &AppModel::isBusyChanged);
+}
+
+AppModel::~AppModel() = default;
+
+void AppModel::setTab(MainTab tab)
+{
+    if (m_tab == tab)
+        return;
+    m_tab = tab;
+    emit tabChanged();
+}
+
+void AppModel::setDraftRevision(int revision)
+{
+    if (m_draftRevision == revision)
+        return;
+    m_draftRevision = revision;
+    emit draftRevisionChanged();
+    emit pendingHintChanged();
+}
+
+bool AppModel::isBusy() const
+{
+    return std::any_of(m_cards.cbegin(), m_cards.cend(),
+                       [](const AdapterCardModel *card) { return card->busy(); });
+}
+
+QString AppModel::pendingHint() const
+{
+    if (m_loading && m_cards.isEmpty())
+        return QStringLiteral("Chargement des cartes réseau…");
+    const auto dirty = std::count_if(m_cards.cbegin(), m_cards.cend(),
+                                     [](const AdapterCardModel *card) { return card->isDirty(); });
+    if (dirty == 0)
+        return QStringLiteral("Aucune modification en attente.");
+    if (dirty == 1)
+        return QStringLiteral(
+            "1 carte modifiée — utilisez le bouton Changer de la carte concernée.");
+    return QString::number(dirty) +
+           QStringLiteral(" cartes modifiées — utilisez le bouton Changer de chaque carte.");
+}
+
+void AppModel::requestRefresh(bool manual)
+{
+    refresh(manual);
+}
+
+void AppModel::requestAutoRefresh()
+{
+    autoRefresh();
+}
+
+QCoro::Task<> AppModel::refresh(bool manual)
+{
+    // Both guards drop the request without a trace, also a manual one.
+    if (m_refreshInFlight || isBusy())
+        co_return;
+    m_refreshInFlight = true;
+    setLoading(true);
+    if (manual)
+        setStatus(QStringLiteral("Actualisation des cartes réseau…"), MessageKind::info);
+
+    QPointer<AppModel> self(this);
+    const QList<AdapterInfo> list = co_await m_services.readAdapters();
+    if (!self)
+        co_return;
+
+    m_refreshInFlight = false;
+    setLoading(false);
+
+    if (!list.isEmpty()) {
+        merge(list, {}, false);
+        setHasLoadedOnce(true);
+        if (manual)
+            setStatus(QStringLiteral("Cartes réseau actualisées."), MessageKind::success);
+        co_return;
+    }
+
+    // An empty read is how a failed read shows: the cards on screen stay as they are.
+    const bool hadLoadedBefore = m_hasLoadedOnce;
+    setHasLoadedOnce(true);
+    if (!m_cards.isEmpty())
+        setStatus(QStringLiteral("Lecture réseau incomplète : les cartes affichées sont "
+                                 "conservées. Réessayez avec Actualiser."),
+                  MessageKind::warning);
+    else if (manual || !hadLoadedBefore)
+        setStatus(
+            QStringLiteral("Aucune carte réseau détectée. Vérifiez les réglages Réseau de macOS."),
+            MessageKind::warning);
+}
+
+QCoro::Task<> AppModel::autoRefresh()
+{
+    if (m_refreshInFlight || isBusy())
+        co_return;
+    co_await refresh(false);
+}
+
+void AppModel::merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs,
+                     bool preserveMissing)
+{
+    QSet<QString> newIDs;
+    for (const AdapterInfo &info : list)
+        newIDs.insert(info.id);
+
+    QList<AdapterCardModel *> cards;
+    cards.reserve(list.size());
+    for (const AdapterInfo &info : list) {
+        const auto existing =
+            std::find_if(m_cards.cbegin(), m_cards.cend(),
+                         [&info](const AdapterCardModel *card) { return card->id() == info.id; });
+        if (existing != m_cards.cend()) {
+            (*existing)->update(info, resetIDs.contains(info.id));
+            cards.append(*existing);
+        } else {
+            cards.append(new AdapterCardModel(info, this));
+        }
+    }
+    if (preserveMissing) {
+        for (AdapterCardModel *card : std::as_const(m_cards)) {
+            if (!newIDs.contains(card->id()))
+                cards.append(card);
+        }
+    }
+    setCards(std::move(cards));
+}
+
+void AppModel::setCards(QList<AdapterCardModel *> cards)
+{
+    const QList<AdapterCardModel *> previous = std::exchange(m_cards, std::move(cards));
+    for (AdapterCardModel *card : m_cards) {
+        if (!previous.contains(card))
+            adopt(card);
+    }
+    emit cardsChanged();
+    for (AdapterCardModel *card : previous) {
+        if (!m_cards.contains(card))
+            release(card);
+    }
+}
+
+void AppModel::adopt(AdapterCardModel *card)
+{
+    connect(card, &AdapterCardModel::busyChanged, this, &AppModel::isBusyChanged);
+    connect(card, &AdapterCardModel::derivedChanged, this, &AppModel::pendingHintChanged);
+}
+
+void AppModel::release(AdapterCardModel *card)
+{
+    disconnect(card, nullptr, this, nullptr);
+    // An operation still working on a dropped card holds it until it is idle again.
+    if (!card->busy()) {
+        card->deleteLater();
+        return;
+    }
+    connect(card, &AdapterCardModel::busyChanged, card, [card] {
+        if (!card->busy())
+            card->deleteLater();
+    });
+}
+
+void AppModel::setLoading(bool loading)
+{
+    if (m_loading == loading)
+        return;
+    m_loading = loading;
+    emit loadingChanged();
+}
+
+void AppModel::setHasLoadedOnce(bool loaded)
+{
+    if (m_hasLoadedOnce == loaded)
+        return;
+    m_hasLoadedOnce = loaded;
+    emit hasLoadedOnceChanged();
+}
+
+void AppModel::setStatus(const QString &text, MessageKind kind)
+{
+    m_statusText = text;
+    m_statusKind = kind;
+    emit statusChanged();
+}

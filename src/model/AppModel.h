@@ -1,0 +1,94 @@
+#pragma once
+
+#include "adapters/AdapterInfo.h"
+#include "model/AdapterCardModel.h"
+#include "model/CardListModel.h"
+#include "model/SystemServices.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QtQml/qqmlregistration.h>
+#include <qcorotask.h>
+
+// The one model behind the main window: the cards in display order, kept in step with the
+// system by every refresh without losing unsaved drafts, the window's status line and the
+// selected tab. Main thread only; exclusion rests on flags tested and set between suspensions.
+class AppModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("the application model is made once at start")
+
+    Q_PROPERTY(CardListModel *cardList READ cardList CONSTANT)
+    Q_PROPERTY(int cardCount READ cardCount NOTIFY cardsChanged)
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(QString statusText READ statusText NOTIFY statusChanged)
+    Q_PROPERTY(Kinds::MessageKind statusKind READ statusKind NOTIFY statusChanged)
+    Q_PROPERTY(Kinds::MainTab tab READ tab WRITE setTab NOTIFY tabChanged)
+    Q_PROPERTY(
+        int draftRevision READ draftRevision WRITE setDraftRevision NOTIFY draftRevisionChanged)
+    Q_PROPERTY(bool hasLoadedOnce READ hasLoadedOnce NOTIFY hasLoadedOnceChanged)
+    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+    Q_PROPERTY(QString pendingHint READ pendingHint NOTIFY pendingHintChanged)
+
+public:
+    explicit AppModel(SystemServices services, QObject *parent = nullptr);
+    ~AppModel() override;
+
+    QList<AdapterCardModel *> cards() const { return m_cards; }
+    int cardCount() const { return int(m_cards.size()); }
+    CardListModel *cardList() const { return m_cardList; }
+    bool loading() const { return m_loading; }
+    QString statusText() const { return m_statusText; }
+    MessageKind statusKind() const { return m_statusKind; }
+    MainTab tab() const { return m_tab; }
+    void setTab(MainTab tab);
+    int draftRevision() const { return m_draftRevision; }
+    void setDraftRevision(int revision);
+    bool hasLoadedOnce() const { return m_hasLoadedOnce; }
+
+    bool isBusy() const;
+    QString pendingHint() const;
+
+    // Reads the system and reconciles the cards; manual when the user asked for it.
+    QCoro::Task<> refresh(bool manual);
+    // The 30-second tick: a refresh unless one is running or a card is busy.
+    QCoro::Task<> autoRefresh();
+
+    // Entry points for the views: they start the operations and return at once.
+    Q_INVOKABLE void requestRefresh(bool manual);
+    Q_INVOKABLE void requestAutoRefresh();
+
+signals:
+    void cardsChanged();
+    void loadingChanged();
+    void statusChanged();
+    void tabChanged();
+    void draftRevisionChanged();
+    void hasLoadedOnceChanged();
+    void isBusyChanged();
+    void pendingHintChanged();
+
+private:
+    friend class AppModelTestAccess;
+
+    void merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs, bool preserveMissing);
+    void setCards(QList<AdapterCardModel *> cards);
+    void adopt(AdapterCardModel *card);
+    void release(AdapterCardModel *card);
+    void setLoading(bool loading);
+    void setHasLoadedOnce(bool loaded);
+    void setStatus(const QString &text, MessageKind kind);
+
+    SystemServices m_services;
+    CardListModel *m_cardList = nullptr;
+    QList<AdapterCardModel *> m_cards;
+    bool m_loading = false;
+    QString m_statusText;
+    MessageKind m_statusKind = MessageKind::none;
+    MainTab m_tab = MainTab::cards;
+    int m_draftRevision = 0;
+    // One refresh at a time; a second request is dropped, not queued.
+    bool m_refreshInFlight = false;
+    bool m_hasLoadedOnce = false;
+};

@@ -1,0 +1,84 @@
+#include "model/IPv4.h"
+
+#include <QStringList>
+
+namespace {
+
+// Unicode white space and line breaks, at the ends only.
+QStringView trimmedView(const QString &text)
+{
+    QStringView view(text);
+    auto isBlank = [](QChar c) { return c.isSpace(); };
+    while (!view.isEmpty() && isBlank(view.front()))
+        view = view.sliced(1);
+    while (!view.isEmpty() && isBlank(view.back()))
+        view.chop(1);
+    return view;
+}
+
+std::optional<quint32> parseOctet(QStringView piece)
+{
+    if (piece.isEmpty() || piece.size() > 3)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const QChar c : piece) {
+        // Only ASCII digits: never a sign, a blank or another script's digit.
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > 255)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<quint32> IPv4::parse(const QString &text)
+{
+    const QStringView trimmed = trimmedView(text);
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const QList<QStringView> pieces = trimmed.split(u'.');
+    if (pieces.size() != 4)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const QStringView piece : pieces) {
+        const std::optional<quint32> octet = parseOctet(piece);
+        if (!octet)
+            return std::nullopt;
+        value = (value << 8) + *octet;
+    }
+    return value;
+}
+
+QString IPv4::format(quint32 value)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(value >> 24)
+        .arg((value >> 16) & 0xFF)
+        .arg((value >> 8) & 0xFF)
+        .arg(value & 0xFF);
+}
+
+std::optional<QString> IPv4::suggestedGateway(const QString &addressText, const QString &maskText)
+{
+    const std::optional<quint32> address = parse(addressText);
+    if (!address || *address == 0 || *address == 0xFFFFFFFFu || isLinkLocal(*address))
+        return std::nullopt;
+    const std::optional<quint32> mask = parse(maskText);
+    if (!mask || *mask == 0)
+        return std::nullopt;
+    // /31 and /32 leave no room for a separate router.
+    if (*mask > 0xFFFFFFFDu || !isContiguousMask(*mask))
+        return std::nullopt;
+
+    const quint32 network = *address & *mask;
+    quint32 candidate = network + 1;
+    if (candidate == *address)
+        candidate = network + 2;
+    const quint32 broadcast = *address | ~*mask;
+    if (candidate >= broadcast)
+        return std::nullopt;
+    return format(candidate);
+}

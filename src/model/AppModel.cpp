@@ -67,6 +67,16 @@ void AppModel::requestAutoRefresh()
     autoRefresh();
 }
 
+void AppModel::requestApply(AdapterCardModel *card)
+{
+    apply(card);
+}
+
+void AppModel::requestSetEnabled(AdapterCardModel *card, bool enabled)
+{
+    setEnabled(card, enabled);
+}
+
 QCoro::Task<> AppModel::refresh(bool manual)
 {
     // Both guards drop the request without a trace, also a manual one.
@@ -111,6 +121,15 @@ QCoro::Task<> AppModel::autoRefresh()
     if (m_refreshInFlight || isBusy())
         co_return;
     co_await refresh(false);
+}
+
+std::optional<AdapterInfo> AppModel::findRecord(const QList<AdapterInfo> &list, const QString &id)
+{
+    for (const AdapterInfo &info : list) {
+        if (info.id == id)
+            return info;
+    }
+    return std::nullopt;
 }
 
 void AppModel::merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs,
@@ -197,4 +216,11 @@ void AppModel::setStatus(const QString &text, MessageKind kind)
     m_statusText = text;
     m_statusKind = kind;
     emit statusChanged();
+}
+
+void AppModel::report(AdapterCardModel *card, const QString &text, MessageKind kind)
+{
+    card->setMessage(text);
+    card->setMessageKind(kind);
+    setStatus(text, kind);
 }

@@ -55,9 +55,20 @@ public:
     // The 30-second tick: a refresh unless one is running or a card is busy.
     QCoro::Task<> autoRefresh();
 
+    // Pushes the card's draft to the system and reads it back until it shows the change;
+    // true only when a re-read confirmed it.
+    QCoro::Task<bool> apply(AdapterCardModel *card);
+    // Applies every card with an unapplied edit, one after the other, stopping at the first
+    // that is not confirmed; true when all were (or there were none).
+    QCoro::Task<bool> applyAllPending();
+    // Switches the card's service on or off and reads it back until the system shows it.
+    QCoro::Task<> setEnabled(AdapterCardModel *card, bool enabled);
+
     // Entry points for the views: they start the operations and return at once.
     Q_INVOKABLE void requestRefresh(bool manual);
     Q_INVOKABLE void requestAutoRefresh();
+    Q_INVOKABLE void requestApply(AdapterCardModel *card);
+    Q_INVOKABLE void requestSetEnabled(AdapterCardModel *card, bool enabled);
 
 signals:
     void cardsChanged();
@@ -72,6 +83,7 @@ signals:
 private:
     friend class AppModelTestAccess;
 
+    static std::optional<AdapterInfo> findRecord(const QList<AdapterInfo> &list, const QString &id);
     void merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs, bool preserveMissing);
     void setCards(QList<AdapterCardModel *> cards);
     void adopt(AdapterCardModel *card);
@@ -79,6 +91,8 @@ private:
     void setLoading(bool loading);
     void setHasLoadedOnce(bool loaded);
     void setStatus(const QString &text, MessageKind kind);
+    // Writes the same message on the card and in the status line.
+    void report(AdapterCardModel *card, const QString &text, MessageKind kind);
 
     SystemServices m_services;
     CardListModel *m_cardList = nullptr;

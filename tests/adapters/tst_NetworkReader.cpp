@@ -1,5 +1,6 @@
 #include "adapters/FakeStore.h"
 #include "adapters/NetworkReader.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +19,8 @@ class FakeIfconfig {
 public:
     FakeIfconfig()
     {
-        QDir(m_root.path()).mkpath(QStringLiteral("sbin"));
         QDir(m_root.path()).mkpath(QStringLiteral("links"));
-        const QString script = m_root.filePath(QStringLiteral("sbin/ifconfig"));
-        QFile file(script);
-        file.open(QIODevice::WriteOnly);
-        file.write(R"(#!/bin/sh
+        TestSupport::writeExecutable(m_root.filePath(QStringLiteral("sbin/ifconfig")), R"(#!/bin/sh
 root="$(dirname "$0")/.."
 echo "$1" >> "$root/calls.log"
 if [ ! -f "$root/links/$1" ]; then
@@ -32,8 +29,6 @@ if [ ! -f "$root/links/$1" ]; then
 fi
 cat "$root/links/$1"
 )");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     SystemTools tools() const { return SystemTools(m_root.path()); }
@@ -47,10 +42,7 @@ cat "$root/links/$1"
 
     QStringList calls() const
     {
-        QFile file(m_root.filePath(QStringLiteral("calls.log")));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        return TestSupport::loggedLines(m_root.filePath(QStringLiteral("calls.log")));
     }
 
 private:

@@ -1,5 +1,5 @@
 #include "model/AppModel.h"
-#include "model/FakeSystem.h"
+#include "support/FakeSystem.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -37,14 +37,6 @@ QStringList idsOf(const AppModel &model)
     for (const AdapterCardModel *card : model.cards())
         ids << card->id();
     return ids;
-}
-
-Adapters adaptersFor(const QStringList &ids)
-{
-    Adapters list;
-    for (const QString &id : ids)
-        list << adapter(id);
-    return list;
 }
 
 // Lets the continuation of an answered read run.

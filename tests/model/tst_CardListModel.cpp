@@ -1,6 +1,6 @@
 #include "model/AppModel.h"
 #include "model/CardListModel.h"
-#include "model/FakeSystem.h"
+#include "support/FakeSystem.h"
 
 #include <QAbstractItemModelTester>
 #include <QPointer>
@@ -8,14 +8,6 @@
 #include <QTest>
 
 namespace {
-
-QList<AdapterInfo> adaptersFor(const QStringList &ids)
-{
-    QList<AdapterInfo> list;
-    for (const QString &id : ids)
-        list << adapter(id);
-    return list;
-}
 
 QStringList rowIds(const CardListModel &rows)
 {

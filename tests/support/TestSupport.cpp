@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 QString TestSupport::simRoot()
@@ -32,4 +34,23 @@ QString TestSupport::copyDemoMachine(const QTemporaryDir &dir)
         qFatal("cannot copy the demo machine to %s", qPrintable(path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     return path;
+}
+
+void TestSupport::writeExecutable(const QString &path, const QByteArray &script)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(script);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QStringList TestSupport::loggedLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }

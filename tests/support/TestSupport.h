@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Shared by the tests: where things are in the source and build trees, and scratch machines.
@@ -17,5 +18,10 @@ QString writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,
                      const QString &name = QStringLiteral("machine.json"));
 // Copies the demo machine into dir, so a test may change it freely.
 QString copyDemoMachine(const QTemporaryDir &dir);
+
+// A stand-in program for one test: the text is a shell script, made executable.
+void writeExecutable(const QString &path, const QByteArray &script);
+// The lines a fake program logged, empty when it never ran.
+QStringList loggedLines(const QString &path);
 
 } // namespace TestSupport

@@ -3,6 +3,7 @@
 // never touches a real interface. Plain main() without an application object, because the
 // reader runs it once per service on every refresh.
 
+#include "StandIn.h"
 #include "platform/simulated/SimulatedMachine.h"
 
 #include <QByteArray>
@@ -168,6 +169,7 @@ bool deviceOrder(const QString &a, const QString &b)
 
 int main(int argc, char **argv)
 {
+    silenceQtDiagnostics();
     bool all = false;
     QStringList operands;
     for (int i = 1; i < argc; ++i) {

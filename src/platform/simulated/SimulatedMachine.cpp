@@ -1,12 +1,17 @@
 #include "platform/simulated/SimulatedMachine.h"
 
+#include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QLockFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,29 +165,34 @@ QString stringOf(const QJsonObject &object, QLatin1String key)
     return value.isString() ? value.toString() : QString();
 }
 
-} // namespace
-
-std::optional<SimulatedMachine> SimulatedMachine::load(const QString &path, QString *problem)
+// Reads the file at ioPath; messages name shownPath, the path the user gave.
+std::optional<QByteArray> readMachineFile(const QString &ioPath, const QString &shownPath,
+                                          QString *problem)
 {
     const auto fail = [problem](const QString &text) {
         if (problem)
             *problem = text;
         return std::nullopt;
     };
-
-    QFile file(path);
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(ioPath);
+    if (!info.exists())
         return fail(QStringLiteral("Machine simulée « %1 » introuvable : le fichier n'existe pas.")
-                        .arg(path));
-    if (QFileInfo(path).isDir())
-        return fail(unreadable(path, QStringLiteral("c'est un dossier")));
+                        .arg(shownPath));
+    if (info.isDir())
+        return fail(unreadable(shownPath, QStringLiteral("c'est un dossier")));
+    QFile file(ioPath);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(
-            unreadable(path, QStringLiteral("ouverture impossible (%1)").arg(file.errorString())));
+        return fail(unreadable(
+            shownPath, QStringLiteral("ouverture impossible (%1)").arg(file.errorString())));
     const QByteArray data = file.readAll();
     if (data.trimmed().isEmpty())
-        return fail(unreadable(path, QStringLiteral("le fichier est vide")));
+        return fail(unreadable(shownPath, QStringLiteral("le fichier est vide")));
+    return data;
+}
 
+std::optional<QJsonObject> parseMachineText(const QByteArray &data, const QString &path,
+                                            QString *problem)
+{
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -194,12 +204,443 @@ std::optional<SimulatedMachine> SimulatedMachine::load(const QString &path, QStr
         const bool atEnd = error.offset >= end;
         const QString reason =
             atEnd ? QStringLiteral("fin de fichier inattendue") : parseErrorText(error.error);
-        return fail(
-            unreadable(path, QStringLiteral("%1 à la position %2").arg(reason).arg(error.offset)));
+        if (problem)
+            *problem = unreadable(
+                path, QStringLiteral("%1 à la position %2").arg(reason).arg(error.offset));
+        return std::nullopt;
     }
-    if (!document.isObject())
-        return fail(invalid(path, QStringLiteral("la racine doit être un objet JSON")));
-    return fromJson(document.object(), path, problem);
+    if (!document.isObject()) {
+        if (problem)
+            *problem = invalid(path, QStringLiteral("la racine doit être un objet JSON"));
+        return std::nullopt;
+    }
+    return document.object();
+}
+
+// --- Writing a change back into the text ---------------------------------------------------
+//
+// The file is often laid out by hand (one-line objects, chosen key order, notes). A rewrite
+// through QJsonDocument would sort every key and reflow every line, so a single click would
+// turn the file into a diff of its whole length. Instead, the parts that did not change are
+// copied byte for byte and only the changed values are written anew.
+
+// Where one value lies in the text; objects and arrays know where each of their children is.
+struct Span {
+    qsizetype begin = 0;
+    qsizetype end = 0; // one past the value's last byte
+    // For a member of an object: its key and where the key's opening quote is.
+    QString key;
+    qsizetype keyBegin = -1;
+    std::vector<Span> children;
+};
+
+// Trusts nothing: any surprise gives up, and the caller falls back to a plain rewrite.
+class SpanScanner {
+public:
+    explicit SpanScanner(const QByteArray &text)
+        : m_text(text)
+    {
+    }
+
+    std::optional<Span> document()
+    {
+        std::optional<Span> root = value(0);
+        skipSpace();
+        if (!root || m_pos != m_text.size())
+            return std::nullopt;
+        return root;
+    }
+
+private:
+    // QJsonDocument refuses deeper documents anyway.
+    static constexpr int maximumDepth = 1024;
+
+    bool at(char c) const { return m_pos < m_text.size() && m_text.at(m_pos) == c; }
+
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    void skipSpace()
+    {
+        while (m_pos < m_text.size() && isSpace(m_text.at(m_pos)))
+            ++m_pos;
+    }
+
+    bool skipString()
+    {
+        if (!at('"'))
+            return false;
+        for (++m_pos; m_pos < m_text.size(); ++m_pos) {
+            const char c = m_text.at(m_pos);
+            if (c == '\\') {
+                ++m_pos;
+            } else if (c == '"') {
+                ++m_pos;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::optional<QString> memberKey()
+    {
+        const qsizetype begin = m_pos;
+        if (!skipString())
+            return std::nullopt;
+        // Escapes are rare in keys; letting the real parser decode them keeps the scanner from
+        // having its own idea of JSON strings.
+        const QByteArray token = m_text.mid(begin, m_pos - begin);
+        const QJsonArray decoded = QJsonDocument::fromJson('[' + token + ']').array();
+        if (decoded.size() != 1 || !decoded.at(0).isString())
+            return std::nullopt;
+        return decoded.at(0).toString();
+    }
+
+    std::optional<Span> value(int depth)
+    {
+        skipSpace();
+        if (m_pos >= m_text.size() || depth > maximumDepth)
+            return std::nullopt;
+        Span span;
+        span.begin = m_pos;
+        const char first = m_text.at(m_pos);
+        if (first == '{' || first == '[') {
+            const char close = first == '{' ? '}' : ']';
+            ++m_pos;
+            skipSpace();
+            if (at(close)) {
+                ++m_pos;
+            } else {
+                for (;;) {
+                    skipSpace();
+                    QString key;
+                    const qsizetype keyBegin = m_pos;
+                    if (first == '{') {
+                        const std::optional<QString> name = memberKey();
+                        skipSpace();
+                        if (!name || !at(':'))
+                            return std::nullopt;
+                        ++m_pos;
+                        key = *name;
+                    }
+                    std::optional<Span> child = value(depth + 1);
+                    if (!child)
+                        return std::nullopt;
+                    if (first == '{') {
+                        child->key = key;
+                        child->keyBegin = keyBegin;
+                    }
+                    span.children.push_back(std::move(*child));
+                    skipSpace();
+                    if (at(',')) {
+                        ++m_pos;
+                        continue;
+                    }
+                    if (!at(close))
+                        return std::nullopt;
+                    ++m_pos;
+                    break;
+                }
+            }
+        } else if (first == '"') {
+            if (!skipString())
+                return std::nullopt;
+        } else {
+            // A number or a literal runs up to the next separator.
+            while (m_pos < m_text.size() && !isSpace(m_text.at(m_pos)) &&
+                   !QByteArrayView(",:]}").contains(m_text.at(m_pos)))
+                ++m_pos;
+            if (m_pos == span.begin)
+                return std::nullopt;
+        }
+        span.end = m_pos;
+        return span;
+    }
+
+    const QByteArray &m_text;
+    qsizetype m_pos = 0;
+};
+
+// The order the format documents, for keys a change adds; others follow in sorted order.
+const QStringList documentedKeyOrder = {
+    QStringLiteral("ServiceID"), QStringLiteral("UserDefinedName"),
+    QStringLiteral("Enabled"),   QStringLiteral("Interface"),
+    QStringLiteral("IPv4"),      QStringLiteral("ConfigMethod"),
+    QStringLiteral("Addresses"), QStringLiteral("SubnetMasks"),
+    QStringLiteral("Router"),    QStringLiteral("ChangedAt"),
+};
+
+QStringList orderedKeys(const QJsonObject &object, const Span *hint)
+{
+    QStringList keys;
+    if (hint) {
+        for (const Span &member : hint->children) {
+            if (object.contains(member.key) && !keys.contains(member.key))
+                keys.append(member.key);
+        }
+    }
+    QStringList added;
+    for (const QString &key : object.keys()) {
+        if (!keys.contains(key))
+            added.append(key);
+    }
+    std::stable_sort(added.begin(), added.end(), [](const QString &a, const QString &b) {
+        const auto rank = [](const QString &key) {
+            const qsizetype index = documentedKeyOrder.indexOf(key);
+            return index < 0 ? documentedKeyOrder.size() : index;
+        };
+        return rank(a) < rank(b);
+    });
+    return keys + added;
+}
+
+const Span *childNamed(const Span *span, const QString &key)
+{
+    if (!span)
+        return nullptr;
+    for (const Span &member : span->children) {
+        if (member.key == key)
+            return &member;
+    }
+    return nullptr;
+}
+
+QByteArray scalarText(const QJsonValue &value)
+{
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+bool isContainer(const QJsonValue &value)
+{
+    return value.isObject() || value.isArray();
+}
+
+class TextRewriter {
+public:
+    explicit TextRewriter(const QByteArray &text)
+        : m_text(text)
+    {
+    }
+
+    // The new text, or nothing when the old one could not be followed.
+    std::optional<QByteArray> rewrite(const QJsonObject &before, const QJsonObject &after)
+    {
+        const std::optional<Span> root = SpanScanner(m_text).document();
+        if (!root)
+            return std::nullopt;
+        if (!root->children.empty()) {
+            const QByteArray indent = lineIndent(root->children.front().keyBegin);
+            if (!indent.isEmpty())
+                m_unit = indent;
+        }
+        return m_text.left(root->begin) + value(*root, before, after) + m_text.mid(root->end);
+    }
+
+private:
+    // Lines written anew are kept to the width of the lines around them.
+    static constexpr qsizetype lineWidth = 120;
+
+    QByteArray original(const Span &span) const
+    {
+        return m_text.mid(span.begin, span.end - span.begin);
+    }
+
+    qsizetype lineStart(qsizetype position) const
+    {
+        return m_text.lastIndexOf('\n', position - 1) + 1;
+    }
+
+    QByteArray lineIndent(qsizetype position) const
+    {
+        qsizetype end = lineStart(position);
+        const qsizetype start = end;
+        while (end < position && (m_text.at(end) == ' ' || m_text.at(end) == '\t'))
+            ++end;
+        return m_text.mid(start, end - start);
+    }
+
+    qsizetype column(qsizetype position) const { return position - lineStart(position); }
+
+    QByteArray value(const Span &span, const QJsonValue &before, const QJsonValue &after)
+    {
+        if (before == after)
+            return original(span);
+        std::optional<QByteArray> text;
+        if (before.isObject() && after.isObject())
+            text = object(span, before.toObject(), after.toObject());
+        else if (before.isArray() && after.isArray())
+            text = array(span, before.toArray(), after.toArray());
+        if (text)
+            return *text;
+        return format(after, lineIndent(span.begin), column(span.begin), &span);
+    }
+
+    // Members that changed are written in place. Added ones go after the last one, on lines of
+    // their own; an object on one line gets formatted whole instead, so that it may stay on
+    // one line, and so does one that lost a member, whose separators would be left behind.
+    std::optional<QByteArray> object(const Span &span, const QJsonObject &before,
+                                     const QJsonObject &after)
+    {
+        if (span.children.empty() || qsizetype(span.children.size()) != before.size())
+            return std::nullopt;
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            if (!after.contains(it.key()))
+                return std::nullopt;
+        }
+        if (after.size() > before.size() && !original(span).contains('\n'))
+            return std::nullopt;
+        QByteArray text;
+        qsizetype cursor = span.begin;
+        for (const Span &member : span.children) {
+            const QJsonValue old = before.value(member.key);
+            const QJsonValue now = after.value(member.key);
+            if (old == now)
+                continue;
+            text += m_text.mid(cursor, member.begin - cursor);
+            text += value(member, old, now);
+            cursor = member.end;
+        }
+        const Span &last = span.children.back();
+        text += m_text.mid(cursor, last.end - cursor);
+        const QByteArray indent = lineIndent(last.keyBegin);
+        for (const QString &key : orderedKeys(after, &span)) {
+            if (before.contains(key))
+                continue;
+            const QByteArray name = scalarText(key) + ": ";
+            text += ",\n" + indent + name +
+                    format(after.value(key), indent, indent.size() + name.size(), nullptr);
+        }
+        text += m_text.mid(last.end, span.end - last.end);
+        return text;
+    }
+
+    std::optional<QByteArray> array(const Span &span, const QJsonArray &before,
+                                    const QJsonArray &after)
+    {
+        if (before.size() != after.size() || qsizetype(span.children.size()) != before.size())
+            return std::nullopt;
+        QByteArray text;
+        qsizetype cursor = span.begin;
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            if (before.at(i) == after.at(i))
+                continue;
+            const Span &element = span.children.at(size_t(i));
+            text += m_text.mid(cursor, element.begin - cursor);
+            text += value(element, before.at(i), after.at(i));
+            cursor = element.end;
+        }
+        text += m_text.mid(cursor, span.end - cursor);
+        return text;
+    }
+
+    // One line for a list of plain values, or an object of plain values and such lists, when
+    // it fits, as the demo machine is laid out; otherwise one member per line.
+    static std::optional<QByteArray> oneLine(const QJsonValue &value, const Span *hint, int depth)
+    {
+        if (!isContainer(value))
+            return scalarText(value);
+        if (depth > 1)
+            return std::nullopt;
+        QByteArrayList parts;
+        if (value.isArray()) {
+            for (const QJsonValue element : value.toArray()) {
+                if (isContainer(element))
+                    return std::nullopt;
+                parts.append(scalarText(element));
+            }
+            return '[' + parts.join(", ") + ']';
+        }
+        const QJsonObject object = value.toObject();
+        if (object.isEmpty())
+            return QByteArray("{}");
+        for (const QString &key : orderedKeys(object, hint)) {
+            const QJsonValue member = object.value(key);
+            if (member.isObject())
+                return std::nullopt;
+            const std::optional<QByteArray> text = oneLine(member, nullptr, depth + 1);
+            if (!text)
+                return std::nullopt;
+            parts.append(scalarText(key) + ": " + *text);
+        }
+        return "{ " + parts.join(", ") + " }";
+    }
+
+    QByteArray format(const QJsonValue &value, const QByteArray &indent, qsizetype column,
+                      const Span *hint) const
+    {
+        if (const std::optional<QByteArray> line = oneLine(value, hint, 0)) {
+            // The comma that may follow counts too.
+            if (column + line->size() + 1 <= lineWidth)
+                return *line;
+        }
+        const QByteArray inner = indent + m_unit;
+        QByteArrayList lines;
+        if (value.isArray()) {
+            const QJsonArray array = value.toArray();
+            for (qsizetype i = 0; i < array.size(); ++i) {
+                const Span *child = hint && i < qsizetype(hint->children.size())
+                                        ? &hint->children.at(size_t(i))
+                                        : nullptr;
+                lines.append(inner + format(array.at(i), inner, inner.size(), child));
+            }
+            return "[\n" + lines.join(",\n") + '\n' + indent + ']';
+        }
+        const QJsonObject object = value.toObject();
+        for (const QString &key : orderedKeys(object, hint)) {
+            const QByteArray name = scalarText(key) + ": ";
+            lines.append(inner + name +
+                         format(object.value(key), inner, inner.size() + name.size(),
+                                childNamed(hint, key)));
+        }
+        return "{\n" + lines.join(",\n") + '\n' + indent + '}';
+    }
+
+    const QByteArray &m_text;
+    QByteArray m_unit = "  ";
+};
+
+// The new file: the old text with the change written into it, checked by parsing it back;
+// Qt's own layout when that check fails, so a surprise in the old text never costs the change.
+QByteArray machineText(const QByteArray &old, const QJsonObject &before, const QJsonObject &after)
+{
+    if (const std::optional<QByteArray> text = TextRewriter(old).rewrite(before, after)) {
+        QJsonParseError error;
+        const QJsonDocument check = QJsonDocument::fromJson(*text, &error);
+        if (error.error == QJsonParseError::NoError && check.isObject() && check.object() == after)
+            return *text;
+    }
+    return QJsonDocument(after).toJson(QJsonDocument::Indented);
+}
+
+// Holds the lock on behalf of one update. Short sleeps rather than QLockFile::tryLock(timeout),
+// whose back-off starts at 100 ms and doubles: fifty writers in a row would then take seconds.
+bool acquire(QLockFile &lock, std::chrono::milliseconds timeout)
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto pause = 1ms;
+    for (;;) {
+        if (lock.tryLock(0))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError ||
+            std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace
+
+std::optional<SimulatedMachine> SimulatedMachine::load(const QString &path, QString *problem)
+{
+    const std::optional<QByteArray> data = readMachineFile(path, path, problem);
+    if (!data)
+        return std::nullopt;
+    const std::optional<QJsonObject> root = parseMachineText(*data, path, problem);
+    if (!root)
+        return std::nullopt;
+    return fromJson(*root, path, problem);
 }
 
 std::optional<SimulatedMachine> SimulatedMachine::fromJson(const QJsonObject &root,
@@ -410,4 +851,74 @@ QString SimulatedMachine::formatIPv4(quint32 address)
         .arg((address >> 16) & 0xff)
         .arg((address >> 8) & 0xff)
         .arg(address & 0xff);
+}
+
+SimulatedMachine::UpdateResult SimulatedMachine::update(const QString &path, const Change &change,
+                                                        QString *problem)
+{
+    using namespace std::chrono_literals;
+    const auto fail = [problem](const QString &text) {
+        if (problem)
+            *problem = text;
+        return UpdateResult::failed;
+    };
+    const auto unchanged = [&path](const QString &reason) {
+        return QStringLiteral("Machine simulée « %1 » non modifiée : %2.").arg(path, reason);
+    };
+
+    // Writers that name the file differently (a relative path, a symbolic link) must meet at
+    // one lock, and a link must stay a link.
+    const QFileInfo info(path);
+    const QString target = info.exists() ? info.canonicalFilePath() : path;
+    QString readProblem;
+    if ((!info.exists() || info.isDir()) && !readMachineFile(target, path, &readProblem))
+        return fail(readProblem);
+    // Replacing the file would get round a read-only mode that the user chose.
+    if (!QFileInfo(target).isWritable())
+        return fail(unchanged(QStringLiteral("le fichier est en lecture seule")));
+
+    QLockFile lock(target + QStringLiteral(".lock"));
+    // An update holds the lock for milliseconds; a lock this old was left by a writer that
+    // died, even when its process number has been given to another program since.
+    lock.setStaleLockTime(10000);
+    if (!acquire(lock, 30s)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return fail(
+                unchanged(QStringLiteral("le verrou « %1.lock » est resté pris plus de 30 secondes")
+                              .arg(target)));
+        return fail(
+            unchanged(QStringLiteral("impossible de créer le verrou « %1.lock »").arg(target)));
+    }
+
+    // Another writer may have changed the file while this one waited.
+    const std::optional<QByteArray> data = readMachineFile(target, path, &readProblem);
+    if (!data)
+        return fail(readProblem);
+    const std::optional<QJsonObject> before = parseMachineText(*data, path, &readProblem);
+    if (!before || !fromJson(*before, path, &readProblem))
+        return fail(readProblem);
+
+    QJsonObject after = *before;
+    QString reason;
+    if (!change(after, &reason)) {
+        if (problem)
+            *problem = reason;
+        return UpdateResult::refused;
+    }
+    const QString shape = shapeProblem(after);
+    if (!shape.isEmpty())
+        return fail(unchanged(
+            QStringLiteral("le changement rendrait le fichier invalide (%1)").arg(shape)));
+    if (after == *before)
+        return UpdateResult::written;
+
+    // Readers never take the lock: the new file replaces the old one in a single rename, so
+    // they see one or the other, whole.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(unchanged(QStringLiteral("écriture impossible (%1)").arg(file.errorString())));
+    file.write(machineText(*data, *before, after));
+    if (!file.commit())
+        return fail(unchanged(QStringLiteral("écriture impossible (%1)").arg(file.errorString())));
+    return UpdateResult::written;
 }

@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 // The simulated machine: one JSON file shaped like the macOS network configuration, plus what
@@ -24,12 +25,31 @@ public:
 
     // The environment variable that carries the machine file's path to every stand-in.
     static constexpr auto environmentVariable = "BRISVALE_SIMULATION";
+    // Set to "1" by the osascript stand-in once the administrator prompt has been approved;
+    // the networksetup stand-in makes no change without it.
+    static constexpr auto privilegeVariable = "BRISVALE_SIMULATION_PRIVILEGED";
 
     // Reads and checks the file; on failure, nullopt and one clear sentence naming the file
     // and the problem in *problem.
     static std::optional<SimulatedMachine> load(const QString &path, QString *problem);
     static std::optional<SimulatedMachine> fromJson(const QJsonObject &root, const QString &path,
                                                     QString *problem);
+
+    // How a change of the file ended.
+    enum class UpdateResult {
+        written, // the file now holds the change
+        refused, // the change itself declined, with its reason; the file is untouched
+        failed,  // the file could not be read, locked or written; the file is untouched
+    };
+    // Edits root in place and returns true, or leaves a reason and returns false.
+    using Change = std::function<bool(QJsonObject &root, QString *reason)>;
+
+    // Applies one change to the file at path, safe against other writers and readers: under an
+    // exclusive lock (<file>.lock) it re-reads the file, applies the change and replaces the
+    // file atomically, keeping its permissions and its layout outside what changed. Nothing is
+    // written unless the change succeeds and leaves a file load() accepts. *problem receives
+    // the change's reason (refused) or one sentence naming the file (failed).
+    static UpdateResult update(const QString &path, const Change &change, QString *problem);
 
     QString path() const { return m_path; }
     QJsonObject root() const { return m_root; }

@@ -2,6 +2,7 @@
 
 #include "adapters/NetworkReader.h"
 #include "platform/simulated/SimulatedStore.h"
+#include "system/NetworkWriter.h"
 
 #include <QCoroTimer>
 #include <QFuture>
@@ -19,13 +20,6 @@ QCoro::Task<> preciseWait(std::chrono::milliseconds delay)
     co_await timer;
 }
 
-CommandResult notYetAvailable()
-{
-    return {.status = -1,
-            .output = {},
-            .error = QStringLiteral("Cette opération n'est pas encore disponible.")};
-}
-
 } // namespace
 
 SystemServices simulatedServices(const QString &machinePath, const SystemTools &tools)
@@ -34,12 +28,12 @@ SystemServices simulatedServices(const QString &machinePath, const SystemTools &
     services.readAdapters = [machinePath, tools] {
         return NetworkReader::readAsync(SimulatedStore::factory(machinePath), tools);
     };
-    services.setManual = [](QString, QString, QString, QString) {
-        return QtFuture::makeReadyFuture(notYetAvailable());
+    services.setManual = [tools](QString service, QString ip, QString mask, QString router) {
+        return NetworkWriter::setManual(tools, service, ip, mask, router);
     };
-    services.setDHCP = [](QString) { return QtFuture::makeReadyFuture(notYetAvailable()); };
-    services.setServiceEnabled = [](QString, bool) {
-        return QtFuture::makeReadyFuture(notYetAvailable());
+    services.setDHCP = [tools](QString service) { return NetworkWriter::setDHCP(tools, service); };
+    services.setServiceEnabled = [tools](QString service, bool enabled) {
+        return NetworkWriter::setServiceEnabled(tools, service, enabled);
     };
     services.ping = [](QString, QString, int) {
         return QtFuture::makeReadyFuture(

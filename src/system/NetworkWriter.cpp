@@ -1,0 +1,106 @@
+#include "system/NetworkWriter.h"
+
+#include "system/BlockingPool.h"
+#include "system/Shell.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QString networksetupPath = QStringLiteral("/usr/sbin/networksetup");
+
+QString quotedForShell(QString word)
+{
+    word.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + word + u'\'';
+}
+
+QString escapedForAppleScript(QString line)
+{
+    // Backslashes first, so the ones added before double quotes are not doubled again.
+    line.replace(u'\\', QStringLiteral("\\\\"));
+    line.replace(u'"', QStringLiteral("\\\""));
+    return line;
+}
+
+CommandResult runPrivileged(const SystemTools &tools, const QStringList &arguments)
+{
+    return Shell::run(tools.osascript(),
+                      {QStringLiteral("-e"), NetworkWriter::privilegedScript(arguments)});
+}
+
+QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments)
+{
+    return Shell::runAsync(tools.osascript(),
+                           {QStringLiteral("-e"), NetworkWriter::privilegedScript(arguments)});
+}
+
+} // namespace
+
+QString NetworkWriter::privilegedScript(const QStringList &networksetupArguments)
+{
+    QStringList words{quotedForShell(networksetupPath)};
+    for (const QString &argument : networksetupArguments)
+        words.append(quotedForShell(argument));
+    return QStringLiteral("do shell script \"") + escapedForAppleScript(words.join(u' ')) +
+           QStringLiteral("\" with administrator privileges");
+}
+
+bool NetworkWriter::needsRouterRetry(const QString &router, const CommandResult &first)
+{
+    if (first.status == 0 || !router.isEmpty())
+        return false;
+    static const QStringList markers = {
+        QStringLiteral("parameter"), QStringLiteral("usage"),   QStringLiteral("invalid"),
+        QStringLiteral("router"),    QStringLiteral("gateway"), QStringLiteral("empty"),
+    };
+    const QString low = first.combined().toLower();
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [&low](const QString &marker) { return low.contains(marker); });
+}
+
+QFuture<CommandResult> NetworkWriter::setManual(const SystemTools &tools, const QString &service,
+                                                const QString &ip, const QString &mask,
+                                                const QString &router)
+{
+    // Both runs happen in one pool task: the retry depends on the first run alone.
+    return QtConcurrent::run(BlockingPool::instance(), [tools, service, ip, mask, router] {
+        const CommandResult first =
+            runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask, router});
+        if (!needsRouterRetry(router, first))
+            return first;
+        return runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask,
+                                     QString::fromLatin1(placeholderRouter)});
+    });
+}
+
+QFuture<CommandResult> NetworkWriter::setDHCP(const SystemTools &tools, const QString &service)
+{
+    return runPrivilegedAsync(tools, {QStringLiteral("-setdhcp"), service});
+}
+
+QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools,
+                                                        const QString &service, bool enabled)
+{
+    return runPrivilegedAsync(tools, {QStringLiteral("-setnetworkserviceenabled"), service,
+                                      enabled ? QStringLiteral("on") : QStringLiteral("off")});
+}
+
+QString NetworkWriter::friendlyMessage(const CommandResult &result)
+{
+    const QString text = result.combined();
+    const QString low = text.toLower();
+    auto containsAny = [&low](std::initializer_list<const char *> fragments) {
+        return std::any_of(fragments.begin(), fragments.end(), [&low](const char *fragment) {
+            return low.contains(QString::fromUtf8(fragment));
+        });
+    };
+    if (containsAny({"cancel", "annul", "-128"}))
+        return QStringLiteral("Opération annulée : aucune modification n'a été appliquée.");
+    if (containsAny(
+            {"not authorized", "authorization", "must be root", "administrator privileges"}))
+        return QStringLiteral("Autorisation refusée : la configuration n'a pas été modifiée.");
+    if (!text.isEmpty())
+        return QStringLiteral("Échec de la commande réseau : ") + text;
+    return QStringLiteral("La commande réseau a échoué (code %1).").arg(result.status);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "system/CommandResult.h"
+#include "system/SystemTools.h"
+
+#include <QFuture>
+#include <QString>
+#include <QStringList>
+
+// The only path by which Brisvale changes the network configuration: one networksetup command
+// line, run with administrator rights through an AppleScript request, so the system itself
+// asks for the password. Decides nothing and verifies nothing; the callers re-read.
+namespace NetworkWriter {
+
+// The router sent in place of an empty one when networksetup refuses the empty word.
+inline constexpr auto placeholderRouter = "0.0.0.0";
+
+QFuture<CommandResult> setManual(const SystemTools &tools, const QString &service,
+                                 const QString &ip, const QString &mask, const QString &router);
+QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service);
+QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
+                                         bool enabled);
+
+// A short French message for a result whose status is not 0.
+QString friendlyMessage(const CommandResult &result);
+
+// The AppleScript statement that runs networksetup with these arguments as administrator:
+// every word quoted for the shell, the line escaped for an AppleScript string.
+QString privilegedScript(const QStringList &networksetupArguments);
+
+// Whether a failed -setmanual with this router deserves a second run with the placeholder.
+bool needsRouterRetry(const QString &router, const CommandResult &first);
+
+} // namespace NetworkWriter

@@ -1,0 +1,221 @@
+// Changes made through the application model on a copy of the demo machine, with the real
+// stand-ins: the privileged path, the writes to the file and the re-reads that verify them.
+#include "model/AppModel.h"
+#include "platform/simulated/SimulatedMachine.h"
+#include "platform/simulated/SimulatedServices.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QCoro::Task<> noWait(std::chrono::milliseconds)
+{
+    co_return;
+}
+
+QJsonObject readJson(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void writeJson(const QString &path, const QJsonObject &root)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(QJsonDocument(root).toJson());
+}
+
+QJsonObject serviceNamed(const QString &path, const QString &name)
+{
+    for (const QJsonValue &service : readJson(path).value("services").toArray()) {
+        if (service.toObject().value("UserDefinedName").toString() == name)
+            return service.toObject();
+    }
+    return {};
+}
+
+// One machine copy and a model over it, loaded once.
+class Machine {
+public:
+    Machine()
+        : path(TestSupport::copyDemoMachine(dir))
+    {
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+    }
+
+    // Edits the copy before the model first reads it.
+    void change(const std::function<void(QJsonObject &)> &edit)
+    {
+        QJsonObject root = readJson(path);
+        edit(root);
+        writeJson(path, root);
+    }
+
+    AppModel &model()
+    {
+        if (!m_model) {
+            SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
+            // The flows' pauses are the product's; the machine answers without them.
+            services.wait = &noWait;
+            m_model = std::make_unique<AppModel>(services);
+            m_model->refresh(false);
+            if (!QTest::qWaitFor([this] { return m_model->hasLoadedOnce(); }, 10000))
+                qFatal("the demo machine was not read");
+        }
+        return *m_model;
+    }
+
+    AdapterCardModel *card(const QString &name)
+    {
+        for (AdapterCardModel *card : model().cards()) {
+            if (card->info().serviceName == name)
+                return card;
+        }
+        return nullptr;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+
+private:
+    std::unique_ptr<AppModel> m_model;
+};
+
+// Runs an operation to its end; the real programs answer asynchronously.
+template<typename Operation> void finish(Operation operation)
+{
+    bool done = false;
+    [](Operation operation, bool &done) -> QCoro::Task<> {
+        co_await operation();
+        done = true;
+    }(std::move(operation), done);
+    QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+}
+
+} // namespace
+
+class tst_ChangesOnDemoMachine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+
+    void manualAddressIsConfirmedAndWritten()
+    {
+        Machine machine;
+        AdapterCardModel *card = machine.card("Ethernet");
+        QVERIFY(card);
+        card->setIp(QStringLiteral("192.168.1.77"));
+
+        bool applied = false;
+        finish([&]() -> QCoro::Task<> { applied = co_await machine.model().apply(card); });
+
+        QVERIFY(applied);
+        QCOMPARE(card->message(), QStringLiteral("Configuration appliquée et vérifiée."));
+        QCOMPARE(card->info().ip, QStringLiteral("192.168.1.77"));
+        QVERIFY(!card->isDirty());
+        const QJsonObject ipv4 = serviceNamed(machine.path, "Ethernet").value("IPv4").toObject();
+        QCOMPARE(ipv4.value("Addresses").toArray().first().toString(),
+                 QStringLiteral("192.168.1.77"));
+        QCOMPARE(ipv4.value("Router").toString(), QStringLiteral("192.168.1.1"));
+    }
+
+    void emptyRouterIsSentAsPlaceholder()
+    {
+        Machine machine;
+        AdapterCardModel *card = machine.card("Ethernet");
+        card->setIp(QStringLiteral("192.168.1.78"));
+        card->setRouter(QString());
+
+        bool applied = false;
+        finish([&]() -> QCoro::Task<> { applied = co_await machine.model().apply(card); });
+
+        QVERIFY(applied);
+        QCOMPARE(card->info().router, QString());
+        const QJsonObject ipv4 = serviceNamed(machine.path, "Ethernet").value("IPv4").toObject();
+        QCOMPARE(ipv4.value("Router").toString(), QStringLiteral("0.0.0.0"));
+    }
+
+    void dhcpIsConfirmedAndTheLeaseFollows()
+    {
+        Machine machine;
+        machine.change([](QJsonObject &root) {
+            QJsonObject networks = root.value("networks").toObject();
+            QJsonObject bureau = networks.value("bureau").toObject();
+            QJsonObject dhcp = bureau.value("dhcp").toObject();
+            dhcp.insert("delayMs", 300);
+            bureau.insert("dhcp", dhcp);
+            networks.insert("bureau", bureau);
+            root.insert("networks", networks);
+        });
+        AdapterCardModel *card = machine.card("Ethernet");
+        card->changeMode(ConfigMode::dhcp);
+
+        bool applied = false;
+        finish([&]() -> QCoro::Task<> { applied = co_await machine.model().apply(card); });
+        QVERIFY(applied);
+        QVERIFY(card->info().dhcp);
+
+        // The network's server answers after its delay; a later refresh shows the lease.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                finish([&]() -> QCoro::Task<> { co_await machine.model().refresh(false); });
+                return card->info().ip.startsWith(QStringLiteral("192.168.1.1"));
+            }(),
+            10000);
+        QCOMPARE(card->info().summaryText(), QStringLiteral("DHCP actif, ") + card->info().ip);
+    }
+
+    void cancelledPromptChangesNothing()
+    {
+        Machine machine;
+        machine.change([](QJsonObject &root) { root.insert("administrator", "cancel"); });
+        AdapterCardModel *card = machine.card("Ethernet");
+        QFile file(machine.path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray before = file.readAll();
+        file.close();
+        card->setIp(QStringLiteral("192.168.1.79"));
+
+        bool applied = true;
+        finish([&]() -> QCoro::Task<> { applied = co_await machine.model().apply(card); });
+
+        QVERIFY(!applied);
+        QCOMPARE(card->message(),
+                 QStringLiteral("Opération annulée : aucune modification n'a été appliquée."));
+        QCOMPARE(card->messageKind(), MessageKind::error);
+        QVERIFY(card->isDirty());
+        file.open(QIODevice::ReadOnly);
+        QCOMPARE(file.readAll(), before);
+    }
+
+    void disableThenEnable()
+    {
+        Machine machine;
+        AdapterCardModel *card = machine.card("Écran Studio");
+        QVERIFY(card);
+
+        finish([&]() -> QCoro::Task<> { co_await machine.model().setEnabled(card, false); });
+        QCOMPARE(card->message(), QStringLiteral("Carte désactivée."));
+        QVERIFY(!card->info().enabled);
+        QVERIFY(!card->info().connected);
+        QCOMPARE(serviceNamed(machine.path, "Écran Studio").value("Enabled").toBool(true), false);
+
+        finish([&]() -> QCoro::Task<> { co_await machine.model().setEnabled(card, true); });
+        QCOMPARE(card->message(), QStringLiteral("Carte activée."));
+        QCOMPARE(machine.model().statusText(), QStringLiteral("« Écran Studio » est activée."));
+        QVERIFY(card->info().enabled);
+        QVERIFY(card->info().connected);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ChangesOnDemoMachine)
+#include "tst_ChangesOnDemoMachine.moc"

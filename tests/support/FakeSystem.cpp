@@ -1,0 +1,138 @@
+#include "support/FakeSystem.h"
+
+#include <QFuture>
+
+namespace {
+
+QCoro::Task<> finished()
+{
+    co_return;
+}
+
+// makeReadyFuture() would take a list for a series of results.
+QFuture<QList<AdapterInfo>> readyRead(const QList<AdapterInfo> &adapters)
+{
+    QPromise<QList<AdapterInfo>> promise;
+    promise.start();
+    promise.addResult(adapters);
+    promise.finish();
+    return promise.future();
+}
+
+} // namespace
+
+FakeSystem::FakeSystem()
+    : m_state(std::make_shared<State>())
+{
+}
+
+SystemServices FakeSystem::services() const
+{
+    SystemServices services;
+    services.readAdapters = [state = m_state] {
+        ++state->readsStarted;
+        if (!state->queuedReads.empty()) {
+            const QList<AdapterInfo> answer = state->queuedReads.front();
+            state->queuedReads.pop_front();
+            return readyRead(answer);
+        }
+        if (state->immediateAnswer)
+            return readyRead(*state->immediateAnswer);
+        QPromise<QList<AdapterInfo>> &promise = state->pendingReads.emplace_back();
+        promise.start();
+        return promise.future();
+    };
+    services.setManual = [state = m_state](QString service, QString ip, QString mask,
+                                           QString router) {
+        return commandAnswer(state, {"setManual", service, ip, mask, router});
+    };
+    services.setDHCP = [state = m_state](QString service) {
+        return commandAnswer(state, {"setDHCP", service});
+    };
+    services.setServiceEnabled = [state = m_state](QString service, bool enabled) {
+        return commandAnswer(state, {"setServiceEnabled", service, enabled ? "on" : "off"});
+    };
+    services.wait = [state = m_state](std::chrono::milliseconds delay) {
+        state->waits.append(delay);
+        return finished();
+    };
+    return services;
+}
+
+void FakeSystem::answerRead(const QList<AdapterInfo> &adapters)
+{
+    Q_ASSERT(!m_state->pendingReads.empty());
+    QPromise<QList<AdapterInfo>> promise = std::move(m_state->pendingReads.front());
+    m_state->pendingReads.pop_front();
+    promise.addResult(adapters);
+    promise.finish();
+}
+
+QFuture<CommandResult> FakeSystem::commandAnswer(const std::shared_ptr<State> &state,
+                                                 const QStringList &command)
+{
+    state->commands << command.join(u'|');
+    if (!state->holdCommands)
+        return QtFuture::makeReadyFuture(state->commandResult);
+    QPromise<CommandResult> &promise = state->pendingCommands.emplace_back();
+    promise.start();
+    return promise.future();
+}
+
+void FakeSystem::releaseCommand(const CommandResult &result)
+{
+    Q_ASSERT(!m_state->pendingCommands.empty());
+    QPromise<CommandResult> promise = std::move(m_state->pendingCommands.front());
+    m_state->pendingCommands.pop_front();
+    promise.addResult(result);
+    promise.finish();
+}
+
+void FakeSystem::queueReads(const QList<QList<AdapterInfo>> &reads)
+{
+    for (const QList<AdapterInfo> &read : reads)
+        m_state->queuedReads.push_back(read);
+}
+
+void FakeSystem::answerCommandsWith(const CommandResult &result)
+{
+    m_state->commandResult = result;
+}
+
+void FakeSystem::answerReadsAtOnce(const QList<AdapterInfo> &adapters)
+{
+    m_state->immediateAnswer = adapters;
+}
+
+AdapterInfo adapter(const QString &id, const QString &name, const QString &ip)
+{
+    AdapterInfo info;
+    info.id = id;
+    info.serviceName = name.isEmpty() ? id : name;
+    info.device = QStringLiteral("en0");
+    info.hardwareName = QStringLiteral("Ethernet");
+    info.kind = AdapterKind::ethernet;
+    info.enabled = true;
+    info.connected = true;
+    info.ip = ip.isEmpty() ? QStringLiteral("192.168.1.20") : ip;
+    info.mask = QStringLiteral("255.255.255.0");
+    info.router = QStringLiteral("192.168.1.1");
+    return info;
+}
+
+QList<AdapterInfo> adaptersFor(const QStringList &ids)
+{
+    QList<AdapterInfo> list;
+    for (const QString &id : ids)
+        list << adapter(id);
+    return list;
+}
+
+AdapterCardModel *cardOf(const AppModel &model, const QString &id)
+{
+    for (AdapterCardModel *card : model.cards()) {
+        if (card->id() == id)
+            return card;
+    }
+    return nullptr;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/AppModel.h"
+#include "model/SystemServices.h"
+
+#include <QPromise>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+
+// A system that answers when the test says so. Each read stays pending until answerRead();
+// every wait returns at once and is only recorded.
+class FakeSystem {
+public:
+    FakeSystem();
+
+    SystemServices services() const;
+
+    int readsStarted() const { return m_state->readsStarted; }
+    int readsPending() const { return int(m_state->pendingReads.size()); }
+    // Completes the oldest pending read with that list.
+    void answerRead(const QList<AdapterInfo> &adapters);
+    // From now on every read is answered at once with that list.
+    void answerReadsAtOnce(const QList<AdapterInfo> &adapters);
+
+    // Reads answered at once, in this order, before any other answer is considered.
+    void queueReads(const QList<QList<AdapterInfo>> &reads);
+
+    // Every change command answers with this result (status 0 and nothing printed at first).
+    void answerCommandsWith(const CommandResult &result);
+    // From now on change commands stay pending until releaseCommand().
+    void holdCommands() { m_state->holdCommands = true; }
+    void releaseCommand(const CommandResult &result);
+    // The change commands sent, as "operation arg1 arg2 …" joined with "|".
+    QStringList commands() const { return m_state->commands; }
+
+    QList<std::chrono::milliseconds> waits() const { return m_state->waits; }
+
+private:
+    struct State;
+    static QFuture<CommandResult> commandAnswer(const std::shared_ptr<State> &state,
+                                                const QStringList &command);
+
+    struct State {
+        int readsStarted = 0;
+        std::deque<QPromise<QList<AdapterInfo>>> pendingReads;
+        std::optional<QList<AdapterInfo>> immediateAnswer;
+        std::deque<QList<AdapterInfo>> queuedReads;
+        CommandResult commandResult;
+        QStringList commands;
+        bool holdCommands = false;
+        std::deque<QPromise<CommandResult>> pendingCommands;
+        QList<std::chrono::milliseconds> waits;
+    };
+    std::shared_ptr<State> m_state;
+};
+
+// A record for tests: a connected, enabled Ethernet service with a manual address.
+AdapterInfo adapter(const QString &id, const QString &name = {}, const QString &ip = {});
+// One such record per identifier, in that order.
+QList<AdapterInfo> adaptersFor(const QStringList &ids);
+// The model's card for that service, or null.
+AdapterCardModel *cardOf(const AppModel &model, const QString &id);

@@ -1,0 +1,233 @@
+// Stand-in for /usr/sbin/networksetup on the simulated machine: the three changes Brisvale makes
+// and the list of services, on the machine file named by BRISVALE_SIMULATION. Like the real
+// program, which needs root for a change, it changes nothing unless the osascript stand-in has
+// lent it administrator rights (the privilege marker in its environment). Plain main() without
+// an application object, for a fast start like the other stand-ins.
+
+#include "StandIn.h"
+#include "platform/simulated/SimulatedMachine.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace {
+
+// The real program's exit statuses, which callers and users may know by number.
+constexpr int parametersNotValidStatus = 4;
+constexpr int needsAdministratorStatus = 14;
+// A machine file that cannot be read or written is no answer the real program ever gives.
+constexpr int machineProblemStatus = 1;
+
+struct Command {
+    const char *name;
+    int operands;
+    const char *usage;
+    bool changes;
+};
+
+const Command commands[] = {
+    {"-setmanual", 4, "Usage: networksetup -setmanual <networkservice> <ip> <subnet> <router>",
+     true},
+    {"-setdhcp", 1, "Usage: networksetup -setdhcp <networkservice>", true},
+    {"-setnetworkserviceenabled", 2,
+     "Usage: networksetup -setnetworkserviceenabled <networkservice> <on off>", true},
+    {"-listallnetworkservices", 0, "Usage: networksetup -listallnetworkservices", false},
+};
+
+void print(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+// The real program reports every refused invocation on standard output, not standard error.
+int parametersNotValid(const QString &reason)
+{
+    print(stdout, reason + QStringLiteral("\n** Error: The parameters were not valid.\n"));
+    return parametersNotValidStatus;
+}
+
+QString shown(const QString &value)
+{
+    return value.isEmpty() ? QStringLiteral("(empty)") : value;
+}
+
+qsizetype serviceIndex(const QJsonArray &services, const QString &name)
+{
+    for (qsizetype i = 0; i < services.size(); ++i) {
+        const QJsonValue userDefinedName =
+            services.at(i).toObject().value(QLatin1String("UserDefinedName"));
+        if (userDefinedName.isString() && userDefinedName.toString() == name)
+            return i;
+    }
+    return -1;
+}
+
+// What a change does to the service once it is found: false and a reason when a value is
+// refused.
+using ServiceChange = std::function<bool(QJsonObject &service, QString *reason)>;
+
+QJsonObject manualIPv4(const QString &ip, const QString &mask, const QString &router)
+{
+    // "0.0.0.0" is kept as it was given: the reader is the one that knows it means no router.
+    return QJsonObject{
+        {QStringLiteral("ConfigMethod"), QStringLiteral("Manual")},
+        {QStringLiteral("Addresses"), QJsonArray{ip}},
+        {QStringLiteral("SubnetMasks"), QJsonArray{mask}},
+        {QStringLiteral("Router"), router},
+    };
+}
+
+std::optional<ServiceChange> changeFor(const QString &command, const QStringList &operands)
+{
+    if (command == QLatin1String("-setmanual")) {
+        const QString ip = operands.at(1);
+        const QString mask = operands.at(2);
+        const QString router = operands.at(3);
+        return [ip, mask, router](QJsonObject &service, QString *reason) {
+            // An empty router is refused like any other word that is not an address; the
+            // caller then sends 0.0.0.0.
+            if (!SimulatedMachine::parseIPv4(ip))
+                *reason = QStringLiteral("Invalid IP address: ") + shown(ip);
+            else if (!SimulatedMachine::parseIPv4(mask))
+                *reason = QStringLiteral("Invalid subnet mask: ") + shown(mask);
+            else if (!SimulatedMachine::parseIPv4(router))
+                *reason = QStringLiteral("Invalid router address: ") + shown(router);
+            else
+                service.insert(QLatin1String("IPv4"), manualIPv4(ip, mask, router));
+            return reason->isEmpty();
+        };
+    }
+    if (command == QLatin1String("-setdhcp")) {
+        return [](QJsonObject &service, QString *) {
+            service.insert(QLatin1String("IPv4"),
+                           QJsonObject{{QStringLiteral("ConfigMethod"), QStringLiteral("DHCP")}});
+            return true;
+        };
+    }
+    if (command == QLatin1String("-setnetworkserviceenabled")) {
+        const QString state = operands.at(1);
+        return [state](QJsonObject &service, QString *reason) {
+            if (state != QLatin1String("on") && state != QLatin1String("off")) {
+                *reason = QStringLiteral("Invalid state: %1 (use on or off)").arg(shown(state));
+                return false;
+            }
+            service.insert(QLatin1String("Enabled"), state == QLatin1String("on"));
+            return true;
+        };
+    }
+    return std::nullopt;
+}
+
+int change(const QString &path, const QString &serviceName, const ServiceChange &serviceChange)
+{
+    const QString changedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    const auto apply = [&](QJsonObject &root, QString *reason) {
+        QJsonArray services = root.value(QLatin1String("services")).toArray();
+        const qsizetype index = serviceIndex(services, serviceName);
+        if (index < 0) {
+            *reason = QStringLiteral("%1 is not a recognized network service.").arg(serviceName);
+            return false;
+        }
+        QJsonObject service = services.at(index).toObject();
+        if (!serviceChange(service, reason))
+            return false;
+        // A DHCP lease arrives a network's delay after this moment.
+        service.insert(QLatin1String("ChangedAt"), changedAt);
+        services.replace(index, service);
+        root.insert(QLatin1String("services"), services);
+        return true;
+    };
+
+    QString problem;
+    switch (SimulatedMachine::update(path, apply, &problem)) {
+    case SimulatedMachine::UpdateResult::written:
+        return 0;
+    case SimulatedMachine::UpdateResult::refused:
+        return parametersNotValid(problem);
+    case SimulatedMachine::UpdateResult::failed:
+        break;
+    }
+    print(stderr, QStringLiteral("networksetup: ") + problem + u'\n');
+    return machineProblemStatus;
+}
+
+int listAllNetworkServices(const QString &path)
+{
+    QString problem;
+    const std::optional<SimulatedMachine> machine = SimulatedMachine::load(path, &problem);
+    if (!machine) {
+        print(stderr, QStringLiteral("networksetup: ") + problem + u'\n');
+        return machineProblemStatus;
+    }
+    QString text = QStringLiteral("An asterisk (*) denotes that a network service is disabled.\n");
+    for (const QJsonValue value : machine->services()) {
+        const QJsonObject service = value.toObject();
+        const QJsonValue name = service.value(QLatin1String("UserDefinedName"));
+        if (!name.isString())
+            continue;
+        const QJsonValue enabled = service.value(QLatin1String("Enabled"));
+        if (enabled.isBool() && !enabled.toBool())
+            text += u'*';
+        text += name.toString() + u'\n';
+    }
+    print(stdout, text);
+    return 0;
+}
+
+QString allUsages()
+{
+    QStringList lines;
+    for (const Command &command : commands)
+        lines.append(QString::fromLatin1(command.usage));
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    silenceQtDiagnostics();
+    const QStringList arguments = standInArguments(argc, argv);
+    if (arguments.isEmpty())
+        return parametersNotValid(allUsages());
+
+    const Command *command = nullptr;
+    for (const Command &candidate : commands) {
+        if (arguments.first() == QLatin1String(candidate.name))
+            command = &candidate;
+    }
+    if (!command)
+        return parametersNotValid(
+            QStringLiteral("%1 is not a command of the simulated networksetup.\n")
+                .arg(shown(arguments.first())) +
+            allUsages());
+    const QStringList operands = arguments.mid(1);
+    if (operands.size() != command->operands)
+        return parametersNotValid(QString::fromLatin1(command->usage));
+
+    if (command->changes && qgetenv(SimulatedMachine::privilegeVariable) != "1") {
+        print(stdout, QStringLiteral("** Error: Command requires admin privileges.\n"));
+        return needsAdministratorStatus;
+    }
+
+    const QString path = qEnvironmentVariable(SimulatedMachine::environmentVariable);
+    if (path.isEmpty()) {
+        print(stderr,
+              QStringLiteral("networksetup: %1 is not set: no simulated machine to work on\n")
+                  .arg(QLatin1String(SimulatedMachine::environmentVariable)));
+        return machineProblemStatus;
+    }
+
+    if (!command->changes)
+        return listAllNetworkServices(path);
+    return change(path, operands.first(), *changeFor(arguments.first(), operands));
+}

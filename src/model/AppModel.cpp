@@ -77,6 +77,11 @@ void AppModel::requestSetEnabled(AdapterCardModel *card, bool enabled)
     setEnabled(card, enabled);
 }
 
+void AppModel::requestTest(AdapterCardModel *card)
+{
+    test(card);
+}
+
 QCoro::Task<> AppModel::refresh(bool manual)
 {
     // Both guards drop the request without a trace, also a manual one.

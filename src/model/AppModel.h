@@ -64,11 +64,16 @@ public:
     // Switches the card's service on or off and reads it back until the system shows it.
     QCoro::Task<> setEnabled(AdapterCardModel *card, bool enabled);
 
+    // Pings the card's own address from its interface, then its router when the address
+    // answers, and reports on the card and in the status line.
+    QCoro::Task<> test(AdapterCardModel *card);
+
     // Entry points for the views: they start the operations and return at once.
     Q_INVOKABLE void requestRefresh(bool manual);
     Q_INVOKABLE void requestAutoRefresh();
     Q_INVOKABLE void requestApply(AdapterCardModel *card);
     Q_INVOKABLE void requestSetEnabled(AdapterCardModel *card, bool enabled);
+    Q_INVOKABLE void requestTest(AdapterCardModel *card);
 
 signals:
     void cardsChanged();

@@ -197,6 +197,44 @@ private slots:
         QCOMPARE(file.readAll(), before);
     }
 
+    void cardTests_data()
+    {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<MessageKind>("kind");
+
+        QTest::newRow("address and router answer")
+            << "Ethernet"
+            << "L'adresse 192.168.1.20 répond (3 paquets reçus sur 3 · 0,0 % de perte · 0,1 ms "
+               "en moyenne)."
+            << MessageKind::success;
+        QTest::newRow("unplugged adapter")
+            << "Adaptateur LAN USB"
+            << "Cette carte n'a pas d'adresse IPv4 valide à tester." << MessageKind::error;
+        QTest::newRow("link down, address configured")
+            << "Ethernet Dock"
+            << "Aucune réponse de 192.168.1.50 : 0 paquet reçu sur 3 · 100,0 % de perte."
+            << MessageKind::error;
+    }
+
+    void cardTests()
+    {
+        QFETCH(QString, service);
+        QFETCH(QString, message);
+        QFETCH(MessageKind, kind);
+
+        Machine machine;
+        machine.change([](QJsonObject &root) { root.insert("pingDelayMs", 0); });
+        AdapterCardModel *card = machine.card(service);
+        QVERIFY(card);
+
+        finish([&]() -> QCoro::Task<> { co_await machine.model().test(card); });
+
+        QCOMPARE(card->message(), message);
+        QCOMPARE(card->messageKind(), kind);
+        QCOMPARE(machine.model().statusText(), message);
+    }
+
     void disableThenEnable()
     {
         Machine machine;

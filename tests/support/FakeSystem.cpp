@@ -52,6 +52,15 @@ SystemServices FakeSystem::services() const
     services.setServiceEnabled = [state = m_state](QString service, bool enabled) {
         return commandAnswer(state, {"setServiceEnabled", service, enabled ? "on" : "off"});
     };
+    services.ping = [state = m_state](QString address, QString device, int count) {
+        state->pings << QStringList{address, device, QString::number(count)}.join(u'|');
+        PingOutcome outcome{.success = false, .detail = "aucune réponse", .raw = {}};
+        if (!state->queuedPings.empty()) {
+            outcome = state->queuedPings.front();
+            state->queuedPings.pop_front();
+        }
+        return QtFuture::makeReadyFuture(outcome);
+    };
     services.wait = [state = m_state](std::chrono::milliseconds delay) {
         state->waits.append(delay);
         return finished();
@@ -92,6 +101,12 @@ void FakeSystem::queueReads(const QList<QList<AdapterInfo>> &reads)
 {
     for (const QList<AdapterInfo> &read : reads)
         m_state->queuedReads.push_back(read);
+}
+
+void FakeSystem::queuePings(const QList<PingOutcome> &outcomes)
+{
+    for (const PingOutcome &outcome : outcomes)
+        m_state->queuedPings.push_back(outcome);
 }
 
 void FakeSystem::answerCommandsWith(const CommandResult &result)

@@ -37,6 +37,11 @@ public:
 
     QList<std::chrono::milliseconds> waits() const { return m_state->waits; }
 
+    // Pings answered at once with these outcomes, in order; a failure once they run out.
+    void queuePings(const QList<PingOutcome> &outcomes);
+    // The pings sent, as "address|device|count".
+    QStringList pings() const { return m_state->pings; }
+
 private:
     struct State;
     static QFuture<CommandResult> commandAnswer(const std::shared_ptr<State> &state,
@@ -51,6 +56,8 @@ private:
         QStringList commands;
         bool holdCommands = false;
         std::deque<QPromise<CommandResult>> pendingCommands;
+        std::deque<PingOutcome> queuedPings;
+        QStringList pings;
         QList<std::chrono::milliseconds> waits;
     };
     std::shared_ptr<State> m_state;

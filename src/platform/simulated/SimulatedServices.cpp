@@ -1,6 +1,7 @@
 #include "platform/simulated/SimulatedServices.h"
 
 #include "adapters/NetworkReader.h"
+#include "ping/PingRunner.h"
 #include "platform/simulated/SimulatedStore.h"
 #include "system/NetworkWriter.h"
 
@@ -35,11 +36,8 @@ SystemServices simulatedServices(const QString &machinePath, const SystemTools &
     services.setServiceEnabled = [tools](QString service, bool enabled) {
         return NetworkWriter::setServiceEnabled(tools, service, enabled);
     };
-    services.ping = [](QString, QString, int) {
-        return QtFuture::makeReadyFuture(
-            PingOutcome{.success = false,
-                        .detail = QStringLiteral("Le ping n'est pas encore disponible."),
-                        .raw = {}});
+    services.ping = [tools](QString address, QString device, int count) {
+        return PingRunner::send(tools, address, device, count);
     };
     services.wait = &preciseWait;
     return services;

@@ -1,0 +1,143 @@
+#include "ping/PingRunner.h"
+
+#include "system/BlockingPool.h"
+#include "system/Shell.h"
+
+#include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+const QString statisticsPattern = QStringLiteral(
+    "([0-9]+) packets transmitted, ([0-9]+) packets received, ([0-9.,]+)% packet loss");
+const QString timingPattern = QStringLiteral("= ([0-9.,]+)/([0-9.,]+)/([0-9.,]+)");
+
+// As strtod in the C locale over the whole text: nothing may be left over, and a leading blank
+// or an empty text does not read. QString's reading never follows the user's locale, which
+// the application object installs for the C library too.
+std::optional<double> readDouble(QString text)
+{
+    text.replace(u',', u'.');
+    if (text.isEmpty() || text.front().isSpace())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+std::optional<int> readInteger(const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+// One decimal, as printf's %.1f writes it, with a comma.
+QString oneDecimal(double value)
+{
+    return QString::asprintf("%.1f", value).replace(u'.', u',');
+}
+
+} // namespace
+
+QStringList PingRunner::arguments(const QString &address, const QString &device, int count)
+{
+    QStringList arguments{QStringLiteral("-n"), QStringLiteral("-c"), QString::number(count),
+                          QStringLiteral("-W"), QString::number(replyWaitMs)};
+    if (!device.isEmpty())
+        arguments << QStringLiteral("-b") << device;
+    arguments << address;
+    return arguments;
+}
+
+bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &bound)
+{
+    if (bound.status == 0 || device.isEmpty())
+        return false;
+    static const QStringList markers = {
+        QStringLiteral("usage:"),
+        QStringLiteral("illegal option"),
+        QStringLiteral("invalid option"),
+        QStringLiteral("permission denied"),
+        QStringLiteral("operation not permitted"),
+        QStringLiteral("bind:"),
+    };
+    const QString low = (bound.output + bound.error).toLower();
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [&low](const QString &marker) { return low.contains(marker); });
+}
+
+QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &address,
+                                      const QString &device, int count)
+{
+    return QtConcurrent::run(BlockingPool::instance(), [tools, address, device, count] {
+        CommandResult kept = Shell::run(tools.ping(), arguments(address, device, count));
+        if (needsUnboundRetry(device, kept))
+            kept = Shell::run(tools.ping(), arguments(address, QString(), count));
+        return summarize(kept);
+    });
+}
+
+std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
+{
+    static const QRegularExpression statistics(statisticsPattern);
+    static const QRegularExpression timing(timingPattern);
+
+    const QRegularExpressionMatch match = statistics.match(output);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<int> transmitted = readInteger(match.captured(1));
+    const std::optional<int> received = readInteger(match.captured(2));
+    if (!transmitted || !received)
+        return std::nullopt;
+
+    Summary summary;
+    summary.transmitted = *transmitted;
+    summary.received = *received;
+    summary.loss = readDouble(match.captured(3)).value_or(0);
+    const QRegularExpressionMatch times = timing.match(output);
+    if (times.hasMatch())
+        summary.average = readDouble(times.captured(2));
+    return summary;
+}
+
+PingOutcome PingRunner::summarize(const CommandResult &kept)
+{
+    if (const std::optional<Summary> summary = parse(kept.output)) {
+        QStringList parts;
+        parts << (summary->received < 2 ? QStringLiteral("%1 paquet reçu sur %2")
+                                        : QStringLiteral("%1 paquets reçus sur %2"))
+                     .arg(summary->received)
+                     .arg(summary->transmitted);
+        parts << oneDecimal(summary->loss) + QStringLiteral(" % de perte");
+        if (summary->average)
+            parts << oneDecimal(*summary->average) + QStringLiteral(" ms en moyenne");
+        return {.success = summary->received > 0,
+                .detail = parts.join(QStringLiteral(" · ")),
+                .raw = kept.output};
+    }
+    if (kept.status == 0)
+        return {.success = true, .detail = QStringLiteral("réponse reçue"), .raw = kept.output};
+    const QString combined = kept.combined();
+    if (combined.isEmpty())
+        return {.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}};
+    return {.success = false, .detail = lastLine(combined).toLower(), .raw = combined};
+}
+
+QString PingRunner::lastLine(const QString &text)
+{
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\n\\r]"));
+    QString last;
+    for (const QString &piece : text.split(lineBreaks, Qt::SkipEmptyParts)) {
+        // Only spaces and tabs are blanks here.
+        qsizetype begin = 0;
+        qsizetype end = piece.size();
+        while (begin < end && (piece[begin] == u' ' || piece[begin] == u'\t'))
+            ++begin;
+        while (end > begin && (piece[end - 1] == u' ' || piece[end - 1] == u'\t'))
+            --end;
+        if (end > begin)
+            last = piece.mid(begin, end - begin);
+    }
+    return last.isEmpty() ? QStringLiteral("aucune réponse") : last;
+}

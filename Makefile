@@ -22,7 +22,7 @@ test: deps build
 	ctest --preset default -j $(JOBS)
 
 screenshots: build
-	@echo "screenshots: nothing yet (the interface arrives with a later change)"
+	$(BUILD_DIR)/tools/screenshots/brisvale_screenshots $(BUILD_DIR)/screenshots
 
 bench: build
 	cmake --build --preset default --target benchmarks -j $(JOBS)

@@ -25,9 +25,14 @@ Q_ENUM_NS(MessageKind)
 enum class MainTab { cards, ping };
 Q_ENUM_NS(MainTab)
 
+// The quit dialog's answer; closing the dialog counts as stay.
+enum class QuitChoice { primary, secondary, stay };
+Q_ENUM_NS(QuitChoice)
+
 } // namespace Kinds
 
 using Kinds::AdapterKind;
 using Kinds::ConfigMode;
 using Kinds::MainTab;
 using Kinds::MessageKind;
+using Kinds::QuitChoice;

@@ -2,6 +2,7 @@
 #include "platform/simulated/SimulatedMachine.h"
 #include "platform/simulated/SimulatedServices.h"
 #include "system/SystemTools.h"
+#include "ui/AppInfo.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -88,11 +89,11 @@ int main(int argc, char *argv[])
     // The stand-in programs find the machine through the environment, like every child.
     qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machinePath));
     AppModel model(simulatedServices(machinePath, SystemTools::simulated()));
+    AppInfo::instance()->setSimulated(true);
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)},
-                                 {QStringLiteral("machinePath"), machinePath}});
+    engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

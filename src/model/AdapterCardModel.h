@@ -24,8 +24,9 @@ class AdapterCardModel : public QObject {
     Q_PROPERTY(QString router READ router WRITE setRouter NOTIFY routerChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(bool showErrors READ showErrors NOTIFY showErrorsChanged)
-    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
-    Q_PROPERTY(Kinds::MessageKind messageKind READ messageKind NOTIFY messageChanged)
+    Q_PROPERTY(QString message READ message WRITE setMessage NOTIFY messageChanged)
+    Q_PROPERTY(
+        Kinds::MessageKind messageKind READ messageKind WRITE setMessageKind NOTIFY messageChanged)
 
     // Derived from the above; recomputed whenever any of it changes.
     Q_PROPERTY(bool canEdit READ canEdit NOTIFY derivedChanged)

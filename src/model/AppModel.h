@@ -36,6 +36,8 @@ public:
     ~AppModel() override;
 
     QList<AdapterCardModel *> cards() const { return m_cards; }
+    // The system as the model reaches it, for the ping tab's own pings.
+    const SystemServices &services() const { return m_services; }
     int cardCount() const { return int(m_cards.size()); }
     CardListModel *cardList() const { return m_cardList; }
     bool loading() const { return m_loading; }

@@ -1,6 +1,7 @@
 // Changes made through the application model on a copy of the demo machine, with the real
 // stand-ins: the privileged path, the writes to the file and the re-reads that verify them.
 #include "model/AppModel.h"
+#include "ping/PingTab.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "platform/simulated/SimulatedServices.h"
 #include "support/TestSupport.h"
@@ -233,6 +234,27 @@ private slots:
         QCOMPARE(card->message(), message);
         QCOMPARE(card->messageKind(), kind);
         QCOMPARE(machine.model().statusText(), message);
+    }
+
+    void pingTabLogsASuccessFromTheEthernetCard()
+    {
+        Machine machine;
+        machine.change([](QJsonObject &root) { root.insert("pingDelayMs", 0); });
+        PingTab tab;
+        tab.setAppModel(&machine.model());
+        tab.choose(machine.card("Ethernet")->id());
+        tab.setTarget(QStringLiteral("192.168.1.1"));
+
+        tab.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!tab.running(), 10000);
+
+        QCOMPARE(tab.entries()->count(), 1);
+        const PingLogEntry entry = tab.entries()->entries().first();
+        QCOMPARE(entry.kind, MessageKind::success);
+        QVERIFY2(entry.text.contains(QStringLiteral(
+                     "   →   192.168.1.1 via Ethernet (192.168.1.20)   ·   4 paquets reçus sur 4")),
+                 qPrintable(entry.text));
+        QCOMPARE(tab.stateKind(), MessageKind::success);
     }
 
     void disableThenEnable()

@@ -54,6 +54,11 @@ SystemServices FakeSystem::services() const
     };
     services.ping = [state = m_state](QString address, QString device, int count) {
         state->pings << QStringList{address, device, QString::number(count)}.join(u'|');
+        if (state->holdPings) {
+            QPromise<PingOutcome> &promise = state->pendingPings.emplace_back();
+            promise.start();
+            return promise.future();
+        }
         PingOutcome outcome{.success = false, .detail = "aucune réponse", .raw = {}};
         if (!state->queuedPings.empty()) {
             outcome = state->queuedPings.front();

@@ -39,6 +39,8 @@ public:
 
     // Pings answered at once with these outcomes, in order; a failure once they run out.
     void queuePings(const QList<PingOutcome> &outcomes);
+    // From now on pings stay pending for ever.
+    void holdPings() { m_state->holdPings = true; }
     // The pings sent, as "address|device|count".
     QStringList pings() const { return m_state->pings; }
 
@@ -58,6 +60,8 @@ private:
         std::deque<QPromise<CommandResult>> pendingCommands;
         std::deque<PingOutcome> queuedPings;
         QStringList pings;
+        bool holdPings = false;
+        std::deque<QPromise<PingOutcome>> pendingPings;
         QList<std::chrono::milliseconds> waits;
     };
     std::shared_ptr<State> m_state;

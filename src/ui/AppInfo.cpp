@@ -1,0 +1,75 @@
+#include "ui/AppInfo.h"
+
+#include <QDate>
+#include <QQmlEngine>
+#include <QUrl>
+
+AppInfo::AppInfo(QObject *parent)
+    : QObject(parent)
+{
+}
+
+AppInfo *AppInfo::instance()
+{
+    static AppInfo *info = new AppInfo;
+    return info;
+}
+
+AppInfo *AppInfo::create(QQmlEngine *, QJSEngine *)
+{
+    AppInfo *info = instance();
+    QJSEngine::setObjectOwnership(info, QJSEngine::CppOwnership);
+    return info;
+}
+
+QString AppInfo::makerName()
+{
+    return QStringLiteral(BRISVALE_MAKER_NAME);
+}
+
+QString AppInfo::websiteURL()
+{
+    return QStringLiteral(BRISVALE_WEBSITE_URL);
+}
+
+QString AppInfo::websiteLabel()
+{
+    return domainOf(websiteURL());
+}
+
+QString AppInfo::donationURL()
+{
+    return QStringLiteral(BRISVALE_DONATION_URL);
+}
+
+QString AppInfo::version()
+{
+    return QStringLiteral(BRISVALE_VERSION);
+}
+
+void AppInfo::setSimulated(bool simulated)
+{
+    if (m_simulated == simulated)
+        return;
+    m_simulated = simulated;
+    emit simulatedChanged();
+}
+
+QString AppInfo::rightsLine() const
+{
+    return rightsLine(QDate::currentDate().year(), makerName());
+}
+
+QString AppInfo::rightsLine(int year, const QString &maker)
+{
+    return QStringLiteral("© %1 %2. Tous droits réservés.").arg(year).arg(maker);
+}
+
+QString AppInfo::domainOf(const QString &url)
+{
+    QString host = QUrl(url).host();
+    if (host.startsWith(QLatin1String("www.")))
+        host.remove(0, 4);
+    // An address given without a scheme has no host; show it as typed.
+    return host.isEmpty() ? url : host;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+class QJSEngine;
+class QQmlEngine;
+
+// Who made this build and where it runs, as the views show it. The maker's name and addresses
+// are chosen by the packager at configure time (BRISVALE_MAKER_NAME, BRISVALE_WEBSITE_URL,
+// BRISVALE_DONATION_URL); only `simulated` is learnt at run time.
+class AppInfo : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+    Q_PROPERTY(QString makerName READ makerName CONSTANT)
+    Q_PROPERTY(QString websiteURL READ websiteURL CONSTANT)
+    Q_PROPERTY(QString websiteLabel READ websiteLabel CONSTANT)
+    Q_PROPERTY(QString donationURL READ donationURL CONSTANT)
+    Q_PROPERTY(QString version READ version CONSTANT)
+    Q_PROPERTY(bool simulated READ simulated NOTIFY simulatedChanged)
+
+public:
+    static AppInfo *instance();
+    static AppInfo *create(QQmlEngine *, QJSEngine *);
+
+    static QString makerName();
+    static QString websiteURL();
+    static QString websiteLabel();
+    static QString donationURL();
+    static QString version();
+
+    bool simulated() const { return m_simulated; }
+    // Said once by the entry point when the machine behind the model is the simulated one.
+    void setSimulated(bool simulated);
+
+    // The footer's line, for the calendar year at the moment it is asked for.
+    Q_INVOKABLE QString rightsLine() const;
+
+    static QString rightsLine(int year, const QString &maker);
+    // The host a link shows for that address, without a leading "www.".
+    static QString domainOf(const QString &url);
+
+signals:
+    void simulatedChanged();
+
+private:
+    explicit AppInfo(QObject *parent = nullptr);
+
+    bool m_simulated = false;
+};

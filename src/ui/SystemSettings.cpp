@@ -1,0 +1,111 @@
+#include "ui/SystemSettings.h"
+
+#include "platform/simulated/SimulatedMachine.h"
+
+#include <QDesktopServices>
+#include <QOperatingSystemVersion>
+#include <QProcess>
+#include <QQmlEngine>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+const QString gnomeSettings = QStringLiteral("gnome-control-center");
+const QString networkManagerEditor = QStringLiteral("nm-connection-editor");
+const QString plasmaSettings = QStringLiteral("systemsettings");
+
+SystemSettings::Step program(const QString &name, const QStringList &arguments)
+{
+    return {SystemSettings::Step::Kind::startProgram, name, arguments};
+}
+
+SystemSettings::Step address(const QString &url)
+{
+    return {SystemSettings::Step::Kind::openUrl, url, {}};
+}
+
+} // namespace
+
+SystemSettings::SystemSettings(QObject *parent)
+    : QObject(parent)
+{
+}
+
+SystemSettings *SystemSettings::create(QQmlEngine *engine, QJSEngine *)
+{
+    return new SystemSettings(engine);
+}
+
+QStringList SystemSettings::settingsPrograms()
+{
+    return {gnomeSettings, networkManagerEditor, plasmaSettings};
+}
+
+QList<SystemSettings::Step> SystemSettings::networkPlan(const Host &host)
+{
+    if (host.macOS) {
+        // The panel moved to an extension with the redesigned settings of macOS 13.
+        const QString panel =
+            host.majorVersion > 12
+                ? QStringLiteral("x-apple.systempreferences:com.apple.Network-Settings.extension")
+                : QStringLiteral("x-apple.systempreferences:com.apple.preference.network");
+        return {address(panel),
+                address(QUrl::fromLocalFile(
+                            QStringLiteral("/System/Library/PreferencePanes/Network.prefPane"))
+                            .toString())};
+    }
+
+    QList<Step> desktopSteps;
+    if (host.programs.contains(gnomeSettings))
+        desktopSteps << program(gnomeSettings, {QStringLiteral("network")});
+    if (host.programs.contains(networkManagerEditor))
+        desktopSteps << program(networkManagerEditor, {});
+    if (host.programs.contains(plasmaSettings)) {
+        const Step plasma = program(plasmaSettings, {QStringLiteral("kcm_networkmanagement")});
+        // On Plasma, its own settings before a GNOME panel that happens to be installed.
+        if (host.desktop.split(u':').contains(QStringLiteral("KDE"), Qt::CaseInsensitive))
+            desktopSteps.prepend(plasma);
+        else
+            desktopSteps << plasma;
+    }
+    if (!host.simulationFile.isEmpty())
+        desktopSteps << address(QUrl::fromLocalFile(host.simulationFile).toString());
+    return desktopSteps;
+}
+
+SystemSettings::Host SystemSettings::currentHost()
+{
+    Host host;
+    const QOperatingSystemVersion os = QOperatingSystemVersion::current();
+    host.macOS = os.type() == QOperatingSystemVersion::MacOS;
+    host.majorVersion = os.majorVersion();
+    host.desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (!host.macOS) {
+        for (const QString &name : settingsPrograms()) {
+            if (!QStandardPaths::findExecutable(name).isEmpty())
+                host.programs.insert(name);
+        }
+    }
+    host.simulationFile = qEnvironmentVariable(SimulatedMachine::environmentVariable);
+    return host;
+}
+
+bool SystemSettings::perform(const Step &step)
+{
+    if (step.kind == Step::Kind::startProgram)
+        return QProcess::startDetached(step.target, step.arguments);
+    const QUrl url(step.target);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+void SystemSettings::openNetwork()
+{
+    const QList<Step> plan = networkPlan(currentHost());
+    for (const Step &step : plan) {
+        if (perform(step))
+            return;
+    }
+    if (!plan.isEmpty())
+        qWarning("Brisvale: impossible d'ouvrir les réglages réseau.");
+}

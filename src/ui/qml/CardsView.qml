@@ -1,0 +1,163 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Brisvale
+
+// The cards tab. A ListView over the card list keeps each card's view (its focus, caret and
+// measured width) through the moves, inserts and removals of a refresh.
+ScrollView {
+    id: root
+
+    required property AppModel model
+
+    readonly property real columnWidth: Math.min(availableWidth, 1120) - 2 * 28
+    readonly property alias list: list
+
+    contentWidth: availableWidth
+    ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+    ScrollBar.vertical: ScrollBar {
+        parent: root
+        x: root.mirrored ? 0 : root.width - width
+        y: root.topPadding
+        height: root.availableHeight
+        active: root.ScrollBar.horizontal.active
+        contentItem: Rectangle {
+            implicitWidth: 6
+            implicitHeight: 6
+            radius: 3
+            color: ThemeState.palette.borderStrong
+            opacity: parent.policy === ScrollBar.AlwaysOn || (parent.active && parent.size < 1)
+                     ? 1 : 0
+            Behavior on opacity {
+                NumberAnimation { duration: 200 }
+            }
+        }
+    }
+
+    ListView {
+        id: list
+
+        model: root.model.cardList
+        spacing: 16
+        topMargin: 20
+        bottomMargin: 20
+        // A handful of cards: keep every view alive rather than rebuild it on scrolling.
+        cacheBuffer: 100000
+        boundsBehavior: Flickable.StopAtBounds
+        activeFocusOnTab: false
+        Accessible.role: Accessible.List
+        Accessible.name: "Cartes réseau"
+
+        header: Item {
+            width: list.width
+            height: root.model.cardCount === 0 ? stateCard.height : 0
+            visible: root.model.cardCount === 0
+
+            Rectangle {
+                id: stateCard
+
+                x: (parent.width - width) / 2
+                width: root.columnWidth
+                height: stateContent.implicitHeight + 64
+                radius: 16
+                color: ThemeState.palette.surface
+                border.width: 1
+                border.color: ThemeState.palette.border
+
+                Item {
+                    id: stateContent
+
+                    anchors.fill: parent
+                    anchors.topMargin: 32
+                    anchors.bottomMargin: 32
+                    anchors.leftMargin: 24
+                    anchors.rightMargin: 24
+                    implicitHeight: root.model.loading ? searching.implicitHeight
+                                                       : empty.implicitHeight
+
+                    RowLayout {
+                        id: searching
+
+                        objectName: "searchingCard"
+                        anchors.centerIn: parent
+                        visible: root.model.loading
+                        spacing: 12
+
+                        BusyIndicator {
+                            Layout.preferredWidth: 20
+                            Layout.preferredHeight: 20
+                            padding: 1
+                            running: searching.visible
+                            palette.dark: ThemeState.palette.textMuted
+                            Accessible.name: "Recherche en cours"
+                        }
+                        Text {
+                            text: "Recherche des cartes réseau…"
+                            color: ThemeState.palette.textMuted
+                            font.pointSize: 13
+                        }
+                    }
+
+                    ColumnLayout {
+                        id: empty
+
+                        objectName: "emptyCard"
+                        anchors.centerIn: parent
+                        width: parent.width
+                        visible: !root.model.loading
+                        spacing: 10
+
+                        Text {
+                            Layout.alignment: Qt.AlignHCenter
+                            text: "Aucune carte réseau détectée."
+                            color: ThemeState.palette.text
+                            font.pointSize: 14
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            Layout.fillWidth: true
+                            horizontalAlignment: Text.AlignHCenter
+                            wrapMode: Text.Wrap
+                            text: "Vérifiez les réglages Réseau de macOS, puis cliquez sur "
+                                  + "Actualiser."
+                            color: ThemeState.palette.textMuted
+                            font.pointSize: 12.5
+                        }
+                        FlatButton {
+                            objectName: "emptyRefreshButton"
+                            Layout.alignment: Qt.AlignHCenter
+                            Layout.topMargin: 4
+                            title: "Actualiser"
+                            icon: "arrow.clockwise"
+                            kind: "secondary"
+                            toolTip: "Mettre à jour la liste et l'état des cartes réseau (⌘R)"
+                            onClicked: root.model.requestRefresh(true)
+                        }
+                    }
+                }
+            }
+        }
+
+        // Roles reach only required properties declared by the delegate itself, not those a
+        // type inherits, so a slot takes the card and hands it to the card view.
+        delegate: Item {
+            id: slot
+
+            required property AdapterCardModel card
+            readonly property alias cardView: cardView
+
+            x: (ListView.view.width - width) / 2
+            width: root.columnWidth
+            height: cardView.implicitHeight
+
+            AdapterCardView {
+                id: cardView
+
+                width: parent.width
+                height: parent.height
+                card: slot.card
+                model: root.model
+            }
+        }
+    }
+}

@@ -1,0 +1,102 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Brisvale
+
+// The whole window content. Both tabs stay alive side by side so that a hidden one keeps its
+// state (drafts, the ping target and log); only their visibility follows the model's tab.
+Rectangle {
+    id: root
+
+    required property AppModel model
+    readonly property alias refreshTimer: refreshTimer
+    readonly property alias cardsLayer: cardsLayer
+    readonly property alias pingLayer: pingLayer
+
+    color: ThemeState.palette.bg
+    implicitWidth: 880
+    implicitHeight: 620
+
+    // The first load waits until the content is on screen, and only ever starts once per
+    // model: a later showing finds hasLoadedOnce set (or a refresh in flight, which the model
+    // drops).
+    readonly property bool shown: visible && Window.window !== null && Window.window.visible
+    onShownChanged: loadFirstTime()
+    Component.onCompleted: loadFirstTime()
+
+    function loadFirstTime() {
+        if (shown && !model.hasLoadedOnce)
+            model.requestRefresh(false)
+    }
+
+    // The model decides whether a tick refreshes (not while a refresh or a card operation
+    // runs), so the timer runs whatever the tab.
+    Timer {
+        id: refreshTimer
+        interval: 30000
+        repeat: true
+        running: true
+        onTriggered: root.model.requestAutoRefresh()
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        HeaderView {
+            Layout.fillWidth: true
+            model: root.model
+        }
+
+        TabBarView {
+            Layout.fillWidth: true
+            model: root.model
+        }
+
+        Item {
+            id: body
+
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            CardsView {
+                id: cardsLayer
+
+                readonly property bool current: root.model.tab === Kinds.MainTab.cards
+
+                anchors.fill: parent
+                model: root.model
+                opacity: current ? 1 : 0
+                enabled: current
+                Accessible.ignored: !current
+                Behavior on opacity {
+                    NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
+                }
+            }
+
+            PingView {
+                id: pingLayer
+
+                readonly property bool current: root.model.tab === Kinds.MainTab.ping
+
+                anchors.fill: parent
+                model: root.model
+                opacity: current ? 1 : 0
+                enabled: current
+                Accessible.ignored: !current
+                Behavior on opacity {
+                    NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
+                }
+            }
+        }
+
+        StatusBarView {
+            Layout.fillWidth: true
+            model: root.model
+        }
+
+        FooterView {
+            Layout.fillWidth: true
+        }
+    }
+}

@@ -1,0 +1,70 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Brisvale
+
+Rectangle {
+    id: root
+
+    required property AppModel model
+
+    readonly property bool hasStatus: model.statusText.length > 0
+    readonly property color statusColor: {
+        const palette = ThemeState.palette
+        switch (model.statusKind) {
+        case Kinds.MessageKind.success: return palette.success
+        case Kinds.MessageKind.warning: return palette.warning
+        case Kinds.MessageKind.error: return palette.danger
+        default: return palette.textMuted
+        }
+    }
+
+    color: ThemeState.palette.bg
+    implicitHeight: row.implicitHeight + 18
+
+    // Two slots rather than two arrangements: the leading one takes the spare width and cuts
+    // its text, the trailing one holds the pending hint only while a status is shown.
+    RowLayout {
+        id: row
+
+        anchors.fill: parent
+        anchors.leftMargin: 28
+        anchors.rightMargin: 28
+        anchors.topMargin: 9
+        anchors.bottomMargin: 9
+        spacing: 16
+
+        Text {
+            id: leading
+
+            objectName: "leadingText"
+            Layout.fillWidth: true
+            text: root.hasStatus ? root.model.statusText : root.model.pendingHint
+            color: root.hasStatus ? root.statusColor : ThemeState.palette.textMuted
+            font.pointSize: 11.5
+            elide: Text.ElideRight
+            maximumLineCount: 1
+            textFormat: Text.PlainText
+            Accessible.role: Accessible.StatusBar
+            Accessible.name: text
+
+            HoverHandler {
+                id: leadingHover
+            }
+            ToolTip.visible: leading.truncated && leadingHover.hovered
+            ToolTip.text: leading.text
+            ToolTip.delay: 600
+        }
+
+        Text {
+            objectName: "trailingText"
+            visible: root.hasStatus
+            text: root.model.pendingHint
+            color: ThemeState.palette.textMuted
+            font.pointSize: 11.5
+            maximumLineCount: 1
+            textFormat: Text.PlainText
+            Accessible.name: text
+        }
+    }
+}

@@ -1,0 +1,236 @@
+// Renders the main states of the window content to PNG files. Everything runs offscreen on a
+// scratch copy of the demo machine through its stand-in programs, so nothing touches the real
+// network and the user's settings stay as they are.
+
+#include "model/AppModel.h"
+#include "ping/PingTab.h"
+#include "platform/simulated/SimulatedMachine.h"
+#include "platform/simulated/SimulatedServices.h"
+#include "system/SystemTools.h"
+#include "ui/AppInfo.h"
+#include "ui/ThemeState.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPromise>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickView>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtQml/QQmlExtensionPlugin>
+
+#include <cstdio>
+#include <functional>
+
+Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// One picture: the system the model sees, the window size and theme, and what to do to the
+// model once the first read has ended.
+struct Shot {
+    QString file;
+    QSize size;
+    bool dark = false;
+    enum class Reads { demo, never, empty } reads = Reads::demo;
+    bool holdChanges = false;
+    std::function<void(AppModel &)> prepare;
+};
+
+void fail(const QString &message)
+{
+    std::fprintf(stderr, "brisvale_screenshots: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+// Lets the event loop run for that long (reads, animations, layout).
+void settle(std::chrono::milliseconds duration)
+{
+    QDeadlineTimer deadline(duration);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit)
+{
+    QDeadlineTimer deadline(limit);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// A future that never ends: the state it stands for stays on screen. Its promise is left
+// alive on purpose, since a promise that goes away cancels its future and wakes the model.
+template<typename T> QFuture<T> neverAnswered()
+{
+    auto *promise = new QPromise<T>;
+    promise->start();
+    return promise->future();
+}
+
+SystemServices servicesFor(const Shot &shot, const QString &machine)
+{
+    SystemServices services =
+        simulatedServices(machine, SystemTools(QStringLiteral(BRISVALE_SIM_ROOT)));
+    if (shot.reads == Shot::Reads::never)
+        services.readAdapters = [] { return neverAnswered<QList<AdapterInfo>>(); };
+    if (shot.reads == Shot::Reads::empty)
+        services.readAdapters = [] { return QtFuture::makeReadyFuture(QList<AdapterInfo>()); };
+    if (shot.holdChanges) {
+        services.setManual = [](QString, QString, QString, QString) {
+            return neverAnswered<CommandResult>();
+        };
+        services.setDHCP = [](QString) { return neverAnswered<CommandResult>(); };
+    }
+    return services;
+}
+
+// A card whose manual draft is complete, so that a change of its address alone is valid.
+AdapterCardModel *firstManualCard(AppModel &model)
+{
+    for (AdapterCardModel *card : model.cards()) {
+        if (card->mode() == ConfigMode::manual && card->info().enabled && card->canEdit() &&
+            !card->ip().isEmpty() && !card->mask().isEmpty())
+            return card;
+    }
+    fail(QStringLiteral("la machine de démonstration n'a aucune carte en adresse fixe"));
+    return nullptr;
+}
+
+// The ping tab with a few lines in its log: the router, a host that answers, one that does not.
+void pingAFewAddresses(AppModel &model, QQuickView &view)
+{
+    model.setTab(MainTab::ping);
+    QObject *layer = view.rootObject()->property("pingLayer").value<QObject *>();
+    auto *tab = layer ? layer->property("tab").value<PingTab *>() : nullptr;
+    if (!tab)
+        fail(QStringLiteral("l'onglet de ping est introuvable"));
+    for (const AdapterCardModel *card : model.cards()) {
+        if (card->info().serviceName == QLatin1String("Ethernet"))
+            tab->choose(card->id());
+    }
+    for (const char *target : {"192.168.1.1", "192.168.1.10", "192.168.1.99"}) {
+        tab->setTarget(QString::fromLatin1(target));
+        tab->start();
+        if (!waitFor([tab] { return !tab->running(); }, 20s))
+            fail(QStringLiteral("le ping vers %1 ne se termine pas").arg(target));
+    }
+}
+
+void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const QDir &output)
+{
+    ThemeState::instance()->setIsDark(shot.dark);
+    AppModel model(servicesFor(shot, machine));
+
+    QQuickView view(&engine, nullptr);
+    view.setResizeMode(QQuickView::SizeRootObjectToView);
+    view.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
+    view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/ContentView.qml")));
+    if (view.status() != QQuickView::Ready)
+        fail(QStringLiteral("ContentView.qml ne se charge pas"));
+    view.resize(shot.size);
+    view.show();
+
+    if (shot.reads != Shot::Reads::never &&
+        !waitFor([&] { return model.hasLoadedOnce() && !model.loading(); }, 20s))
+        fail(QStringLiteral("la première lecture de %1 ne se termine pas").arg(shot.file));
+    if (shot.prepare)
+        shot.prepare(model);
+    if (shot.file.startsWith(QLatin1String("ping")))
+        pingAFewAddresses(model, view);
+    // Cross-fades, the caret and the layout of the cards take a few frames.
+    settle(600ms);
+
+    const QImage image = view.grabWindow();
+    const QString path = output.filePath(shot.file);
+    if (image.isNull() || !image.save(path))
+        fail(QStringLiteral("impossible d'écrire %1").arg(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Brisvale"));
+    QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+
+    const QStringList arguments = QCoreApplication::arguments();
+    const QDir output(arguments.size() > 1 ? arguments.at(1) : QStringLiteral("screenshots"));
+    if (!QDir().mkpath(output.path()))
+        fail(QStringLiteral("impossible de créer %1").arg(output.path()));
+
+    // The theme is chosen per picture; its choice is stored in a scratch place.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        fail(QStringLiteral("pas de dossier temporaire"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.filePath("settings"));
+
+    // A copy of the demo machine whose pings answer at once.
+    QFile demo(QStringLiteral(BRISVALE_DEMO_MACHINE));
+    if (!demo.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("machine de démonstration introuvable"));
+    QJsonObject root = QJsonDocument::fromJson(demo.readAll()).object();
+    root.insert(QStringLiteral("pingDelayMs"), 0);
+    const QString machine = scratch.filePath(QStringLiteral("machine-simulee.json"));
+    QFile copy(machine);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(QJsonDocument(root).toJson()) < 0)
+        fail(QStringLiteral("impossible d'écrire %1").arg(machine));
+    copy.close();
+    QString problem;
+    if (!SimulatedMachine::load(machine, &problem))
+        fail(problem);
+    qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machine));
+    AppInfo::instance()->setSimulated(true);
+
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+
+    const auto invalidDraft = [](AppModel &model) {
+        AdapterCardModel *card = firstManualCard(model);
+        card->setIp(QStringLiteral("192.168.1.300"));
+        card->setMask(QStringLiteral("255.255.0.255"));
+        // Refused before anything is sent: the card now shows its errors.
+        model.requestApply(card);
+    };
+    const auto pendingChange = [](AppModel &model) {
+        AdapterCardModel *card = firstManualCard(model);
+        // Another host of the same subnet, so the router stays valid.
+        QStringList octets = card->ip().split(u'.');
+        octets.last() = QString::number(octets.last().toInt() % 200 + 42);
+        card->setIp(octets.join(u'.'));
+        model.requestApply(card);
+    };
+
+    const QList<Shot> shots{
+        {"cards-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
+        {"cards-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
+        {"cards-compact.png", {850, 900}, false, Shot::Reads::demo, false, {}},
+        {"cards-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, {}},
+        {"searching.png", {1120, 620}, false, Shot::Reads::never, false, {}},
+        {"empty.png", {1120, 620}, false, Shot::Reads::empty, false, {}},
+        {"validation-errors.png", {1120, 820}, false, Shot::Reads::demo, false, invalidDraft},
+        {"busy-card.png", {1120, 820}, true, Shot::Reads::demo, true, pendingChange},
+        {"ping-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
+        {"ping-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
+    };
+    for (const Shot &shot : shots)
+        render(engine, shot, machine, output);
+    return 0;
+}

@@ -3,6 +3,7 @@
 #include "app/DonationQR.h"
 
 #include <QGuiApplication>
+#include <QQmlError>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
@@ -36,6 +37,8 @@ QuitDialogController::QuitDialogController(QQmlEngine *engine, const AppDelegate
         {QStringLiteral("qrImage"), DonationQR::image()},
     });
     m_window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/QuitDialogView.qml")));
+    for (const QQmlError &error : m_window->errors())
+        qWarning().noquote() << error.toString();
     if (QQuickItem *view = m_window->rootObject()) {
         connect(view, SIGNAL(chosen(int)), this, SLOT(chooseFromView(int)));
         view->forceActiveFocus();

@@ -1,3 +1,6 @@
+#include "app/AppDelegate.h"
+#include "app/QuitDialogController.h"
+#include "app/QuitGuard.h"
 #include "model/AppModel.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "platform/simulated/SimulatedServices.h"
@@ -11,6 +14,8 @@
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
+#include <QQuickWindow>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QtQml/QQmlExtensionPlugin>
 
@@ -43,6 +48,26 @@ QString userMachinePath(QString *problem)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
     return path;
+}
+
+void showMainWindow(QQuickWindow *window)
+{
+    window->show();
+    window->raise();
+    window->requestActivate();
+}
+
+// Sized once from the screen's free area, then centred on it.
+void placeMainWindow(QQuickWindow *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const std::optional<QRect> area =
+        screen ? std::optional(screen->availableGeometry()) : std::nullopt;
+    const QSize size = AppDelegate::initialContentSize(area);
+    window->resize(size);
+    if (area)
+        window->setPosition(area->center() - QPoint(size.width() / 2, size.height() / 2));
+    showMainWindow(window);
 }
 
 } // namespace
@@ -94,9 +119,47 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
-    QObject::connect(
-        &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-        [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/Main.qml")));
+    auto *window = engine.rootObjects().isEmpty()
+                       ? nullptr
+                       : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    if (!window)
+        return 1;
+    model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
+    placeMainWindow(window);
+
+    std::unique_ptr<QuitDialogController> quitDialog;
+    QuitGuard *guard = nullptr;
+    AppDelegate delegate({
+        [&engine, &quitDialog](const AppDelegate::QuitTexts &texts,
+                               std::function<void(QuitChoice)> handler) {
+            quitDialog = std::make_unique<QuitDialogController>(
+                &engine, texts, [&quitDialog, handler](QuitChoice choice) {
+                    // The dialog is done; let it go once this answer has been handled.
+                    if (quitDialog)
+                        quitDialog.release()->deleteLater();
+                    handler(choice);
+                });
+            quitDialog->show();
+        },
+        [&guard](bool quit) {
+            if (quit && guard)
+                guard->quitNow();
+        },
+        [window] { showMainWindow(window); },
+    });
+    delegate.setModel(&model);
+    guard = new QuitGuard(window, &delegate, &app);
+    QObject::connect(window, SIGNAL(quitRequested()), guard, SLOT(requestQuit()));
+#if QT_CONFIG(sessionmanager)
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, guard,
+                     [guard](QSessionManager &) { guard->sessionEnding(); });
+#endif
+    // Reopening the application (its Dock icon) brings the window back.
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, window,
+                     [window](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive && !window->isVisible())
+                             showMainWindow(window);
+                     });
     return QGuiApplication::exec();
 }

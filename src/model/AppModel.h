@@ -70,6 +70,9 @@ public:
     // answers, and reports on the card and in the status line.
     QCoro::Task<> test(AdapterCardModel *card);
 
+    // A note from the application shell, such as where the simulated machine lives.
+    void announce(const QString &text) { setStatus(text, MessageKind::info); }
+
     // Entry points for the views: they start the operations and return at once.
     Q_INVOKABLE void requestRefresh(bool manual);
     Q_INVOKABLE void requestAutoRefresh();

@@ -7,9 +7,12 @@ ApplicationWindow {
 
     required property AppModel appModel
 
-    title: "Brisvale"
-    width: 880
-    height: 620
+    // Every way of quitting goes through the application shell, which may ask first.
+    signal quitRequested
+
+    title: "Brisvale v" + AppInfo.version
+    width: 1120
+    height: 840
     minimumWidth: 880
     minimumHeight: 620
     visible: true
@@ -36,5 +39,16 @@ ApplicationWindow {
     ContentView {
         anchors.fill: parent
         model: window.appModel
+    }
+
+    Shortcut {
+        sequences: ["Ctrl+R"]
+        context: Qt.WindowShortcut
+        onActivated: window.appModel.requestRefresh(true)
+    }
+    Shortcut {
+        sequence: StandardKey.Quit
+        context: Qt.ApplicationShortcut
+        onActivated: window.quitRequested()
     }
 }

@@ -74,6 +74,7 @@ Rectangle {
                 objectName: "message"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
+                Layout.minimumHeight: 0
                 Layout.alignment: Qt.AlignTop | Qt.AlignLeft
                 text: root.message
                 font.pointSize: 12.5
@@ -91,6 +92,7 @@ Rectangle {
             ColumnLayout {
                 objectName: "donationPanel"
                 Layout.preferredWidth: 250
+                Layout.fillHeight: true
                 Layout.alignment: Qt.AlignTop
                 spacing: 8
 
@@ -112,8 +114,11 @@ Rectangle {
                 Rectangle {
                     objectName: "qrButton"
                     visible: root.qrImage.toString() !== ""
-                    Layout.preferredWidth: 170 + 12
-                    Layout.preferredHeight: 170 + 12
+                    // 170 with its inset, smaller only when larger text leaves less room.
+                    Layout.fillHeight: true
+                    Layout.minimumHeight: 60
+                    Layout.maximumHeight: 170 + 12
+                    Layout.preferredWidth: height
                     radius: 4
                     color: "white"
                     border.color: ThemeState.palette.border

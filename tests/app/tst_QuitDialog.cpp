@@ -84,6 +84,50 @@ private slots:
         delete controller;
     }
 
+    void donationPanelAndLongMessage_data()
+    {
+        QTest::addColumn<bool>("withImage");
+        QTest::addColumn<QString>("line");
+
+        QTest::newRow("with the QR image")
+            << true << "Scannez ce QR code ou cliquez dessus pour faire un don via PayPal.";
+        QTest::newRow("without it")
+            << false << "Ouvrez la page de don ci-dessous pour soutenir le projet.";
+    }
+
+    void donationPanelAndLongMessage()
+    {
+        QFETCH(bool, withImage);
+        QFETCH(QString, line);
+
+        QuitDialogController controller(&m_engine, AppDelegate::quitTexts(3), [](QuitChoice) {});
+        controller.show();
+        QVERIFY(QTest::qWaitForWindowExposed(controller.window()));
+        QQuickItem *view = controller.window()->rootObject();
+        view->setProperty("qrImage",
+                          withImage ? QUrl(QStringLiteral("qrc:/brisvale/assets/donation-qr.png"))
+                                    : QUrl());
+        const QString longMessage = AppDelegate::quitTexts(3).message.repeated(2);
+        view->setProperty("message", longMessage);
+        QTest::qWait(0);
+
+        QCOMPARE(view->findChild<QQuickItem *>("qrButton")->isVisible(), withImage);
+        bool found = false;
+        for (const QQuickItem *item : view->findChildren<QQuickItem *>()) {
+            if (item->property("text").toString() == line)
+                found = true;
+        }
+        QVERIFY2(found, qPrintable(line));
+        // The message wraps within its column, left of the panel, inside the fixed frame.
+        const QQuickItem *message = view->findChild<QQuickItem *>("message");
+        const QQuickItem *panel = view->findChild<QQuickItem *>("donationPanel");
+        QVERIFY(message->property("lineCount").toInt() > 4);
+        QVERIFY(message->mapToScene({message->width(), 0}).x() <= panel->mapToScene({0, 0}).x());
+        QCOMPARE(controller.window()->size(), QSize(760, 440));
+        controller.window()->close();
+        QTest::qWait(0);
+    }
+
     void qrImageLookup_data()
     {
         QTest::addColumn<bool>("resource");

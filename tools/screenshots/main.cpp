@@ -2,6 +2,8 @@
 // scratch copy of the demo machine through its stand-in programs, so nothing touches the real
 // network and the user's settings stay as they are.
 
+#include "app/AppDelegate.h"
+#include "app/QuitDialogController.h"
 #include "model/AppModel.h"
 #include "ping/PingTab.h"
 #include "platform/simulated/SimulatedMachine.h"
@@ -159,6 +161,21 @@ void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const 
     std::printf("%s\n", qPrintable(path));
 }
 
+// The quit dialog as the application opens it, with or without pending edits.
+void renderQuitDialog(QQmlEngine &engine, const QString &file, int dirtyCards, bool dark,
+                      const QDir &output)
+{
+    ThemeState::instance()->setIsDark(dark);
+    QuitDialogController dialog(&engine, AppDelegate::quitTexts(dirtyCards), [](QuitChoice) {});
+    dialog.show();
+    settle(400ms);
+    const QImage image = dialog.window()->grabWindow();
+    const QString path = output.filePath(file);
+    if (image.isNull() || !image.save(path))
+        fail(QStringLiteral("impossible d'écrire %1").arg(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -232,5 +249,9 @@ int main(int argc, char *argv[])
     };
     for (const Shot &shot : shots)
         render(engine, shot, machine, output);
+    renderQuitDialog(engine, QStringLiteral("quit-light.png"), 0, false, output);
+    renderQuitDialog(engine, QStringLiteral("quit-dark.png"), 0, true, output);
+    renderQuitDialog(engine, QStringLiteral("quit-pending-light.png"), 2, false, output);
+    renderQuitDialog(engine, QStringLiteral("quit-pending-dark.png"), 2, true, output);
     return 0;
 }

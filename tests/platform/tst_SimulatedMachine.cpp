@@ -9,6 +9,9 @@
 
 namespace {
 
+using TestSupport::with;
+using TestSupport::withNested;
+
 QJsonObject json(const char *text)
 {
     QJsonParseError error;
@@ -50,27 +53,6 @@ const char *const lanNetwork = R"({
     "subnet": "192.168.1.0/24", "router": "192.168.1.1",
     "dhcp": { "delayMs": 1500, "first": "192.168.1.100", "last": "192.168.1.100" }
 })";
-
-QJsonObject with(QJsonObject object, const QString &key, const QJsonValue &value)
-{
-    if (value.isUndefined())
-        object.remove(key);
-    else
-        object.insert(key, value);
-    return object;
-}
-
-QJsonObject withIPv4(const QJsonObject &service, const QString &key, const QJsonValue &value)
-{
-    return with(service, QStringLiteral("IPv4"),
-                with(service.value(QStringLiteral("IPv4")).toObject(), key, value));
-}
-
-QJsonObject withDhcp(const QJsonObject &network, const QString &key, const QJsonValue &value)
-{
-    return with(network, QStringLiteral("dhcp"),
-                with(network.value(QStringLiteral("dhcp")).toObject(), key, value));
-}
 
 QJsonObject lease(const QString &address, const QString &mask, const QString &router)
 {
@@ -186,11 +168,12 @@ private slots:
             << with(manual, "Interface", json(R"({"DeviceName": "en9"})")) << up << lan << later
             << QJsonObject();
         QTest::newRow("manual without an address")
-            << withIPv4(manual, "Addresses", QJsonArray()) << up << lan << later << QJsonObject();
+            << withNested("IPv4", manual, "Addresses", QJsonArray()) << up << lan << later
+            << QJsonObject();
         QTest::newRow("no IPv4") << with(manual, "IPv4", QJsonValue::Undefined) << up << lan
                                  << later << QJsonObject();
-        QTest::newRow("unknown method")
-            << withIPv4(manual, "ConfigMethod", "PPP") << up << lan << later << QJsonObject();
+        QTest::newRow("unknown method") << withNested("IPv4", manual, "ConfigMethod", "PPP") << up
+                                        << lan << later << QJsonObject();
 
         QTest::newRow("DHCP before the delay")
             << dhcp << up << lan << changedAt.addMSecs(1499) << QJsonObject();
@@ -200,21 +183,24 @@ private slots:
             << with(dhcp, "ChangedAt", QJsonValue::Undefined) << up << lan << changedAt << dhcpLive;
         QTest::newRow("unreadable change time")
             << with(dhcp, "ChangedAt", "hier") << up << lan << later << QJsonObject();
-        QTest::newRow("BOOTP") << withIPv4(dhcp, "ConfigMethod", "BOOTP") << up << lan << later
-                               << dhcpLive;
+        QTest::newRow("BOOTP") << withNested("IPv4", dhcp, "ConfigMethod", "BOOTP") << up << lan
+                               << later << dhcpLive;
         QTest::newRow("explicit lease") << dhcp << with(up, "lease", "192.168.1.7") << lan << later
                                         << lease("192.168.1.7", "255.255.255.0", "192.168.1.1");
         QTest::newRow("mask from a short prefix")
             << dhcp << up
-            << withDhcp(withDhcp(with(lan, "subnet", "10.0.0.0/8"), "first", "10.1.2.3"), "last",
-                        "10.1.2.3")
+            << withNested(
+                   "dhcp",
+                   withNested("dhcp", with(lan, "subnet", "10.0.0.0/8"), "first", "10.1.2.3"),
+                   "last", "10.1.2.3")
             << later << lease("10.1.2.3", "255.0.0.0", "192.168.1.1");
         QTest::newRow("network without DHCP server")
             << dhcp << up << with(lan, "dhcp", QJsonValue::Undefined) << later << QJsonObject();
         QTest::newRow("subnet not an address")
             << dhcp << up << with(lan, "subnet", "192.168.300.0/24") << later << QJsonObject();
         QTest::newRow("first outside the subnet")
-            << dhcp << up << withDhcp(lan, "first", "192.168.2.100") << later << QJsonObject();
+            << dhcp << up << withNested("dhcp", lan, "first", "192.168.2.100") << later
+            << QJsonObject();
     }
 
     void liveIPv4()
@@ -267,7 +253,7 @@ private slots:
         QFETCH(QString, mask);
 
         QJsonObject network = with(json(lanNetwork), "subnet", subnet);
-        network = withDhcp(withDhcp(network, "first", first), "last", last);
+        network = withNested("dhcp", withNested("dhcp", network, "first", first), "last", last);
         const QJsonObject device = json(R"({"network": "lan"})");
         const QDateTime now = changedAt.addDays(1);
         const quint32 low = *SimulatedMachine::parseIPv4(first);

@@ -12,6 +12,9 @@
 
 namespace {
 
+using TestSupport::with;
+using TestSupport::withNested;
+
 QJsonObject json(const char *text)
 {
     QJsonParseError error;
@@ -19,24 +22,6 @@ QJsonObject json(const char *text)
     if (error.error != QJsonParseError::NoError)
         qFatal("bad test JSON: %s", qPrintable(error.errorString()));
     return document.object();
-}
-
-QJsonObject with(QJsonObject object, const QString &key, const QJsonValue &value)
-{
-    object.insert(key, value);
-    return object;
-}
-
-QJsonObject withIPv4(const QJsonObject &service, const QString &key, const QJsonValue &value)
-{
-    return with(service, QStringLiteral("IPv4"),
-                with(service.value(QStringLiteral("IPv4")).toObject(), key, value));
-}
-
-QJsonObject withInterface(const QJsonObject &service, const QString &key, const QJsonValue &value)
-{
-    return with(service, QStringLiteral("Interface"),
-                with(service.value(QStringLiteral("Interface")).toObject(), key, value));
 }
 
 const char *const manualService = R"({
@@ -207,10 +192,10 @@ private slots:
         QTest::newRow("as configured")
             << service << adapter(names, ethernet, true, true, false, configured);
         QTest::newRow("Addresses as a string")
-            << withIPv4(service, "Addresses", "10.0.0.5")
+            << withNested("IPv4", service, "Addresses", "10.0.0.5")
             << adapter(names, ethernet, true, true, false, {"", "255.255.255.0", "10.0.0.254"});
         QTest::newRow("Router as a list")
-            << withIPv4(service, "Router", QJsonArray{"10.0.0.254"})
+            << withNested("IPv4", service, "Router", QJsonArray{"10.0.0.254"})
             << adapter(names, ethernet, true, true, false, {"10.0.0.5", "255.255.255.0", ""});
         QTest::newRow("IPv4 as a list") << with(service, "IPv4", QJsonArray{"Manual"})
                                         << adapter(names, ethernet, true, true, false);
@@ -224,7 +209,7 @@ private slots:
         QTest::newRow("Interface as a string")
             << with(service, "Interface", "en0") << AdapterInfo();
         QTest::newRow("Type as a list")
-            << withInterface(service, "Type", QJsonArray{"Ethernet"}) << AdapterInfo();
+            << withNested("Interface", service, "Type", QJsonArray{"Ethernet"}) << AdapterInfo();
     }
 
     void wrongTypesReachTheReader()
@@ -312,7 +297,7 @@ private slots:
         // The reader creates both handles as arguments of one call, in an order the compiler
         // chooses; a change written in between must not split them.
         const QJsonObject before = json(manualService);
-        const QJsonObject after = withIPv4(before, "Addresses", QJsonArray{"10.0.0.6"});
+        const QJsonObject after = withNested("IPv4", before, "Addresses", QJsonArray{"10.0.0.6"});
         const QString path = TestSupport::writeMachine(m_dir, machineWith(before));
         SimulatedStore store(path);
 

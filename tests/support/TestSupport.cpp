@@ -54,3 +54,18 @@ QStringList TestSupport::loggedLines(const QString &path)
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
+
+QJsonObject TestSupport::with(QJsonObject object, const QString &key, const QJsonValue &value)
+{
+    if (value.isUndefined())
+        object.remove(key);
+    else
+        object.insert(key, value);
+    return object;
+}
+
+QJsonObject TestSupport::withNested(const QString &outer, const QJsonObject &object,
+                                    const QString &key, const QJsonValue &value)
+{
+    return with(object, outer, with(object.value(outer).toObject(), key, value));
+}

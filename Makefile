@@ -1,5 +1,7 @@
 # The commands a newcomer needs; see README.md.
 BUILD_DIR := build
+# On macOS the application is a bundle.
+APP := $(if $(filter Darwin,$(shell uname -s)),$(BUILD_DIR)/Brisvale.app/Contents/MacOS/Brisvale,$(BUILD_DIR)/brisvale)
 JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 
 .PHONY: all deps configure build run test screenshots bench clean
@@ -16,7 +18,7 @@ build: configure
 	cmake --build --preset default -j $(JOBS)
 
 run: deps build
-	$(BUILD_DIR)/brisvale $(ARGS)
+	$(APP) $(ARGS)
 
 test: deps build
 	ctest --preset default -j $(JOBS)

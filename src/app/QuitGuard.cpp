@@ -6,6 +6,24 @@
 #include <QEvent>
 #include <QWindow>
 
+#if defined(Q_OS_MACOS)
+bool macSessionIsEnding();
+#endif
+
+namespace {
+
+// A quit from the system that is really the end of the desktop session.
+bool systemQuitEndsTheSession()
+{
+#if defined(Q_OS_MACOS)
+    return macSessionIsEnding();
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
 QuitGuard::QuitGuard(QWindow *mainWindow, AppDelegate *delegate, QObject *parent)
     : QObject(parent)
     , m_mainWindow(mainWindow)
@@ -43,6 +61,11 @@ bool QuitGuard::eventFilter(QObject *watched, QEvent *event)
     const bool closingMainWindow = watched == m_mainWindow && event->type() == QEvent::Close;
     const bool systemQuit =
         watched == QCoreApplication::instance() && event->type() == QEvent::Quit;
+    if (systemQuit && systemQuitEndsTheSession()) {
+        // Log-out, restart, shut-down: the quit goes through as it is, edits are lost.
+        m_quitting = true;
+        return false;
+    }
     if (closingMainWindow || systemQuit) {
         event->ignore();
         // Answered after the event, so a dialog never opens inside the platform's close call.

@@ -2,8 +2,8 @@
 #include "app/QuitDialogController.h"
 #include "app/QuitGuard.h"
 #include "model/AppModel.h"
+#include "platform/PlatformServices.h"
 #include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedServices.h"
 #include "system/SystemTools.h"
 #include "ui/AppInfo.h"
 
@@ -100,21 +100,28 @@ int main(int argc, char *argv[])
         return fail(
             QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
 
-    QString problem;
-    QString machinePath = parser.isSet(simulateOption)
-                              ? QFileInfo(parser.value(simulateOption)).absoluteFilePath()
-                              : userMachinePath(&problem);
-    if (machinePath.isEmpty())
-        return fail(problem);
-    if (!SimulatedMachine::load(machinePath, &problem))
-        return fail(problem);
-    std::printf("Machine simulée : %s\n", qPrintable(machinePath));
-    std::fflush(stdout);
-
-    // The stand-in programs find the machine through the environment, like every child.
-    qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machinePath));
-    AppModel model(simulatedServices(machinePath, SystemTools::simulated()));
-    AppInfo::instance()->setSimulated(true);
+    const Backend backend = chooseBackend(realSystemAvailable(), parser.isSet(simulateOption));
+    QString machinePath;
+    SystemServices services;
+    if (backend == Backend::realSystem) {
+        services = realSystemServices();
+    } else {
+        QString problem;
+        machinePath = parser.isSet(simulateOption)
+                          ? QFileInfo(parser.value(simulateOption)).absoluteFilePath()
+                          : userMachinePath(&problem);
+        if (machinePath.isEmpty())
+            return fail(problem);
+        if (!SimulatedMachine::load(machinePath, &problem))
+            return fail(problem);
+        std::printf("Machine simulée : %s\n", qPrintable(machinePath));
+        std::fflush(stdout);
+        // The stand-in programs find the machine through the environment, like every child.
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machinePath));
+        services = simulatedServices(machinePath, SystemTools::simulated());
+        AppInfo::instance()->setSimulated(true);
+    }
+    AppModel model(services);
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
@@ -125,7 +132,8 @@ int main(int argc, char *argv[])
                        : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window)
         return 1;
-    model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
+    if (!machinePath.isEmpty())
+        model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
     placeMainWindow(window);
 
     std::unique_ptr<QuitDialogController> quitDialog;

@@ -2,8 +2,8 @@
 // stand-ins: the privileged path, the writes to the file and the re-reads that verify them.
 #include "model/AppModel.h"
 #include "ping/PingTab.h"
+#include "platform/PlatformServices.h"
 #include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedServices.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "adapters/ConfigurationStore.h"
+#include "model/SystemServices.h"
+#include "system/SystemTools.h"
+
+#include <QString>
+
+// The system as the model reaches it: the reader over a configuration store, the writer and
+// the ping runner over the programs that the tools point at, and a precise wait.
+SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTools &tools);
+
+// The simulated machine in that file, through the same reader and the same programs' paths as
+// on macOS.
+SystemServices simulatedServices(const QString &machinePath, const SystemTools &tools);
+
+// Which system Brisvale works on: the real one where a backend exists, unless a simulated
+// machine was asked for.
+enum class Backend { realSystem, simulatedMachine };
+Backend chooseBackend(bool realSystemAvailable, bool simulationRequested);
+
+// Whether this build has a backend for the system it runs on.
+bool realSystemAvailable();
+// The real system's services; only where realSystemAvailable().
+SystemServices realSystemServices();

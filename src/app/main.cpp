@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -79,6 +80,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
     QGuiApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvale/brisvale-icon.png")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -41,7 +41,14 @@ ApplicationWindow {
         model: window.appModel
     }
 
+    // On macOS the command lives in the native application menu, with its Command-R.
+    Loader {
+        active: Qt.platform.os === "osx"
+        source: active ? "qrc:/qt/qml/Brisvale/macos/MacMenuBar.qml" : ""
+        onLoaded: item.appModel = window.appModel
+    }
     Shortcut {
+        enabled: Qt.platform.os !== "osx"
         sequences: ["Ctrl+R"]
         context: Qt.WindowShortcut
         onActivated: window.appModel.requestRefresh(true)

@@ -1,6 +1,7 @@
 // Whether the quit being handled comes from the end of the desktop session: log-out, restart
 // or shut-down quit at once, without the quit dialog.
 #import <AppKit/AppKit.h>
+#import <CoreServices/CoreServices.h>
 
 bool macSessionIsEnding()
 {

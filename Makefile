@@ -28,7 +28,10 @@ screenshots: build
 
 bench: build
 	cmake --build --preset default --target benchmarks -j $(JOBS)
-	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; "$$b" || exit 1; done
+	@for b in $(BUILD_DIR)/bench/bench_*; do \
+		[ -f "$$b" ] && [ -x "$$b" ] || continue; \
+		echo "== $$b"; "$$b" || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD_DIR)

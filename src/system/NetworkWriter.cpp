@@ -23,16 +23,19 @@ QString escapedForAppleScript(QString line)
     return line;
 }
 
+QStringList osascriptArguments(const QStringList &networksetupArguments)
+{
+    return {QStringLiteral("-e"), NetworkWriter::privilegedScript(networksetupArguments)};
+}
+
 CommandResult runPrivileged(const SystemTools &tools, const QStringList &arguments)
 {
-    return Shell::run(tools.osascript(),
-                      {QStringLiteral("-e"), NetworkWriter::privilegedScript(arguments)});
+    return Shell::run(tools.osascript(), osascriptArguments(arguments));
 }
 
 QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments)
 {
-    return Shell::runAsync(tools.osascript(),
-                           {QStringLiteral("-e"), NetworkWriter::privilegedScript(arguments)});
+    return Shell::runAsync(tools.osascript(), osascriptArguments(arguments));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "adapters/Kinds.h"
+
 #include <QColor>
 #include <QMetaType>
 #include <QtQml/qqmlregistration.h>
@@ -66,6 +68,23 @@ public:
     QColor shadow{Qt::black}; // drawn at a low opacity
     QColor brandStart{0x3B, 0x82, 0xF6};
     QColor brandEnd{0x25, 0x63, 0xEB};
+
+    // The colour of a message of that kind: muted for none and info.
+    Q_INVOKABLE QColor forKind(Kinds::MessageKind kind) const
+    {
+        switch (kind) {
+        case MessageKind::success:
+            return success;
+        case MessageKind::warning:
+            return warning;
+        case MessageKind::error:
+            return danger;
+        case MessageKind::none:
+        case MessageKind::info:
+            break;
+        }
+        return textMuted;
+    }
 
     friend bool operator==(const Palette &, const Palette &) = default;
 };

@@ -48,15 +48,6 @@ Item {
         }
     }
 
-    function messageColor(kind) {
-        switch (kind) {
-        case Kinds.MessageKind.success: return colors.success
-        case Kinds.MessageKind.warning: return colors.warning
-        case Kinds.MessageKind.error: return colors.danger
-        default: return colors.textMuted
-        }
-    }
-
     // Typing replaces whatever the card said before.
     function clearMessage() {
         card.message = ""
@@ -324,7 +315,7 @@ Item {
                     text: root.hasMessage ? root.card.displayMessage.text : " "
                     wrapMode: Text.Wrap
                     font.pointSize: 11.5
-                    color: root.messageColor(root.card.displayMessage.kind)
+                    color: root.colors.forKind(root.card.displayMessage.kind)
                     ToolTip.visible: root.hasMessage && messageHover.hovered
                     ToolTip.text: text
                     HoverHandler { id: messageHover }

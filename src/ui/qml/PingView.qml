@@ -11,19 +11,6 @@ ScrollView {
     required property AppModel model
     readonly property PingTab tab: pingTab
 
-    function colorFor(kind) {
-        switch (kind) {
-        case Kinds.MessageKind.success:
-            return ThemeState.palette.success
-        case Kinds.MessageKind.warning:
-            return ThemeState.palette.warning
-        case Kinds.MessageKind.error:
-            return ThemeState.palette.danger
-        default:
-            return ThemeState.palette.textMuted
-        }
-    }
-
     contentWidth: availableWidth
     ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
@@ -225,7 +212,7 @@ ScrollView {
                             width: ListView.view.width
                             font.family: "monospace"
                             font.pointSize: 12
-                            color: root.colorFor(kind)
+                            color: ThemeState.palette.forKind(kind)
                             wrapMode: Text.Wrap
                         }
 
@@ -267,7 +254,7 @@ ScrollView {
                     Layout.fillWidth: true
                     text: pingTab.stateText
                     font.pointSize: 11.5
-                    color: root.colorFor(pingTab.stateKind)
+                    color: ThemeState.palette.forKind(pingTab.stateKind)
                     wrapMode: Text.Wrap
                     maximumLineCount: 2
                     elide: Text.ElideRight

@@ -9,15 +9,7 @@ Rectangle {
     required property AppModel model
 
     readonly property bool hasStatus: model.statusText.length > 0
-    readonly property color statusColor: {
-        const palette = ThemeState.palette
-        switch (model.statusKind) {
-        case Kinds.MessageKind.success: return palette.success
-        case Kinds.MessageKind.warning: return palette.warning
-        case Kinds.MessageKind.error: return palette.danger
-        default: return palette.textMuted
-        }
-    }
+    readonly property color statusColor: ThemeState.palette.forKind(model.statusKind)
 
     color: ThemeState.palette.bg
     implicitHeight: row.implicitHeight + 18

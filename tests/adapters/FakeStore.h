@@ -6,49 +6,69 @@
 #include <QStringList>
 
 // A configuration store that answers from prepared services and counts the handles it hands
-// out, so a test can see that every read releases what it created.
+// out, so a test can see that every read releases what it created. Services, interfaces and
+// protocols are all handed out as the prepared service itself, which the test owns.
 class FakeStore : public ConfigurationStore {
 public:
+    // A plain Ethernet service unless told otherwise.
     struct Service {
-        std::optional<QString> name;
-        std::optional<QString> id;
+        std::optional<QString> name = QString("Ethernet"), id = QString("ID-Ethernet");
+        std::optional<QString> device = QString("en0"), type = QString("Ethernet");
+        std::optional<QString> displayName = QString("Ethernet");
         bool hasInterface = true;
-        std::optional<QString> device;
-        std::optional<QString> type;
-        std::optional<QString> displayName;
         bool enabled = true;
         bool hasProtocol = true;
         QVariant configuration;
     };
 
     QList<Service> services;
-    // Values of the dynamic store, by key.
-    QHash<QString, QVariant> dynamicValues;
-
+    QHash<QString, QVariant> dynamicValues; // by key
     bool preferencesFail = false;
     bool dynamicStoreFail = false;
     bool servicesMissing = false;
-
-    int preferencesCreated = 0;
-    int preferencesReleased = 0;
-    int dynamicStoresCreated = 0;
-    int dynamicStoresReleased = 0;
+    int preferencesCreated = 0, preferencesReleased = 0;
+    int dynamicStoresCreated = 0, dynamicStoresReleased = 0;
     QStringList dynamicKeysAsked;
 
-    Ref createPreferences(const QString &name) override;
-    Ref createDynamicStore(const QString &name) override;
-    std::optional<QList<Ref>> copyAllServices(const Ref &preferences) override;
-    Ref serviceInterface(const Ref &service) override;
-    std::optional<QString> serviceName(const Ref &service) override;
-    std::optional<QString> serviceID(const Ref &service) override;
-    bool serviceEnabled(const Ref &service) override;
-    Ref copyIPv4Protocol(const Ref &service) override;
-    QVariant protocolConfiguration(const Ref &protocol) override;
-    std::optional<QString> interfaceBSDName(const Ref &interface) override;
-    std::optional<QString> interfaceType(const Ref &interface) override;
-    std::optional<QString> interfaceDisplayName(const Ref &interface) override;
-    QVariant copyDynamicValue(const Ref &dynamicStore, const QString &key) override;
+    Ref createPreferences(const QString &) override
+    {
+        return handle(preferencesFail, preferencesCreated, preferencesReleased);
+    }
+    Ref createDynamicStore(const QString &) override
+    {
+        return handle(dynamicStoreFail, dynamicStoresCreated, dynamicStoresReleased);
+    }
+    std::optional<QList<Ref>> copyAllServices(const Ref &) override
+    {
+        if (servicesMissing)
+            return std::nullopt;
+        QList<Ref> refs;
+        for (const Service &service : services)
+            refs.append(Ref(&service, [](const void *) {}));
+        return refs;
+    }
+    Ref serviceInterface(const Ref &s) override { return of(s).hasInterface ? s : Ref(); }
+    std::optional<QString> serviceName(const Ref &s) override { return of(s).name; }
+    std::optional<QString> serviceID(const Ref &s) override { return of(s).id; }
+    bool serviceEnabled(const Ref &s) override { return of(s).enabled; }
+    Ref copyIPv4Protocol(const Ref &s) override { return of(s).hasProtocol ? s : Ref(); }
+    QVariant protocolConfiguration(const Ref &p) override { return of(p).configuration; }
+    std::optional<QString> interfaceBSDName(const Ref &i) override { return of(i).device; }
+    std::optional<QString> interfaceType(const Ref &i) override { return of(i).type; }
+    std::optional<QString> interfaceDisplayName(const Ref &i) override { return of(i).displayName; }
+    QVariant copyDynamicValue(const Ref &, const QString &key) override
+    {
+        dynamicKeysAsked.append(key);
+        return dynamicValues.value(key);
+    }
 
 private:
-    static const Service &serviceOf(const Ref &ref);
+    static const Service &of(const Ref &ref) { return *static_cast<const Service *>(ref.get()); }
+    Ref handle(bool fail, int &created, int &released)
+    {
+        if (fail)
+            return {};
+        ++created;
+        return Ref(this, [&released](const void *) { ++released; });
+    }
 };

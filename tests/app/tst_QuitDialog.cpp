@@ -12,34 +12,23 @@
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
-namespace {
-
-void writePng(const QString &path)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    image.save(path);
-}
-
-} // namespace
-
 class tst_QuitDialog : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { m_engine.addImportPath(QStringLiteral("qrc:/qt/qml")); }
 
+    // A button or keys, then the window closes: one answer, after the close. Long messages wrap.
     void answers_data()
     {
         QTest::addColumn<int>("dirty");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QuitChoice>("choice");
 
-        QTest::newRow("escape stays") << 1 << "escape" << QuitChoice::stay;
-        QTest::newRow("the close button stays") << 1 << "close" << QuitChoice::stay;
-        QTest::newRow("return with pending edits stays") << 2 << "return" << QuitChoice::stay;
-        QTest::newRow("return without pending edits quits") << 0 << "return" << QuitChoice::primary;
+        QTest::newRow("escape stays") << 1 << "Escape" << QuitChoice::stay;
+        QTest::newRow("closing stays") << 0 << "" << QuitChoice::stay;
+        QTest::newRow("return, pending edits: stay") << 2 << "Return" << QuitChoice::stay;
+        QTest::newRow("return, none: quit") << 0 << "Return" << QuitChoice::primary;
         QTest::newRow("quit without applying") << 1 << "secondaryButton" << QuitChoice::secondary;
         QTest::newRow("apply and quit") << 1 << "primaryButton" << QuitChoice::primary;
     }
@@ -50,97 +39,45 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QuitChoice, choice);
 
-        QList<QuitChoice> answers;
-        bool closedBeforeAnswer = false;
-        QuitDialogController *controller = nullptr;
-        controller = new QuitDialogController(
-            &m_engine, AppDelegate::quitTexts(dirty), [&](QuitChoice answer) {
-                closedBeforeAnswer = !controller->window()->isVisible();
-                answers << answer;
-            });
-        controller->show();
-        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
-        QCOMPARE(controller->window()->size(), QSize(760, 440));
-        QQuickItem *view = controller->window()->rootObject();
-        QVERIFY(view);
-        QCOMPARE(view->findChild<QQuickItem *>("secondaryButton")->isVisible(), dirty > 0);
-
-        if (action == QLatin1String("escape"))
-            QTest::keyClick(controller->window(), Qt::Key_Escape);
-        else if (action == QLatin1String("return"))
-            QTest::keyClick(controller->window(), Qt::Key_Return);
-        else if (action == QLatin1String("close"))
-            controller->window()->close();
-        else
-            QMetaObject::invokeMethod(view->findChild<QQuickItem *>(action), "clicked");
-        // Whatever follows (the window's own close, a second press) answers nothing more.
-        QTest::qWait(0);
-        controller->window()->close();
-        QMetaObject::invokeMethod(view->findChild<QQuickItem *>("primaryButton"), "clicked");
-        QTest::qWait(0);
-
-        QCOMPARE(answers, QList<QuitChoice>{choice});
-        QVERIFY(closedBeforeAnswer);
-        delete controller;
-    }
-
-    void donationPanelAndLongMessage_data()
-    {
-        QTest::addColumn<bool>("withImage");
-        QTest::addColumn<QString>("line");
-
-        QTest::newRow("with the QR image")
-            << true << "Scannez ce QR code ou cliquez dessus pour faire un don via PayPal.";
-        QTest::newRow("without it")
-            << false << "Ouvrez la page de don ci-dessous pour soutenir le projet.";
-    }
-
-    void donationPanelAndLongMessage()
-    {
-        QFETCH(bool, withImage);
-        QFETCH(QString, line);
-
-        QuitDialogController controller(&m_engine, AppDelegate::quitTexts(3), [](QuitChoice) {});
+        QList<QuitChoice> answers; // an answer before the close counts as -1
+        AppDelegate::QuitTexts texts = AppDelegate::quitTexts(dirty);
+        texts.message = texts.message.repeated(3);
+        QuitDialogController controller(&m_engine, texts, [&](QuitChoice answer) {
+            answers << (controller.window()->isVisible() ? QuitChoice(-1) : answer);
+        });
         controller.show();
-        QVERIFY(QTest::qWaitForWindowExposed(controller.window()));
-        QQuickItem *view = controller.window()->rootObject();
-        view->setProperty("qrImage",
-                          withImage ? QUrl(QStringLiteral("qrc:/brisvale/assets/donation-qr.png"))
-                                    : QUrl());
-        const QString longMessage = AppDelegate::quitTexts(3).message.repeated(2);
-        view->setProperty("message", longMessage);
-        QTest::qWait(0);
+        QQuickView *window = controller.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const auto item = [window](const QString &name) {
+            return window->rootObject()->findChild<QQuickItem *>(name);
+        };
+        QCOMPARE(item("secondaryButton")->isVisible(), dirty > 0);
+        QVERIFY(item("message")->property("lineCount").toInt() > 4);
+        QVERIFY(item("message")->mapToScene({item("message")->width(), 0}).x() <=
+                item("donationPanel")->mapToScene({0, 0}).x());
 
-        QCOMPARE(view->findChild<QQuickItem *>("qrButton")->isVisible(), withImage);
-        bool found = false;
-        for (const QQuickItem *item : view->findChildren<QQuickItem *>()) {
-            if (item->property("text").toString() == line)
-                found = true;
-        }
-        QVERIFY2(found, qPrintable(line));
-        // The message wraps within its column, left of the panel, inside the fixed frame.
-        const QQuickItem *message = view->findChild<QQuickItem *>("message");
-        const QQuickItem *panel = view->findChild<QQuickItem *>("donationPanel");
-        QVERIFY(message->property("lineCount").toInt() > 4);
-        QVERIFY(message->mapToScene({message->width(), 0}).x() <= panel->mapToScene({0, 0}).x());
-        QCOMPARE(controller.window()->size(), QSize(760, 440));
-        controller.window()->close();
+        if (action.endsWith("Button"))
+            QMetaObject::invokeMethod(item(action), "clicked");
+        else if (!action.isEmpty())
+            QTest::keySequence(window, QKeySequence(action));
         QTest::qWait(0);
+        window->close();
+        QMetaObject::invokeMethod(item("primaryButton"), "clicked");
+        QTest::qWait(0);
+        QCOMPARE(answers, QList<QuitChoice>{choice});
+        QCOMPARE(window->size(), QSize(760, 440));
     }
 
+    // The image built into the application wins, then assets/, then mac/assets/.
     void qrImageLookup_data()
     {
         QTest::addColumn<bool>("resource");
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("found");
 
-        QTest::newRow("built into the application")
-            << true << QStringList{"assets/donation-qr.png"} << "resource";
-        QTest::newRow("assets below the working folder")
-            << false << QStringList{"assets/donation-qr.png", "mac/assets/donation-qr.png"}
-            << "assets/donation-qr.png";
-        QTest::newRow("only mac/assets")
-            << false << QStringList{"mac/assets/donation-qr.png"} << "mac/assets/donation-qr.png";
+        QTest::newRow("built in") << true << QStringList{"assets"} << "qrc";
+        QTest::newRow("assets first") << false << QStringList{"assets", "mac/assets"} << "assets";
+        QTest::newRow("only mac/assets") << false << QStringList{"mac/assets"} << "mac/assets";
         QTest::newRow("nowhere") << false << QStringList{} << "";
     }
 
@@ -151,17 +88,20 @@ private slots:
         QFETCH(QString, found);
 
         QTemporaryDir dir;
-        for (const QString &file : files)
-            writePng(dir.filePath(file));
-        const QString resourcePath =
-            resource ? QStringLiteral(":/brisvale/assets/donation-qr.png") : QString();
-        const QUrl image = DonationQR::find(resourcePath, dir.path());
-        if (found == QLatin1String("resource"))
-            QCOMPARE(image, QUrl(QStringLiteral("qrc:/brisvale/assets/donation-qr.png")));
-        else if (found.isEmpty())
-            QVERIFY(image.isEmpty());
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        for (const QString &folder : files) {
+            QDir(dir.path()).mkpath(folder);
+            image.save(dir.filePath(folder + "/donation-qr.png"));
+        }
+        const QString builtIn = resource ? ":/brisvale/assets/donation-qr.png" : QString();
+        const QUrl url = DonationQR::find(builtIn, dir.path());
+        if (found == "qrc")
+            QCOMPARE(url, QUrl("qrc:/brisvale/assets/donation-qr.png"));
         else
-            QCOMPARE(image, QUrl::fromLocalFile(dir.filePath(found)));
+            QCOMPARE(url, found.isEmpty()
+                              ? QUrl()
+                              : QUrl::fromLocalFile(dir.filePath(found + "/donation-qr.png")));
     }
 
 private:

@@ -63,9 +63,3 @@ QJsonObject TestSupport::with(QJsonObject object, const QString &key, const QJso
         object.insert(key, value);
     return object;
 }
-
-QJsonObject TestSupport::withNested(const QString &outer, const QJsonObject &object,
-                                    const QString &key, const QJsonValue &value)
-{
-    return with(object, outer, with(object.value(outer).toObject(), key, value));
-}

@@ -24,10 +24,7 @@ void writeExecutable(const QString &path, const QByteArray &script);
 // The lines a fake program logged, empty when it never ran.
 QStringList loggedLines(const QString &path);
 
-// A copy of a JSON object with one key set, or removed when the value is undefined; and the
-// same one level down, in the object under outer.
+// A copy of a JSON object with one key set, or removed when the value is undefined.
 QJsonObject with(QJsonObject object, const QString &key, const QJsonValue &value);
-QJsonObject withNested(const QString &outer, const QJsonObject &object, const QString &key,
-                       const QJsonValue &value);
 
 } // namespace TestSupport

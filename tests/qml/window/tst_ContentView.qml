@@ -5,7 +5,6 @@ import BrisvaleTest
 
 TestCase {
     id: testCase
-
     name: "ContentView"
     width: 1120
     height: 700
@@ -14,236 +13,143 @@ TestCase {
 
     Component {
         id: contentComponent
-
-        ContentView {
-            width: testCase.width
-            height: testCase.height
-        }
+        ContentView { width: testCase.width; height: testCase.height }
+    }
+    Component {
+        id: pingComponent
+        PingView { width: testCase.width; height: testCase.height }
     }
 
-    function cleanup() {
-        Fixtures.setSimulated(false)
-    }
-
-    function makeContent(model) {
-        const content = createTemporaryObject(contentComponent, testCase, {model: model})
-        verify(content, "the content view loads")
-        return content
+    function makeContent(visible) {
+        return createTemporaryObject(contentComponent, testCase,
+                                     { model: Fixtures.newModel(), visible: visible !== false })
     }
 
     function isShown(item) {
-        if (!item)
-            return false
-        for (let it = item; it; it = it.parent) {
+        for (let it = item; it; it = it.parent)
             if (!it.visible || it.opacity === 0)
                 return false
-        }
-        return true
+        return item !== null
     }
 
-    function cardViews(content) {
-        const list = content.cardsLayer.list
-        tryVerify(() => list.itemAtIndex(list.count - 1) !== null, 5000, "every card view is made")
-        const views = []
-        for (let i = 0; i < list.count; ++i)
-            views.push(list.itemAtIndex(i).cardView)
-        return views
-    }
-
-    function test_searchingThenEmptyCard() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-
-        compare(Fixtures.readsStarted(), 1, "showing the content starts the first read")
-        verify(model.loading)
-        verify(isShown(findChild(content, "searchingCard")))
-        verify(!isShown(findChild(content, "emptyCard")))
-
-        Fixtures.answerRead([])
-        tryVerify(() => !model.loading)
-        verify(!isShown(findChild(content, "searchingCard")))
-        const emptyCard = findChild(content, "emptyCard")
-        verify(isShown(emptyCard))
-
-        const again = findChild(content, "emptyRefreshButton")
-        verify(isShown(again))
-        mouseClick(again)
-        compare(Fixtures.readsStarted(), 2, "the empty card's button reads again")
-        verify(model.loading)
-        verify(isShown(findChild(content, "searchingCard")))
-    }
-
-    function test_cardsReplaceTheStateCard() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-        Fixtures.answerRead(["a", "b", "c"])
-        tryCompare(content.cardsLayer.list, "count", 3)
-        verify(!isShown(findChild(content, "searchingCard")))
-        verify(!isShown(findChild(content, "emptyCard")))
-        const views = cardViews(content)
-        compare(views.map(view => view.card.id), ["a", "b", "c"])
-        for (const view of views) {
-            verify(view.model === model)
-            // Every card takes the 1120 column less its insets.
-            compare(view.width, 1120 - 56)
-            compare(view.mapToItem(content, 0, 0).x, 28)
-        }
-    }
-
-    function test_firstLoadHappensOnce() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-        compare(Fixtures.readsStarted(), 1)
-
+    // A hidden view waits; a shown one reads once, whatever it shows next or how often.
+    function test_firstLoad() {
+        const content = makeContent(false)
+        compare(Fixtures.readsStarted(), 0)
+        content.visible = true
         content.visible = false
         content.visible = true
         compare(Fixtures.readsStarted(), 1, "a read in flight is not doubled")
-
-        Fixtures.answerRead(["a"])
-        tryVerify(() => model.hasLoadedOnce)
+        verify(isShown(findChild(content, "searchingCard")))
+        Fixtures.answerRead([])
+        tryVerify(() => isShown(findChild(content, "emptyCard")))
+        verify(!isShown(findChild(content, "searchingCard")))
+        mouseClick(findChild(content, "emptyRefreshButton"))
+        compare(Fixtures.readsStarted(), 2, "the empty card's button reads again")
+        Fixtures.answerRead(["a", "b"])
+        tryVerify(() => content.cardsLayer.list.itemAtIndex(1) !== null)
+        compare(content.cardsLayer.list.itemAtIndex(1).cardView.card.id, "b")
+        verify(!isShown(findChild(content, "emptyCard")))
         content.visible = false
         content.visible = true
-        makeContent(model)
-        compare(Fixtures.readsStarted(), 1, "a loaded model is not read again on showing")
+        createTemporaryObject(contentComponent, testCase, { model: content.model })
+        compare(Fixtures.readsStarted(), 2, "a loaded model is not read again")
     }
 
-    function test_hiddenContentWaitsToLoad() {
-        const model = Fixtures.newModel()
-        const content = createTemporaryObject(contentComponent, testCase,
-                                              {model: model, visible: false})
-        compare(Fixtures.readsStarted(), 0)
-        content.visible = true
-        compare(Fixtures.readsStarted(), 1)
-    }
-
-    function test_refreshButton_data() {
-        return [
-            {tag: "idle", situation: "idle", enabled: true},
-            {tag: "first read running", situation: "first read", enabled: false},
-            {tag: "manual refresh running", situation: "refreshing", enabled: false},
-            {tag: "a card busy", situation: "busy card", enabled: false},
-        ]
-    }
-
-    function test_refreshButton(data) {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
+    // "Actualiser" reads again, but not while a read runs or a card is busy.
+    function test_refreshButton() {
+        const content = makeContent()
         const button = findChild(content, "refreshButton")
-        verify(button)
-        if (data.situation !== "first read") {
-            Fixtures.answerRead(["a"])
-            tryVerify(() => !model.loading)
-        }
-        if (data.situation === "refreshing")
-            model.requestRefresh(true)
-        if (data.situation === "busy card") {
-            Fixtures.holdCommands()
-            model.requestSetEnabled(Fixtures.card("a"), false)
-            verify(model.isBusy)
-        }
-        compare(button.enabled, data.enabled)
-
-        const reads = Fixtures.readsStarted()
+        verify(!button.enabled, "during the first read")
+        Fixtures.answerRead(["a"])
+        tryVerify(() => button.enabled)
         mouseClick(button)
-        compare(Fixtures.readsStarted(), reads + (data.enabled ? 1 : 0))
+        verify(!button.enabled, "during a refresh")
+        compare(Fixtures.readsStarted(), 2)
+        Fixtures.answerRead(["a"])
+        tryVerify(() => button.enabled)
+        Fixtures.holdCommands()
+        content.model.requestSetEnabled(Fixtures.card("a"), false)
+        verify(!button.enabled, "while a card is busy")
+        mouseClick(button)
+        compare(Fixtures.readsStarted(), 2)
     }
 
+    // The hidden tab stays alive: its views, scroll position and drafts are there on return.
     function test_tabsKeepBothLayers() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-        Fixtures.answerRead(["a", "b", "c", "d", "e", "f"])
-        tryCompare(content.cardsLayer.list, "count", 6)
-
-        const cardsLayer = content.cardsLayer
-        const pingLayer = content.pingLayer
+        const content = makeContent()
+        const cardsLayer = content.cardsLayer, pingLayer = content.pingLayer
         const list = cardsLayer.list
-        tryVerify(() => list.itemAtIndex(0) !== null, 5000, "the first card view is made")
+        Fixtures.answerRead(["a", "b", "c", "d", "e", "f"])
+        tryVerify(() => list.itemAtIndex(0) !== null)
         const firstCard = list.itemAtIndex(0)
         Fixtures.card("b").ip = "10.0.0.9"
         list.contentY = 150
-        compare(cardsLayer.opacity, 1)
-        compare(pingLayer.opacity, 0)
-        verify(!pingLayer.enabled)
 
         mouseClick(findChild(content, "pingTab"))
-        compare(model.tab, Kinds.MainTab.ping)
+        compare(content.model.tab, Kinds.MainTab.ping)
         verify(!cardsLayer.enabled, "the hidden cards take no input at once")
         tryCompare(cardsLayer, "opacity", 0)
         tryCompare(pingLayer, "opacity", 1)
-        verify(pingLayer.enabled)
+        content.refreshTimer.triggered()
+        compare(Fixtures.readsStarted(), 2, "a tick on the ping tab still refreshes")
+        Fixtures.answerRead(["a", "b", "c", "d", "e", "f"])
 
         mouseClick(findChild(content, "cardsTab"))
-        compare(model.tab, Kinds.MainTab.cards)
         tryCompare(cardsLayer, "opacity", 1)
         tryCompare(pingLayer, "opacity", 0)
-        verify(content.cardsLayer === cardsLayer && content.pingLayer === pingLayer)
+        verify(!pingLayer.enabled)
         verify(list.itemAtIndex(0) === firstCard, "the card views were not rebuilt")
         compare(list.contentY, 150)
         compare(Fixtures.card("b").ip, "10.0.0.9")
     }
 
-    function test_tabsFromTheKeyboard() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-        const pingTab = findChild(content, "pingTab")
-        pingTab.forceActiveFocus(Qt.TabFocusReason)
-        keyClick(Qt.Key_Space)
-        compare(model.tab, Kinds.MainTab.ping)
-        keyClick(Qt.Key_Backtab)
-        verify(findChild(content, "cardsTab").activeFocus)
-        keyClick(Qt.Key_Space)
-        compare(model.tab, Kinds.MainTab.cards)
-    }
-
-    function test_timerRefreshesOnEveryTab() {
-        const model = Fixtures.newModel()
-        const content = makeContent(model)
-        Fixtures.answerRead(["a"])
-        tryVerify(() => !model.loading)
-
-        model.tab = Kinds.MainTab.ping
-        verify(content.refreshTimer.running)
-        compare(content.refreshTimer.interval, 30000)
-        content.refreshTimer.triggered()
-        compare(Fixtures.readsStarted(), 2, "a tick on the ping tab still refreshes")
-    }
-
-    function test_headerFitsTheWindow_data() {
+    function test_statusBar_data() {
+        const text = "Application de la configuration sur « " + "Adaptateur ".repeat(40) + "»…"
         return [
-            {tag: "880", width: 880, simulated: false},
-            {tag: "880, simulated machine", width: 880, simulated: true},
-            {tag: "1000, simulated machine", width: 1000, simulated: true},
-            {tag: "1120, simulated machine", width: 1120, simulated: true},
-            {tag: "1600, simulated machine", width: 1600, simulated: true},
+            { tag: "no status: the hint on the left", status: "", kind: Kinds.MessageKind.none,
+              colour: "textMuted" },
+            { tag: "long error is cut", status: text, kind: Kinds.MessageKind.error,
+              colour: "danger" },
         ]
     }
 
-    // However narrow the window (down to its minimum), the pills give way and the refresh
-    // button stays whole at the right inset.
-    function test_headerFitsTheWindow(data) {
-        Fixtures.setSimulated(data.simulated)
-        const content = makeContent(Fixtures.newModel())
-        content.width = data.width
-        const button = findChild(content, "refreshButton")
-        const admin = findChild(content, "adminPill")
-        waitForRendering(content)
-        const right = button.mapToItem(content, button.width, 0).x
-        compare(right, data.width - 28)
-        verify(admin.mapToItem(content, admin.width, 0).x <= button.mapToItem(content, 0, 0).x - 14)
-        const simulated = findChild(content, "simulatedPill")
-        compare(simulated.visible, data.simulated)
-        if (data.simulated)
-            verify(simulated.mapToItem(content, simulated.width, 0).x <= admin.mapToItem(content, 0, 0).x - 14)
+    function test_statusBar(data) {
+        const content = makeContent()
+        const hint = content.model.pendingHint
+        const leading = findChild(content, "leadingText")
+        const trailing = findChild(content, "trailingText")
+        const right = item => item.mapToItem(content, item.width, 0).x
+        Fixtures.setStatus(data.status, data.kind)
+        verify(hint.length > 0)
+        compare(leading.mapToItem(content, 0, 0).x, 28)
+        compare(leading.text, data.status || hint)
+        verify(Qt.colorEqual(leading.color, ThemeState.palette[data.colour]))
+        compare(trailing.visible, data.status !== "")
+        if (data.status === "")
+            return
+        compare(trailing.text, hint)
+        tryVerify(() => right(trailing) === content.width - 28, 1000, "the hint keeps right")
+        verify(leading.truncated)
+        verify(right(leading) <= trailing.mapToItem(content, 0, 0).x - 16)
     }
 
-    function test_footer() {
-        const content = makeContent(Fixtures.newModel())
-        const rights = findChild(content, "rightsLine")
-        const year = new Date().getFullYear()
-        verify(rights.text.startsWith("© " + year + " " + AppInfo.makerName),
-               rights.text)
-        compare(findChild(content, "websiteLink").text, AppInfo.websiteLabel)
-        verify(!AppInfo.websiteLabel.includes("/"), AppInfo.websiteLabel)
-        compare(findChild(content, "donationLink").text, "Faire un don")
+    function test_pingView() {
+        const view = createTemporaryObject(pingComponent, testCase,
+                                           { model: Fixtures.newModel(true) })
+        const field = findChild(view, "targetField").field
+        const log = findChild(view, "pingLog")
+        compare(field.text, "192.168.1.1")
+        field.forceActiveFocus()
+        keyClick(Qt.Key_Return)
+        compare(Fixtures.pings().length, 1, "Return starts a ping")
+        compare(findChild(view, "stateLine").text,
+                "Réponse de 192.168.1.1 : 4 paquets reçus sur 4.")
+        for (let i = 0; i < 30; ++i)
+            view.tab.start()
+        compare(log.count, 31)
+        tryVerify(() => log.contentHeight > log.height)
+        tryCompare(log, "atYEnd", true, 5000, "the newest line is in view")
+        verify(log.contentY > 0)
     }
 }

@@ -70,15 +70,14 @@ QList<AdapterInfo> NetworkReader::readOnce(ConfigurationStore &platform, const S
     return reader.read();
 }
 
-QFuture<QList<AdapterInfo>> NetworkReader::readAsync(ConfigurationStoreFactory factory,
-                                                     SystemTools tools)
+QFuture<AdapterRead> NetworkReader::readAsync(ConfigurationStoreFactory factory, SystemTools tools)
 {
     return QtConcurrent::run(BlockingPool::instance(),
                              [factory = std::move(factory), tools = std::move(tools)] {
                                  const std::unique_ptr<ConfigurationStore> platform = factory();
                                  if (!platform)
-                                     return QList<AdapterInfo>();
-                                 return readOnce(*platform, tools);
+                                     return AdapterRead();
+                                 return AdapterRead{readOnce(*platform, tools), {}};
                              });
 }
 

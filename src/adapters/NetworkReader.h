@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adapters/AdapterInfo.h"
+#include "adapters/AdapterRead.h"
 #include "adapters/ConfigurationStore.h"
 #include "system/SystemTools.h"
 
@@ -29,8 +30,7 @@ public:
     static QList<AdapterInfo> readOnce(ConfigurationStore &platform, const SystemTools &tools);
 
     // One read on the blocking pool, with a store made by the factory for that read alone.
-    static QFuture<QList<AdapterInfo>> readAsync(ConfigurationStoreFactory factory,
-                                                 SystemTools tools);
+    static QFuture<AdapterRead> readAsync(ConfigurationStoreFactory factory, SystemTools tools);
 
     static bool isSupported(const QString &interfaceType, const QString &device);
 

@@ -93,9 +93,10 @@ QCoro::Task<> AppModel::refresh(bool manual)
         setStatus(QStringLiteral("Actualisation des cartes réseau…"), MessageKind::info);
 
     QPointer<AppModel> self(this);
-    const QList<AdapterInfo> list = co_await m_services.readAdapters();
+    const AdapterRead read = co_await m_services.readAdapters();
     if (!self)
         co_return;
+    const QList<AdapterInfo> &list = read.adapters;
 
     m_refreshInFlight = false;
     setLoading(false);

@@ -72,9 +72,10 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     // Chosen before awaiting: g++ 12 evaluates both arms of a conditional inside co_await.
     QFuture<CommandResult> sending;
     if (request.mode == ConfigMode::dhcp)
-        sending = m_services.setDHCP(request.service);
+        sending = m_services.setDHCP(ServiceTarget{request.id, request.service});
     else
-        sending = m_services.setManual(request.service, request.ip, request.mask, request.router);
+        sending = m_services.setManual(ServiceTarget{request.id, request.service}, request.ip,
+                                       request.mask, request.router);
     const CommandResult result = co_await sending;
     if (!self)
         co_return false;
@@ -91,7 +92,8 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
         co_await m_services.wait(waitBeforeReRead);
         if (!self)
             co_return false;
-        const QList<AdapterInfo> list = co_await m_services.readAdapters();
+        const AdapterRead read = co_await m_services.readAdapters();
+        const QList<AdapterInfo> &list = read.adapters;
         if (!self)
             co_return false;
         if (!list.isEmpty())

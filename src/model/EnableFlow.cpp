@@ -28,7 +28,9 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
         MessageKind::info);
 
     QPointer<AppModel> self(this);
-    const CommandResult result = co_await m_services.setServiceEnabled(service, enabled);
+    // Built before awaiting: g++ 12 frees an aggregate temporary inside co_await twice.
+    const ServiceTarget target{id, service};
+    const CommandResult result = co_await m_services.setServiceEnabled(target, enabled);
     if (!self)
         co_return;
     if (result.status != 0) {
@@ -41,7 +43,8 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     std::optional<AdapterInfo> lastSeen;
     co_await m_services.wait(waitBetweenReads);
     for (int attempt = 0; self && attempt < maximumReReads;) {
-        const QList<AdapterInfo> list = co_await m_services.readAdapters();
+        const AdapterRead read = co_await m_services.readAdapters();
+        const QList<AdapterInfo> &list = read.adapters;
         if (!self)
             co_return;
         if (!list.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adapters/AdapterInfo.h"
+#include "adapters/AdapterRead.h"
 #include "ping/PingOutcome.h"
 #include "system/CommandResult.h"
 
@@ -12,14 +12,26 @@
 #include <chrono>
 #include <functional>
 
+// The service a change is meant for. A system that addresses services by an identifier
+// (NetworkManager's profile UUID) uses the id; one that addresses them by name (networksetup)
+// uses the name.
+struct ServiceTarget {
+    QString id;
+    QString name;
+};
+
 // Everything the model asks of the system. The application wires the real reader, writer and
 // ping runner once at start; tests wire fakes that answer at once or when the test decides.
 struct SystemServices {
-    std::function<QFuture<QList<AdapterInfo>>()> readAdapters;
-    std::function<QFuture<CommandResult>(QString service, QString ip, QString mask, QString router)>
+    std::function<QFuture<AdapterRead>()> readAdapters;
+    std::function<QFuture<CommandResult>(ServiceTarget service, QString ip, QString mask,
+                                         QString router)>
         setManual;
-    std::function<QFuture<CommandResult>(QString service)> setDHCP;
-    std::function<QFuture<CommandResult>(QString service, bool enabled)> setServiceEnabled;
+    std::function<QFuture<CommandResult>(ServiceTarget service)> setDHCP;
+    std::function<QFuture<CommandResult>(ServiceTarget service, bool enabled)> setServiceEnabled;
     std::function<QFuture<PingOutcome>(QString address, QString device, int count)> ping;
     std::function<QCoro::Task<>(std::chrono::milliseconds)> wait;
+    // Whether a change reaches its service by name: where it does, two services sharing a name
+    // cannot be told apart and the system would change the first of them.
+    bool addressesServicesByName = true;
 };

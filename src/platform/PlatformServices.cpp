@@ -32,13 +32,17 @@ SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTo
     services.readAdapters = [stores = std::move(stores), tools] {
         return NetworkReader::readAsync(stores, tools);
     };
-    services.setManual = [tools](QString service, QString ip, QString mask, QString router) {
-        return NetworkWriter::setManual(tools, service, ip, mask, router);
+    // networksetup knows services by name only.
+    services.setManual = [tools](ServiceTarget service, QString ip, QString mask, QString router) {
+        return NetworkWriter::setManual(tools, service.name, ip, mask, router);
     };
-    services.setDHCP = [tools](QString service) { return NetworkWriter::setDHCP(tools, service); };
-    services.setServiceEnabled = [tools](QString service, bool enabled) {
-        return NetworkWriter::setServiceEnabled(tools, service, enabled);
+    services.setDHCP = [tools](ServiceTarget service) {
+        return NetworkWriter::setDHCP(tools, service.name);
     };
+    services.setServiceEnabled = [tools](ServiceTarget service, bool enabled) {
+        return NetworkWriter::setServiceEnabled(tools, service.name, enabled);
+    };
+    services.addressesServicesByName = true;
     services.ping = [tools](QString address, QString device, int count) {
         return PingRunner::send(tools, address, device, count);
     };

@@ -38,10 +38,10 @@ private slots:
         const QString path = TestSupport::copyDemoMachine(dir);
         qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
 
-        QFuture<QList<AdapterInfo>> future = NetworkReader::readAsync(
-            SimulatedStore::factory(path), SystemTools(TestSupport::simRoot()));
+        QFuture<AdapterRead> future = NetworkReader::readAsync(SimulatedStore::factory(path),
+                                                               SystemTools(TestSupport::simRoot()));
         future.waitForFinished();
-        const QList<AdapterInfo> adapters = future.result();
+        const QList<AdapterInfo> adapters = future.result().adapters;
 
         QStringList names;
         for (const AdapterInfo &adapter : adapters)

@@ -9,12 +9,11 @@ QCoro::Task<> finished()
     co_return;
 }
 
-// makeReadyFuture() would take a list for a series of results.
-QFuture<QList<AdapterInfo>> readyRead(const QList<AdapterInfo> &adapters)
+QFuture<AdapterRead> readyRead(const QList<AdapterInfo> &adapters)
 {
-    QPromise<QList<AdapterInfo>> promise;
+    QPromise<AdapterRead> promise;
     promise.start();
-    promise.addResult(adapters);
+    promise.addResult(AdapterRead{adapters, {}});
     promise.finish();
     return promise.future();
 }
@@ -38,19 +37,19 @@ SystemServices FakeSystem::services() const
         }
         if (state->immediateAnswer)
             return readyRead(*state->immediateAnswer);
-        QPromise<QList<AdapterInfo>> &promise = state->pendingReads.emplace_back();
+        QPromise<AdapterRead> &promise = state->pendingReads.emplace_back();
         promise.start();
         return promise.future();
     };
-    services.setManual = [state = m_state](QString service, QString ip, QString mask,
+    services.setManual = [state = m_state](ServiceTarget service, QString ip, QString mask,
                                            QString router) {
-        return commandAnswer(state, {"setManual", service, ip, mask, router});
+        return commandAnswer(state, {"setManual", service.name, ip, mask, router});
     };
-    services.setDHCP = [state = m_state](QString service) {
-        return commandAnswer(state, {"setDHCP", service});
+    services.setDHCP = [state = m_state](ServiceTarget service) {
+        return commandAnswer(state, {"setDHCP", service.name});
     };
-    services.setServiceEnabled = [state = m_state](QString service, bool enabled) {
-        return commandAnswer(state, {"setServiceEnabled", service, enabled ? "on" : "off"});
+    services.setServiceEnabled = [state = m_state](ServiceTarget service, bool enabled) {
+        return commandAnswer(state, {"setServiceEnabled", service.name, enabled ? "on" : "off"});
     };
     services.ping = [state = m_state](QString address, QString device, int count) {
         state->pings << QStringList{address, device, QString::number(count)}.join(u'|');
@@ -76,9 +75,9 @@ SystemServices FakeSystem::services() const
 void FakeSystem::answerRead(const QList<AdapterInfo> &adapters)
 {
     Q_ASSERT(!m_state->pendingReads.empty());
-    QPromise<QList<AdapterInfo>> promise = std::move(m_state->pendingReads.front());
+    QPromise<AdapterRead> promise = std::move(m_state->pendingReads.front());
     m_state->pendingReads.pop_front();
-    promise.addResult(adapters);
+    promise.addResult(AdapterRead{adapters, {}});
     promise.finish();
 }
 

@@ -51,7 +51,7 @@ private:
 
     struct State {
         int readsStarted = 0;
-        std::deque<QPromise<QList<AdapterInfo>>> pendingReads;
+        std::deque<QPromise<AdapterRead>> pendingReads;
         std::optional<QList<AdapterInfo>> immediateAnswer;
         std::deque<QList<AdapterInfo>> queuedReads;
         CommandResult commandResult;

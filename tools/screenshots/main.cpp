@@ -86,14 +86,14 @@ SystemServices servicesFor(const Shot &shot, const QString &machine)
     SystemServices services =
         simulatedServices(machine, SystemTools(QStringLiteral(BRISVALE_SIM_ROOT)));
     if (shot.reads == Shot::Reads::never)
-        services.readAdapters = [] { return neverAnswered<QList<AdapterInfo>>(); };
+        services.readAdapters = [] { return neverAnswered<AdapterRead>(); };
     if (shot.reads == Shot::Reads::empty)
-        services.readAdapters = [] { return QtFuture::makeReadyFuture(QList<AdapterInfo>()); };
+        services.readAdapters = [] { return QtFuture::makeReadyFuture(AdapterRead()); };
     if (shot.holdChanges) {
-        services.setManual = [](QString, QString, QString, QString) {
+        services.setManual = [](ServiceTarget, QString, QString, QString) {
             return neverAnswered<CommandResult>();
         };
-        services.setDHCP = [](QString) { return neverAnswered<CommandResult>(); };
+        services.setDHCP = [](ServiceTarget) { return neverAnswered<CommandResult>(); };
     }
     return services;
 }

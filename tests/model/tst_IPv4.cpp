@@ -1,4 +1,4 @@
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 
 #include <QTest>
 

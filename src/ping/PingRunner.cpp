@@ -84,10 +84,15 @@ QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &a
     return QtConcurrent::run(BlockingPool::instance(), [tools, address, device, count, margin] {
         const std::chrono::milliseconds limit = timeLimit(count, margin);
         CommandResult kept = Shell::run(tools.ping(), arguments(address, device, count), limit);
-        if (!needsUnboundRetry(device, kept))
-            return summarize(kept);
-        kept = Shell::run(tools.ping(), arguments(address, QString(), count), limit);
-        return summarize(kept, device);
+        const bool retried = needsUnboundRetry(device, kept);
+        if (retried)
+            kept = Shell::run(tools.ping(), arguments(address, QString(), count), limit);
+        if (kept.timedOut)
+            return PingOutcome{.success = false,
+                               .detail = QStringLiteral("délai dépassé : ping arrêté après %1 ms")
+                                             .arg(limit.count()),
+                               .raw = kept.combined()};
+        return retried ? summarize(kept, device) : summarize(kept);
     });
 }
 

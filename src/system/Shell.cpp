@@ -83,7 +83,8 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments,
         killAll(process);
         return {.status = -1,
                 .output = decodeStream(process.readAllStandardOutput()),
-                .error = timeLimitMessage(program, *timeLimit)};
+                .error = timeLimitMessage(program, *timeLimit),
+                .timedOut = true};
     }
 
     CommandResult result;

@@ -66,8 +66,8 @@ NetworkReader::NetworkReader(ConfigurationStore &platform, Ref preferences, Ref 
 {
 }
 
-AdapterRead NetworkReader::readOnceWithCause(ConfigurationStore &platform,
-                                             const SystemTools &tools, int linkTestConcurrency)
+AdapterRead NetworkReader::readOnceWithCause(ConfigurationStore &platform, const SystemTools &tools,
+                                             int linkTestConcurrency)
 {
     const QString name = QString::fromLatin1(handleName);
     // Both handles live exactly as long as this reader.

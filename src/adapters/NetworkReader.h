@@ -29,7 +29,10 @@ public:
 
     // At most that many link tests at once; 1 runs them one after the other on the reading
     // thread.
-    void setLinkTestConcurrency(int concurrency) { m_linkTestConcurrency = std::max(1, concurrency); }
+    void setLinkTestConcurrency(int concurrency)
+    {
+        m_linkTestConcurrency = std::max(1, concurrency);
+    }
 
     // One complete read with the handles given; blocks for one ifconfig run per enabled service.
     AdapterRead readAll() const;

@@ -97,7 +97,8 @@ QCoro::Task<> AppModel::refresh(bool manual)
     QPointer<AppModel> self(this);
     QCoro::Task<std::optional<AdapterRead>> reading = settled(m_services.readAdapters());
     const std::optional<AdapterRead> answer = co_await reading;
-    const AdapterRead read = answer.value_or(AdapterRead{{}, QStringLiteral("La lecture réseau a été interrompue.")});
+    const AdapterRead read =
+        answer.value_or(AdapterRead{{}, QStringLiteral("La lecture réseau a été interrompue.")});
     if (!self)
         co_return;
     const QList<AdapterInfo> &list = read.adapters;

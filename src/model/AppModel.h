@@ -114,8 +114,8 @@ private:
     };
     // Re-reads the system until the service's record satisfies `shows`, as the plan says.
     // The caller checks that the model still exists before using the result.
-    QCoro::Task<ReReadResult> reReadUntil(QString id, std::function<bool(const AdapterInfo &)> shows,
-                                          ReReadPlan plan);
+    QCoro::Task<ReReadResult>
+    reReadUntil(QString id, std::function<bool(const AdapterInfo &)> shows, ReReadPlan plan);
     // After a switch to DHCP that the system confirmed before the lease came: a few short
     // re-reads, so the card shows the leased address without waiting for the next refresh.
     QCoro::Task<> followLease(QString id);

@@ -121,7 +121,8 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
         sending = m_services.setManual(target, request.ip, request.mask, request.router);
     QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
     const std::optional<CommandResult> answer = co_await settling;
-    const CommandResult result = answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
+    const CommandResult result =
+        answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
     if (!self)
         co_return false;
     if (result.status != 0) {

@@ -31,7 +31,8 @@ QCoro::Task<> AppModel::test(AdapterCardModel *card)
     QCoro::Task<std::optional<PingOutcome>> pinging =
         settled(m_services.ping(ip, card->info().device, requestsToOwnAddress));
     const std::optional<PingOutcome> firstAnswer = co_await pinging;
-    const PingOutcome first = firstAnswer.value_or(PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
+    const PingOutcome first = firstAnswer.value_or(
+        PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
     if (!self)
         co_return;
 
@@ -43,7 +44,8 @@ QCoro::Task<> AppModel::test(AdapterCardModel *card)
         QCoro::Task<std::optional<PingOutcome>> pingingRouter =
             settled(m_services.ping(router, card->info().device, requestsToRouter));
         const std::optional<PingOutcome> secondAnswer = co_await pingingRouter;
-        const PingOutcome second = secondAnswer.value_or(PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
+        const PingOutcome second = secondAnswer.value_or(
+            PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
         if (!self)
             co_return;
         routerAnswers = second.success;

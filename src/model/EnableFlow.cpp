@@ -39,7 +39,8 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     QFuture<CommandResult> sending = m_services.setServiceEnabled(target, enabled);
     QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
     const std::optional<CommandResult> answer = co_await settling;
-    const CommandResult result = answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
+    const CommandResult result =
+        answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
     if (!self)
         co_return;
     if (result.status != 0) {

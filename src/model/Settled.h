@@ -9,8 +9,7 @@
 // The result of a future once it has finished, or none when it ended without one: a system
 // that drops its promise cancels the future, and reading a result that is not there would
 // crash. Callers turn none into their own failure.
-template <typename T>
-QCoro::Task<std::optional<T>> settled(QFuture<T> future)
+template<typename T> QCoro::Task<std::optional<T>> settled(QFuture<T> future)
 {
     QFuture<void> finished(future);
     co_await finished;

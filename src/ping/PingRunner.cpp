@@ -88,10 +88,11 @@ QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &a
         if (retried)
             kept = Shell::run(tools.ping(), arguments(address, QString(), count), limit);
         if (kept.timedOut)
-            return PingOutcome{.success = false,
-                               .detail = QStringLiteral("délai dépassé : ping arrêté après %1 ms")
-                                             .arg(limit.count()),
-                               .raw = kept.combined()};
+            return PingOutcome{
+                .success = false,
+                .detail =
+                    QStringLiteral("délai dépassé : ping arrêté après %1 ms").arg(limit.count()),
+                .raw = kept.combined()};
         return retried ? summarize(kept, device) : summarize(kept);
     });
 }

@@ -156,7 +156,8 @@ QCoro::Task<> PingTab::ping(QPointer<AdapterCardModel> card, QString address)
     QCoro::Task<std::optional<PingOutcome>> pinging =
         settled(m_appModel->services().ping(address, device, requestCount));
     const std::optional<PingOutcome> answer = co_await pinging;
-    const PingOutcome outcome = answer.value_or(PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
+    const PingOutcome outcome = answer.value_or(
+        PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
     if (!self)
         co_return;
     setRunning(false);

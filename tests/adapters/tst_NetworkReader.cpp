@@ -241,7 +241,8 @@ private slots:
         for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
             ids << adapter.device + '=' + adapter.id;
         ids.sort();
-        QCOMPARE(ids, (QStringList{"en1=Dock", "en2=Dock@en2#2", "en2=Dock@en2#3", "en3=Dock@en2"}));
+        QCOMPARE(ids,
+                 (QStringList{"en1=Dock", "en2=Dock@en2#2", "en2=Dock@en2#3", "en3=Dock@en2"}));
         QStringList again;
         for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
             again << adapter.device + '=' + adapter.id;
@@ -256,8 +257,10 @@ private slots:
         FakeStore store;
         for (int i = 0; i < 40; ++i) {
             const QString device = QStringLiteral("en%1").arg(i);
-            store.services.append({.name = QStringLiteral("S%1").arg(i % 7), .id = device,
-                                   .device = device, .enabled = i % 5 != 0});
+            store.services.append({.name = QStringLiteral("S%1").arg(i % 7),
+                                   .id = device,
+                                   .device = device,
+                                   .enabled = i % 5 != 0});
             ifconfig.setOutput(device, i % 3 == 0   ? "\tstatus: inactive\n"
                                        : i % 3 == 1 ? "\tstatus: active\n"
                                                     : "no status line\n");

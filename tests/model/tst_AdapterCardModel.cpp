@@ -141,11 +141,18 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("hint");
 
-        QTest::newRow("disabled, whatever the mode") << "fixedOff" << "dhcp" << "Carte désactivée";
-        QTest::newRow("dhcp") << "fixed" << "dhcp"
+        QTest::newRow("disabled, whatever the mode") << "fixedOff"
+                                                     << "dhcp"
+                                                     << "Carte désactivée";
+        QTest::newRow("dhcp") << "fixed"
+                              << "dhcp"
                               << "Adresse attribuée automatiquement par le réseau";
-        QTest::newRow("manual, pending") << "lease" << "manual" << "Configuration fixe en attente";
-        QTest::newRow("manual, applied") << "fixed" << "" << "Adresse configurée manuellement";
+        QTest::newRow("manual, pending") << "lease"
+                                         << "manual"
+                                         << "Configuration fixe en attente";
+        QTest::newRow("manual, applied") << "fixed"
+                                         << ""
+                                         << "Adresse configurée manuellement";
     }
 
     void hintText()

@@ -111,8 +111,8 @@ private slots:
         const QString cause = "Lecture réseau impossible : la liste des services réseau n'a pas "
                               "pu être lue.";
         QTest::newRow("no cards yet") << QStringList() << cause;
-        QTest::newRow("cards kept") << QStringList{"a", "b"}
-                                    << cause + " Les cartes affichées sont conservées.";
+        QTest::newRow("cards kept")
+            << QStringList{"a", "b"} << cause + " Les cartes affichées sont conservées.";
     }
 
     void failedReadSaysWhy()

@@ -88,8 +88,8 @@ private slots:
             system.queueReads({reRead(token, card)});
         model.requestApply(card);
         // Sent in canonical form: a C tool reads a leading zero as octal.
-        const QString sent = "setManual|Ethernet|" + IPv4::canonical(ip).value_or("") +
-                             "|255.255.255.0|192.168.1.1";
+        const QString sent =
+            "setManual|Ethernet|" + IPv4::canonical(ip).value_or("") + "|255.255.255.0|192.168.1.1";
         QCOMPARE(system.commands(), IPv4::parse(ip) ? QStringList{sent} : QStringList());
         QCOMPARE(system.waits(), QList<std::chrono::milliseconds>(reads.size(), 300ms));
         QCOMPARE(card->message(), cardMessage);
@@ -111,19 +111,34 @@ private slots:
         QTest::addColumn<QString>("sentRouter");
         QTest::addColumn<bool>("confirmed");
 
-        QTest::newRow("all shown") << "192.168.1.1" << "255.255.255.0" << "192.168.1.1"
+        QTest::newRow("all shown") << "192.168.1.1"
+                                   << "255.255.255.0"
+                                   << "192.168.1.1"
                                    << "192.168.1.1" << true;
-        QTest::newRow("another mask") << "192.168.1.1" << "255.255.0.0" << "192.168.1.1"
+        QTest::newRow("another mask") << "192.168.1.1"
+                                      << "255.255.0.0"
+                                      << "192.168.1.1"
                                       << "192.168.1.1" << false;
-        QTest::newRow("another router") << "192.168.1.1" << "255.255.255.0" << "192.168.1.254"
+        QTest::newRow("another router") << "192.168.1.1"
+                                        << "255.255.255.0"
+                                        << "192.168.1.254"
                                         << "192.168.1.1" << false;
-        QTest::newRow("no router asked, the old one kept")
-            << "" << "255.255.255.0" << "192.168.1.1" << "" << false;
-        QTest::newRow("no router asked, none shown") << "" << "255.255.255.0" << "" << "" << true;
-        QTest::newRow("no router asked, 0.0.0.0 shown")
-            << "" << "255.255.255.0" << "0.0.0.0" << "" << true;
-        QTest::newRow("router typed with leading zeros")
-            << "192.168.001.001" << "255.255.255.0" << "192.168.1.1" << "192.168.1.1" << true;
+        QTest::newRow("no router asked, the old one kept") << ""
+                                                           << "255.255.255.0"
+                                                           << "192.168.1.1"
+                                                           << "" << false;
+        QTest::newRow("no router asked, none shown") << ""
+                                                     << "255.255.255.0"
+                                                     << ""
+                                                     << "" << true;
+        QTest::newRow("no router asked, 0.0.0.0 shown") << ""
+                                                        << "255.255.255.0"
+                                                        << "0.0.0.0"
+                                                        << "" << true;
+        QTest::newRow("router typed with leading zeros") << "192.168.001.001"
+                                                         << "255.255.255.0"
+                                                         << "192.168.1.1"
+                                                         << "192.168.1.1" << true;
     }
 
     void verification()
@@ -200,8 +215,8 @@ private slots:
         QTest::addColumn<int>("reads");
         QTest::addColumn<QString>("shown");
 
-        QTest::newRow("leased at once: no follow-up") << QStringList{"192.168.1.77"} << 1
-                                                      << "192.168.1.77";
+        QTest::newRow("leased at once: no follow-up")
+            << QStringList{"192.168.1.77"} << 1 << "192.168.1.77";
         QTest::newRow("leased at the third look")
             << QStringList{"", "169.254.9.9", "192.168.1.77"} << 3 << "192.168.1.77";
         QTest::newRow("never leased: four more looks")

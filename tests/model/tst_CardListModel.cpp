@@ -95,7 +95,8 @@ private slots:
         FakeSystem system;
         AppModel model(system.services());
         CardListModel &rows = *model.cardList();
-        QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&rows,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QRandomGenerator random(13);
         const QStringList pool{"a", "b", "c", "d", "e", "f"};
         for (int step = 0; step < 400; ++step) {

@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
-
 #include <QTest>
 
 class tst_CardTest : public QObject {

@@ -49,8 +49,8 @@ private slots:
             warning, 4);
         row("unconfirmed after three re-reads, the last without it", "eth", "on on gone",
             "macOS n'a pas confirmé le changement d'état.", "", warning, 4);
-        row("command failed: no re-read, no wait", "eth", "", "La commande réseau a échoué (code 1).",
-            "", error, 0);
+        row("command failed: no re-read, no wait", "eth", "",
+            "La commande réseau a échoué (code 1).", "", error, 0);
     }
 
     void setEnabled()

@@ -72,8 +72,8 @@ private slots:
             QTest::addRow("marker: %s", marker) << "en0" << 64 << QString(marker) << true;
         QTest::newRow("bound run answered") << "en0" << 0 << "" << false;
         QTest::newRow("host silent") << "en0" << 2 << "Request timeout for icmp_seq 0" << false;
-        QTest::newRow("marker on standard output") << "en0" << 64 << "OUT:ping: bind: refused"
-                                                   << true;
+        QTest::newRow("marker on standard output")
+            << "en0" << 64 << "OUT:ping: bind: refused" << true;
     }
 
     void unboundRetry()

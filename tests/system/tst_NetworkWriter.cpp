@@ -116,7 +116,8 @@ private slots:
                              "was incorrect. (-60007)"}
             << refused;
         // The service's name echoed in the error decides nothing.
-        const QString unknown = "0:99: execution error: %1 is not a recognized network service. (1)";
+        const QString unknown =
+            "0:99: execution error: %1 is not a recognized network service. (1)";
         for (const char *name : {"VLAN-128", "Cancel Lab", "Authorization net", "annulé"}) {
             const CommandResult result{1, "", unknown.arg(name)};
             QTest::addRow("named %s", name)

@@ -97,9 +97,8 @@ private slots:
     {
         const QString pidFile = QDir::temp().filePath(
             QStringLiteral("brisvale-shell-%1").arg(QCoreApplication::applicationPid()));
-        const CommandResult result =
-            sh("echo started; sleep 30 & echo $! > \"$1\"; wait", pidFile,
-               std::chrono::milliseconds(300));
+        const CommandResult result = sh("echo started; sleep 30 & echo $! > \"$1\"; wait", pidFile,
+                                        std::chrono::milliseconds(300));
         QCOMPARE(result.status, -1);
         QCOMPARE(result.output, QStringLiteral("started\n"));
         QCOMPARE(result.error,

@@ -82,7 +82,8 @@ int main(int argc, char *argv[])
         timer.start();
         for (int r = 0; r < reads; ++r) {
             SimulatedStore store(path);
-            const QList<AdapterInfo> adapters = NetworkReader::readOnce(store, tools);
+            const QList<AdapterInfo> adapters =
+                NetworkReader::readOnceWithCause(store, tools, 1).adapters;
             if (adapters.size() != n) {
                 std::fprintf(stderr, "expected %d adapters, read %lld\n", n,
                              static_cast<long long>(adapters.size()));
@@ -101,5 +102,22 @@ int main(int argc, char *argv[])
         std::printf("%-9d %6d %11.3f ms %13.3f ms %7.2fx\n", n, reads, perService, floor,
                     perService / floor);
     }
-    return 0;
+
+    // One refresh of 512 services, link tests one after the other against side by side.
+    const QString path = dir.filePath(QStringLiteral("machine-512.json"));
+    qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+    auto refresh = [&path, &tools](int concurrency) {
+        QElapsedTimer timer;
+        timer.start();
+        SimulatedStore store(path);
+        const AdapterRead read = NetworkReader::readOnceWithCause(store, tools, concurrency);
+        return std::pair(double(timer.nsecsElapsed()) / 1e6, read.adapters);
+    };
+    const auto [sequentialMs, sequential] = refresh(1);
+    const auto [concurrentMs, concurrent] = refresh(NetworkReader::defaultLinkTestConcurrency);
+    std::printf("\n512-service refresh: sequential %.0f ms, %d at a time %.0f ms, ratio %.2f "
+                "(goal <= 0.5), same list: %s\n",
+                sequentialMs, NetworkReader::defaultLinkTestConcurrency, concurrentMs,
+                concurrentMs / sequentialMs, sequential == concurrent ? "yes" : "NO");
+    return sequential == concurrent ? 0 : 1;
 }

@@ -4,9 +4,14 @@
 #include "system/Shell.h"
 
 #include <QCollator>
+#include <QLoggingCategory>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcReader, "brisvale.reader")
 
 using Ref = ConfigurationStore::Ref;
 
@@ -61,24 +66,52 @@ NetworkReader::NetworkReader(ConfigurationStore &platform, Ref preferences, Ref 
 {
 }
 
-QList<AdapterInfo> NetworkReader::readOnce(ConfigurationStore &platform, const SystemTools &tools)
+AdapterRead NetworkReader::readOnceWithCause(ConfigurationStore &platform, const SystemTools &tools,
+                                             int linkTestConcurrency)
 {
     const QString name = QString::fromLatin1(handleName);
     // Both handles live exactly as long as this reader.
-    const NetworkReader reader(platform, platform.createPreferences(name),
-                               platform.createDynamicStore(name), tools);
-    return reader.read();
+    NetworkReader reader(platform, platform.createPreferences(name),
+                         platform.createDynamicStore(name), tools);
+    reader.setLinkTestConcurrency(linkTestConcurrency);
+    return reader.readAll();
 }
 
 QFuture<AdapterRead> NetworkReader::readAsync(ConfigurationStoreFactory factory, SystemTools tools)
 {
-    return QtConcurrent::run(BlockingPool::instance(),
-                             [factory = std::move(factory), tools = std::move(tools)] {
-                                 const std::unique_ptr<ConfigurationStore> platform = factory();
-                                 if (!platform)
-                                     return AdapterRead();
-                                 return AdapterRead{readOnce(*platform, tools), {}};
-                             });
+    return QtConcurrent::run(
+        BlockingPool::instance(), [factory = std::move(factory), tools = std::move(tools)] {
+            const std::unique_ptr<ConfigurationStore> platform = factory();
+            if (!platform) {
+                qCWarning(lcReader) << "the network configuration could not be opened";
+                return AdapterRead{{},
+                                   QStringLiteral("Lecture réseau impossible : la configuration "
+                                                  "réseau du système n'a pas pu être ouverte.")};
+            }
+            return readOnceWithCause(*platform, tools);
+        });
+}
+
+void NetworkReader::makeIDsUnique(QList<AdapterInfo> &adapters)
+{
+    QSet<QString> taken;
+    for (const AdapterInfo &adapter : std::as_const(adapters))
+        taken.insert(adapter.id);
+    QSet<QString> seen;
+    for (AdapterInfo &adapter : adapters) {
+        if (!seen.contains(adapter.id)) {
+            seen.insert(adapter.id);
+            continue;
+        }
+        // Derived from what tells the services apart, so the next read gives the same id and
+        // the card keeps its draft; a counter only if even that is shared.
+        const QString base = adapter.id + QStringLiteral("@") + adapter.device;
+        QString candidate = base;
+        for (int n = 2; taken.contains(candidate) || seen.contains(candidate); ++n)
+            candidate = base + u'#' + QString::number(n);
+        adapter.id = candidate;
+        seen.insert(candidate);
+    }
 }
 
 bool NetworkReader::isSupported(const QString &interfaceType, const QString &device)
@@ -99,19 +132,30 @@ bool NetworkReader::isSupported(const QString &interfaceType, const QString &dev
     return supportedTypes.contains(interfaceType);
 }
 
-QList<AdapterInfo> NetworkReader::read() const
+AdapterRead NetworkReader::readAll() const
 {
-    if (!m_preferences)
-        return {};
+    if (!m_preferences) {
+        qCWarning(lcReader) << "the network preferences could not be opened";
+        return {{},
+                QStringLiteral("Lecture réseau impossible : les préférences réseau du système "
+                               "sont inaccessibles.")};
+    }
     const std::optional<QList<Ref>> services = m_platform.copyAllServices(m_preferences);
-    if (!services)
-        return {};
+    if (!services) {
+        qCWarning(lcReader) << "the list of network services could not be read";
+        return {{},
+                QStringLiteral("Lecture réseau impossible : la liste des services réseau n'a "
+                               "pas pu être lue.")};
+    }
 
     QList<AdapterInfo> adapters;
     for (const Ref &service : *services) {
         if (std::optional<AdapterInfo> adapter = readService(service))
             adapters.append(std::move(*adapter));
     }
+    // Before sorting, so that which record keeps the shared id follows the platform's order.
+    makeIDsUnique(adapters);
+    testLinks(adapters);
 
     // Connected first, then enabled, then by name as the user's language orders it; ties keep
     // the platform's order.
@@ -125,7 +169,36 @@ QList<AdapterInfo> NetworkReader::read() const
                              return a.enabled;
                          return collator.compare(a.serviceName, b.serviceName) < 0;
                      });
-    return adapters;
+    return {adapters, {}};
+}
+
+void NetworkReader::testLinks(QList<AdapterInfo> &adapters) const
+{
+    // A disabled service has no link to test, and costs no process.
+    QList<qsizetype> tested;
+    for (qsizetype i = 0; i < adapters.size(); ++i) {
+        if (adapters[i].enabled)
+            tested.append(i);
+    }
+    // Each worker takes the next untested record until none is left; this thread is one of
+    // them, so the read goes on even when the pool has no thread free.
+    std::atomic<qsizetype> next{0};
+    AdapterInfo *const records = adapters.data();
+    auto work = [this, records, &tested, &next] {
+        for (qsizetype k = next++; k < tested.size(); k = next++) {
+            AdapterInfo &adapter = records[tested[k]];
+            adapter.connected = linkIsUp(adapter.device);
+        }
+    };
+    const qsizetype helpers =
+        std::min<qsizetype>(m_linkTestConcurrency - 1, std::max<qsizetype>(tested.size() - 1, 0));
+    QList<QFuture<void>> running;
+    for (qsizetype h = 0; h < helpers; ++h)
+        running.append(QtConcurrent::run(BlockingPool::instance(), work));
+    work();
+    // A helper the pool has not started yet is run here by the wait itself.
+    for (QFuture<void> &helper : running)
+        helper.waitForFinished();
 }
 
 std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
@@ -165,8 +238,7 @@ std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
     adapter.mask = ipv4.mask;
     adapter.router = ipv4.router;
 
-    // A disabled service has no link to test, and costs no process.
-    adapter.connected = adapter.enabled && linkIsUp(device);
+    adapter.connected = false;
     return adapter;
 }
 
@@ -228,6 +300,8 @@ bool NetworkReader::linkIsUp(const QString &device) const
         return true;
     if (result.output.contains(QLatin1String("status: inactive")))
         return false;
-    // No status line at all, as for a bridge: the link counts as up.
+    // No status line at all: ifconfig prints one only for interfaces whose driver reports a
+    // media state; a bridge, a VLAN or a bond without one is as up as its members, and calling
+    // it down would hide a working service at the bottom of the list.
     return true;
 }

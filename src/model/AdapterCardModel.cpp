@@ -1,6 +1,6 @@
 #include "model/AdapterCardModel.h"
 
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ bool isBlank(const QString &text)
 
 std::optional<quint32> usableHost(const QString &text)
 {
-    const std::optional<quint32> value = IPv4::parse(text);
-    if (!value || *value == 0 || *value == 0xFFFFFFFFu || IPv4::isLinkLocal(*value))
+    const std::optional<quint32> value = IPv4::parseHost(text);
+    if (!value || IPv4::isLinkLocal(*value))
         return std::nullopt;
     return value;
 }
@@ -26,6 +26,21 @@ std::optional<quint32> validMask(const QString &text)
     if (!value || !IPv4::isContiguousMask(*value))
         return std::nullopt;
     return value;
+}
+
+// The error for an address that is its subnet's network or broadcast address, none for a host.
+std::optional<QString> subnetEdgeError(const QString &lead, quint32 address, quint32 mask)
+{
+    switch (IPv4::subnetRole(address, mask)) {
+    case IPv4::SubnetRole::network:
+        return lead + IPv4::format(address) + QStringLiteral(" est l'adresse du réseau.");
+    case IPv4::SubnetRole::broadcast:
+        return lead + IPv4::format(address) +
+               QStringLiteral(" est l'adresse de diffusion du réseau.");
+    case IPv4::SubnetRole::host:
+        break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -173,11 +188,14 @@ std::optional<QString> AdapterCardModel::ipError() const
     const std::optional<quint32> address = IPv4::parse(m_ip);
     if (!address)
         return QStringLiteral("Adresse IP invalide. Format attendu : 192.168.1.50");
-    if (*address == 0 || *address == 0xFFFFFFFFu)
+    if (!IPv4::isHost(*address))
         return QStringLiteral("Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
     if (IPv4::isLinkLocal(*address))
         return QStringLiteral(
             "Adresse 169.254.x.x réservée au réseau local : choisissez une autre adresse.");
+    // An interface given its subnet's network or broadcast address stops working.
+    if (const std::optional<quint32> mask = validMask(m_mask))
+        return subnetEdgeError(QStringLiteral("Adresse IP invalide : "), *address, *mask);
     return std::nullopt;
 }
 
@@ -212,7 +230,7 @@ std::optional<QString> AdapterCardModel::routerError() const
     if ((*router & *mask) != (*address & *mask))
         return QStringLiteral("La passerelle n'est pas dans le sous-réseau ") +
                IPv4::format(*address & *mask) + u'.';
-    return std::nullopt;
+    return subnetEdgeError(QStringLiteral("Passerelle invalide : "), *router, *mask);
 }
 
 std::optional<CardMessage> AdapterCardModel::displayMessage() const

@@ -1,6 +1,8 @@
 #include "model/AppModel.h"
 
+#include "adapters/NetworkReader.h"
 #include "model/CardListModel.h"
+#include "model/Settled.h"
 
 #include <QCoroFuture>
 #include <QPointer>
@@ -93,7 +95,10 @@ QCoro::Task<> AppModel::refresh(bool manual)
         setStatus(QStringLiteral("Actualisation des cartes réseau…"), MessageKind::info);
 
     QPointer<AppModel> self(this);
-    const AdapterRead read = co_await m_services.readAdapters();
+    QCoro::Task<std::optional<AdapterRead>> reading = settled(m_services.readAdapters());
+    const std::optional<AdapterRead> answer = co_await reading;
+    const AdapterRead read =
+        answer.value_or(AdapterRead{{}, QStringLiteral("La lecture réseau a été interrompue.")});
     if (!self)
         co_return;
     const QList<AdapterInfo> &list = read.adapters;
@@ -112,7 +117,12 @@ QCoro::Task<> AppModel::refresh(bool manual)
     // An empty read is how a failed read shows: the cards on screen stay as they are.
     const bool hadLoadedBefore = m_hasLoadedOnce;
     setHasLoadedOnce(true);
-    if (!m_cards.isEmpty())
+    if (read.failed() && !m_cards.isEmpty())
+        setStatus(read.failure + QStringLiteral(" Les cartes affichées sont conservées."),
+                  MessageKind::warning);
+    else if (read.failed())
+        setStatus(read.failure, MessageKind::warning);
+    else if (!m_cards.isEmpty())
         setStatus(QStringLiteral("Lecture réseau incomplète : les cartes affichées sont "
                                  "conservées. Réessayez avec Actualiser."),
                   MessageKind::warning);
@@ -138,16 +148,18 @@ std::optional<AdapterInfo> AppModel::findRecord(const QList<AdapterInfo> &list, 
     return std::nullopt;
 }
 
-void AppModel::merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs,
-                     bool preserveMissing)
+void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, bool preserveMissing)
 {
+    // Two records sharing an id would share one card; every backend's list gets the same
+    // treatment as the reader's own.
+    NetworkReader::makeIDsUnique(list);
     QSet<QString> newIDs;
-    for (const AdapterInfo &info : list)
+    for (const AdapterInfo &info : std::as_const(list))
         newIDs.insert(info.id);
 
     QList<AdapterCardModel *> cards;
     cards.reserve(list.size());
-    for (const AdapterInfo &info : list) {
+    for (const AdapterInfo &info : std::as_const(list)) {
         const auto existing =
             std::find_if(m_cards.cbegin(), m_cards.cend(),
                          [&info](const AdapterCardModel *card) { return card->id() == info.id; });

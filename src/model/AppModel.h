@@ -11,6 +11,10 @@
 #include <QtQml/qqmlregistration.h>
 #include <qcorotask.h>
 
+#include <chrono>
+#include <functional>
+#include <optional>
+
 // The one model behind the main window: the cards in display order, kept in step with the
 // system by every refresh without losing unsaved drafts, the window's status line and the
 // selected tab. Main thread only; exclusion rests on flags tested and set between suspensions.
@@ -93,8 +97,34 @@ signals:
 private:
     friend class AppModelTestAccess;
 
+    // How a change is verified: up to `reads` re-reads, each after a wait; with
+    // `waitAfterLast`, an unconfirmed last re-read is followed by one more wait.
+    struct ReReadPlan {
+        int reads;
+        std::chrono::milliseconds wait;
+        bool waitAfterLast;
+    };
+    // What the re-reads saw of one service.
+    struct ReReadResult {
+        // The last non-empty list.
+        QList<AdapterInfo> lastList;
+        // The service's latest record in any of them.
+        std::optional<AdapterInfo> lastSeen;
+        bool confirmed = false;
+    };
+    // Re-reads the system until the service's record satisfies `shows`, as the plan says.
+    // The caller checks that the model still exists before using the result.
+    QCoro::Task<ReReadResult>
+    reReadUntil(QString id, std::function<bool(const AdapterInfo &)> shows, ReReadPlan plan);
+    // After a switch to DHCP that the system confirmed before the lease came: a few short
+    // re-reads, so the card shows the leased address without waiting for the next refresh.
+    QCoro::Task<> followLease(QString id);
+    // The message refusing a change to a service the system cannot tell from another one,
+    // or none.
+    std::optional<QString> ambiguousTarget(const AdapterCardModel *card) const;
+
     static std::optional<AdapterInfo> findRecord(const QList<AdapterInfo> &list, const QString &id);
-    void merge(const QList<AdapterInfo> &list, const QSet<QString> &resetIDs, bool preserveMissing);
+    void merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, bool preserveMissing);
     void setCards(QList<AdapterCardModel *> cards);
     void adopt(AdapterCardModel *card);
     void release(AdapterCardModel *card);

@@ -1,4 +1,6 @@
 #include "model/AppModel.h"
+#include "model/Settled.h"
+#include "net/IPv4.h"
 #include "system/NetworkWriter.h"
 
 #include <QCoroFuture>
@@ -11,7 +13,12 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds waitBeforeReRead = 300ms;
 constexpr int maximumReReads = 4;
 
-// What the user asked for, taken when the command is about to be sent.
+// A lease that the system confirmed late is looked for this often, at most this many times.
+constexpr std::chrono::milliseconds waitForLease = 1000ms;
+constexpr int leaseReReads = 4;
+
+// What the user asked for, taken when the command is about to be sent, addresses in their
+// canonical dotted form.
 struct Request {
     QString service;
     QString id;
@@ -21,17 +28,47 @@ struct Request {
     QString router;
 };
 
-// Texts compared exactly: a request typed with leading zeros is confirmed only if the system
-// reports those very characters.
+bool hasNoRouter(const QString &router)
+{
+    return router.isEmpty() || router == QLatin1String("0.0.0.0");
+}
+
 bool matches(const AdapterInfo &info, const Request &request)
 {
     if (request.mode == ConfigMode::dhcp)
         return info.dhcp;
-    return !info.dhcp && info.ip == request.ip && info.mask == request.mask &&
-           (request.router.isEmpty() || info.router == request.router);
+    if (info.dhcp || IPv4::canonical(info.ip) != request.ip ||
+        IPv4::canonical(info.mask) != request.mask)
+        return false;
+    // Asking for no router is confirmed only when the system keeps none.
+    if (request.router.isEmpty())
+        return hasNoRouter(info.router);
+    return IPv4::canonical(info.router) == request.router;
+}
+
+// An address that a DHCP server gave, rather than none or a self-assigned one.
+bool hasLease(const AdapterInfo &info)
+{
+    const std::optional<quint32> address = IPv4::parseHost(info.ip);
+    return address && !IPv4::isLinkLocal(*address);
 }
 
 } // namespace
+
+std::optional<QString> AppModel::ambiguousTarget(const AdapterCardModel *card) const
+{
+    if (!m_services.addressesServicesByName)
+        return std::nullopt;
+    const QString name = card->info().serviceName;
+    const bool shared = std::any_of(m_cards.cbegin(), m_cards.cend(), [card, &name](auto *other) {
+        return other != card && other->info().serviceName == name;
+    });
+    if (!shared)
+        return std::nullopt;
+    return QStringLiteral("Plusieurs services portent le nom « ") + name +
+           QStringLiteral(" » : le système modifierait peut-être l'autre. Renommez l'un d'eux "
+                          "dans les réglages Réseau du système, puis réessayez.");
+}
 
 QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
 {
@@ -44,6 +81,10 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
             MessageKind::warning);
         co_return false;
     }
+    if (const std::optional<QString> refusal = ambiguousTarget(card)) {
+        report(card, *refusal, MessageKind::error);
+        co_return false;
+    }
     card->setShowErrors(true);
     for (const std::optional<QString> &error :
          {card->ipError(), card->maskError(), card->routerError()}) {
@@ -54,12 +95,14 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
         }
     }
 
+    // Validated above, so every non-empty text parses; what is sent is its canonical form,
+    // never a leading zero that a C tool would read as octal.
     const Request request{card->info().serviceName,
                           card->id(),
                           card->mode(),
-                          card->ip().trimmed(),
-                          card->mask().trimmed(),
-                          card->router().trimmed()};
+                          IPv4::canonical(card->ip()).value_or(QString()),
+                          IPv4::canonical(card->mask()).value_or(QString()),
+                          IPv4::canonical(card->router()).value_or(QString())};
     card->setBusy(true);
     card->setMessage(QString());
     card->setMessageKind(MessageKind::info);
@@ -69,50 +112,41 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
 
     // The card stays alive while busy even if a merge drops it; the model might not.
     QPointer<AppModel> self(this);
+    const ServiceTarget target{request.id, request.service};
     // Chosen before awaiting: g++ 12 evaluates both arms of a conditional inside co_await.
     QFuture<CommandResult> sending;
     if (request.mode == ConfigMode::dhcp)
-        sending = m_services.setDHCP(ServiceTarget{request.id, request.service});
+        sending = m_services.setDHCP(target);
     else
-        sending = m_services.setManual(ServiceTarget{request.id, request.service}, request.ip,
-                                       request.mask, request.router);
-    const CommandResult result = co_await sending;
+        sending = m_services.setManual(target, request.ip, request.mask, request.router);
+    QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
+    const std::optional<CommandResult> answer = co_await settling;
+    const CommandResult result =
+        answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
     if (!self)
         co_return false;
     if (result.status != 0) {
         card->setBusy(false);
-        report(card, NetworkWriter::friendlyMessage(result), MessageKind::error);
+        report(card, NetworkWriter::friendlyMessage(result, request.service), MessageKind::error);
         co_return false;
     }
 
-    QList<AdapterInfo> lastList;
-    std::optional<AdapterInfo> lastSeen;
-    bool confirmed = false;
-    for (int attempt = 0; attempt < maximumReReads && !confirmed; ++attempt) {
-        co_await m_services.wait(waitBeforeReRead);
-        if (!self)
-            co_return false;
-        const AdapterRead read = co_await m_services.readAdapters();
-        const QList<AdapterInfo> &list = read.adapters;
-        if (!self)
-            co_return false;
-        if (!list.isEmpty())
-            lastList = list;
-        if (const std::optional<AdapterInfo> seen = findRecord(list, request.id)) {
-            lastSeen = seen;
-            confirmed = matches(*seen, request);
-        }
-    }
+    QCoro::Task<ReReadResult> verifying = reReadUntil(
+        request.id, [request](const AdapterInfo &info) { return matches(info, request); },
+        ReReadPlan{maximumReReads, waitBeforeReRead, false});
+    ReReadResult verified = co_await verifying;
+    if (!self)
+        co_return false;
     card->setBusy(false);
 
-    if (lastList.isEmpty()) {
+    if (verified.lastList.isEmpty()) {
         report(card,
                QStringLiteral("Configuration envoyée, mais la relecture des cartes réseau a "
                               "échoué. Utilisez Actualiser pour vérifier."),
                MessageKind::warning);
         co_return false;
     }
-    if (!lastSeen) {
+    if (!verified.lastSeen) {
         report(card,
                QStringLiteral("Configuration envoyée, mais la carte n'a pas été retrouvée. "
                               "Utilisez Actualiser pour vérifier."),
@@ -121,24 +155,41 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     }
 
     // A service seen earlier but gone from the last read keeps its card.
-    if (!findRecord(lastList, request.id))
-        lastList.append(*lastSeen);
-    merge(lastList, confirmed ? QSet<QString>{request.id} : QSet<QString>{}, true);
+    const AdapterInfo lastSeen = *verified.lastSeen;
+    if (!findRecord(verified.lastList, request.id))
+        verified.lastList.append(lastSeen);
+    merge(verified.lastList, verified.confirmed ? QSet<QString>{request.id} : QSet<QString>{},
+          true);
 
-    if (confirmed) {
+    if (verified.confirmed) {
         card->setMessage(QStringLiteral("Configuration appliquée et vérifiée."));
         card->setMessageKind(MessageKind::success);
-        setStatus(QStringLiteral("Configuration appliquée sur « ") + lastSeen->serviceName +
+        setStatus(QStringLiteral("Configuration appliquée sur « ") + lastSeen.serviceName +
                       QStringLiteral(" »."),
                   MessageKind::success);
+        if (request.mode == ConfigMode::dhcp && !hasLease(lastSeen))
+            followLease(request.id);
         co_return true;
     }
     card->setMessage(QStringLiteral("Configuration envoyée, mais macOS affiche encore : ") +
-                     lastSeen->summaryText() + u'.');
+                     lastSeen.summaryText() + u'.');
     card->setMessageKind(MessageKind::warning);
     setStatus(QStringLiteral("Configuration envoyée ; vérification incomplète."),
               MessageKind::warning);
     co_return false;
+}
+
+QCoro::Task<> AppModel::followLease(QString id)
+{
+    QPointer<AppModel> self(this);
+    QCoro::Task<ReReadResult> looking =
+        reReadUntil(id, hasLease, ReReadPlan{leaseReReads, waitForLease, false});
+    const ReReadResult seen = co_await looking;
+    // Like an automatic refresh, it gives way to a refresh or an operation under way, which
+    // read the system themselves.
+    if (!self || seen.lastList.isEmpty() || m_refreshInFlight || isBusy())
+        co_return;
+    merge(seen.lastList, {}, false);
 }
 
 QCoro::Task<bool> AppModel::applyAllPending()
@@ -153,7 +204,8 @@ QCoro::Task<bool> AppModel::applyAllPending()
         // A card released by an earlier apply's merge is no longer pending anywhere.
         if (!self || !card)
             co_return false;
-        if (!co_await apply(card))
+        QCoro::Task<bool> applying = apply(card);
+        if (!co_await applying)
             co_return false;
     }
     co_return true;

@@ -35,11 +35,18 @@ QHash<int, QByteArray> CardListModel::roleNames() const
     return {{CardRole, "card"}, {CardIdRole, "cardId"}};
 }
 
-void CardListModel::follow(const QList<AdapterCardModel *> &cards)
+void CardListModel::follow(const QList<AdapterCardModel *> &order)
 {
-    // Rows whose card is gone go first, from the bottom so the indexes above stay valid.
+    // A card listed twice is shown once, where it first appears.
+    QList<AdapterCardModel *> cards;
+    for (AdapterCardModel *card : order) {
+        if (!cards.contains(card))
+            cards.append(card);
+    }
+    // Rows whose card is gone, or that repeat a row above, go first, from the bottom so the
+    // indexes above stay valid.
     for (int row = int(m_rows.size()) - 1; row >= 0; --row) {
-        if (cards.contains(m_rows.at(row)))
+        if (cards.contains(m_rows.at(row)) && m_rows.indexOf(m_rows.at(row)) == row)
             continue;
         beginRemoveRows({}, row, row);
         m_rows.removeAt(row);

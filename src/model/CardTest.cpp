@@ -1,5 +1,6 @@
 #include "model/AppModel.h"
-#include "model/IPv4.h"
+#include "model/Settled.h"
+#include "net/IPv4.h"
 
 #include <QCoroFuture>
 #include <QPointer>
@@ -16,8 +17,7 @@ QCoro::Task<> AppModel::test(AdapterCardModel *card)
     if (!card || card->busy())
         co_return;
     const QString ip = card->info().ip.trimmed();
-    const std::optional<quint32> address = IPv4::parse(ip);
-    if (!address || *address == 0 || *address == 0xFFFFFFFFu) {
+    if (!IPv4::parseHost(ip)) {
         report(card, QStringLiteral("Cette carte n'a pas d'adresse IPv4 valide à tester."),
                MessageKind::error);
         co_return;
@@ -28,8 +28,11 @@ QCoro::Task<> AppModel::test(AdapterCardModel *card)
            MessageKind::info);
 
     QPointer<AppModel> self(this);
-    const PingOutcome first =
-        co_await m_services.ping(ip, card->info().device, requestsToOwnAddress);
+    QCoro::Task<std::optional<PingOutcome>> pinging =
+        settled(m_services.ping(ip, card->info().device, requestsToOwnAddress));
+    const std::optional<PingOutcome> firstAnswer = co_await pinging;
+    const PingOutcome first = firstAnswer.value_or(
+        PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
     if (!self)
         co_return;
 
@@ -37,8 +40,12 @@ QCoro::Task<> AppModel::test(AdapterCardModel *card)
     const QString router = card->info().router.trimmed();
     bool routerAnswers = true;
     if (first.success && !router.isEmpty() && router != ip && IPv4::parse(router)) {
-        const PingOutcome second =
-            co_await m_services.ping(router, card->info().device, requestsToRouter);
+        // The device too may have changed with the record.
+        QCoro::Task<std::optional<PingOutcome>> pingingRouter =
+            settled(m_services.ping(router, card->info().device, requestsToRouter));
+        const std::optional<PingOutcome> secondAnswer = co_await pingingRouter;
+        const PingOutcome second = secondAnswer.value_or(
+            PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
         if (!self)
             co_return;
         routerAnswers = second.success;

@@ -1,4 +1,5 @@
 #include "model/AppModel.h"
+#include "model/Settled.h"
 #include "system/NetworkWriter.h"
 
 #include <QCoroFuture>
@@ -21,6 +22,11 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     const QString service = card->info().serviceName;
     const QString id = card->id();
 
+    if (const std::optional<QString> refusal = ambiguousTarget(card)) {
+        report(card, *refusal, MessageKind::error);
+        co_return;
+    }
+
     card->setBusy(true);
     setStatus(
         (enabled ? QStringLiteral("Activation de « ") : QStringLiteral("Désactivation de « ")) +
@@ -30,38 +36,28 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     QPointer<AppModel> self(this);
     // Built before awaiting: g++ 12 frees an aggregate temporary inside co_await twice.
     const ServiceTarget target{id, service};
-    const CommandResult result = co_await m_services.setServiceEnabled(target, enabled);
+    QFuture<CommandResult> sending = m_services.setServiceEnabled(target, enabled);
+    QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
+    const std::optional<CommandResult> answer = co_await settling;
+    const CommandResult result =
+        answer.value_or(CommandResult{-1, {}, QStringLiteral("The command was interrupted.")});
     if (!self)
         co_return;
     if (result.status != 0) {
         card->setBusy(false);
-        report(card, NetworkWriter::friendlyMessage(result), MessageKind::error);
+        report(card, NetworkWriter::friendlyMessage(result, service), MessageKind::error);
         co_return;
     }
 
-    QList<AdapterInfo> lastList;
-    std::optional<AdapterInfo> lastSeen;
-    co_await m_services.wait(waitBetweenReads);
-    for (int attempt = 0; self && attempt < maximumReReads;) {
-        const AdapterRead read = co_await m_services.readAdapters();
-        const QList<AdapterInfo> &list = read.adapters;
-        if (!self)
-            co_return;
-        if (!list.isEmpty())
-            lastList = list;
-        if (const std::optional<AdapterInfo> seen = findRecord(list, id)) {
-            lastSeen = seen;
-            if (seen->enabled == enabled)
-                break;
-        }
-        co_await m_services.wait(waitBetweenReads);
-        ++attempt;
-    }
+    QCoro::Task<ReReadResult> verifying = reReadUntil(
+        id, [enabled](const AdapterInfo &info) { return info.enabled == enabled; },
+        ReReadPlan{maximumReReads, waitBetweenReads, true});
+    ReReadResult verified = co_await verifying;
     if (!self)
         co_return;
     card->setBusy(false);
 
-    if (lastList.isEmpty() || !lastSeen) {
+    if (verified.lastList.isEmpty() || !verified.lastSeen) {
         report(card,
                QStringLiteral(
                    "L'état de la carte n'a pas pu être relu. Utilisez Actualiser pour vérifier."),
@@ -69,11 +65,13 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
         co_return;
     }
 
+    QList<AdapterInfo> lastList = verified.lastList;
+    const AdapterInfo lastSeen = *verified.lastSeen;
     if (!findRecord(lastList, id))
-        lastList.append(*lastSeen);
+        lastList.append(lastSeen);
     merge(lastList, {}, true);
 
-    if (lastSeen->enabled != enabled) {
+    if (lastSeen.enabled != enabled) {
         report(card, QStringLiteral("macOS n'a pas confirmé le changement d'état."),
                MessageKind::warning);
         co_return;
@@ -82,7 +80,7 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
                              : QStringLiteral("Carte désactivée."));
     card->setMessageKind(MessageKind::success);
     setStatus(
-        QStringLiteral("« ") + lastSeen->serviceName +
+        QStringLiteral("« ") + lastSeen.serviceName +
             (enabled ? QStringLiteral(" » est activée.") : QStringLiteral(" » est désactivée.")),
         MessageKind::success);
 }

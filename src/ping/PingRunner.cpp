@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cstdio>
+
 namespace {
 
 const QString statisticsPattern = QStringLiteral(
@@ -32,10 +34,13 @@ std::optional<int> readInteger(const QString &text)
     return ok ? std::optional(value) : std::nullopt;
 }
 
-// One decimal, as printf's %.1f writes it, with a comma.
+// One decimal, as the C library's %.1f writes it (it rounds the binary value, so 0.25 gives
+// 0.2, where Qt's own formatting would give 0.3), with a comma.
 QString oneDecimal(double value)
 {
-    return QString::asprintf("%.1f", value).replace(u'.', u',');
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return QString::fromLatin1(text).replace(u'.', u',');
 }
 
 } // namespace
@@ -67,14 +72,28 @@ bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &b
                        [&low](const QString &marker) { return low.contains(marker); });
 }
 
-QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &address,
-                                      const QString &device, int count)
+std::chrono::milliseconds PingRunner::timeLimit(int count, std::chrono::milliseconds margin)
 {
-    return QtConcurrent::run(BlockingPool::instance(), [tools, address, device, count] {
-        CommandResult kept = Shell::run(tools.ping(), arguments(address, device, count));
-        if (needsUnboundRetry(device, kept))
-            kept = Shell::run(tools.ping(), arguments(address, QString(), count));
-        return summarize(kept);
+    return std::chrono::milliseconds(qint64(std::max(count, 1)) * replyWaitMs) + margin;
+}
+
+QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &address,
+                                      const QString &device, int count,
+                                      std::chrono::milliseconds margin)
+{
+    return QtConcurrent::run(BlockingPool::instance(), [tools, address, device, count, margin] {
+        const std::chrono::milliseconds limit = timeLimit(count, margin);
+        CommandResult kept = Shell::run(tools.ping(), arguments(address, device, count), limit);
+        const bool retried = needsUnboundRetry(device, kept);
+        if (retried)
+            kept = Shell::run(tools.ping(), arguments(address, QString(), count), limit);
+        if (kept.timedOut)
+            return PingOutcome{
+                .success = false,
+                .detail =
+                    QStringLiteral("délai dépassé : ping arrêté après %1 ms").arg(limit.count()),
+                .raw = kept.combined()};
+        return retried ? summarize(kept, device) : summarize(kept);
     });
 }
 
@@ -99,6 +118,15 @@ std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
     if (times.hasMatch())
         summary.average = readDouble(times.captured(2));
     return summary;
+}
+
+PingOutcome PingRunner::summarize(const CommandResult &kept, const QString &unboundFrom)
+{
+    PingOutcome outcome = summarize(kept);
+    // The reply, if any, did not necessarily come through that interface.
+    if (!unboundFrom.isEmpty())
+        outcome.detail += QStringLiteral(" · sans liaison à l'interface ") + unboundFrom;
+    return outcome;
 }
 
 PingOutcome PingRunner::summarize(const CommandResult &kept)

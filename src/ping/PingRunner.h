@@ -7,6 +7,7 @@
 #include <QFuture>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 // Sends echo requests with the system's ping, optionally bound to one interface, and condenses
@@ -25,11 +26,17 @@ struct Summary {
 
 // How long ping waits for each reply, in milliseconds.
 inline constexpr int replyWaitMs = 1200;
+// Beyond its requests and their waits, what a healthy run may take to start and report.
+inline constexpr std::chrono::milliseconds defaultMargin{3000};
 
 // An empty device means no binding. When the bound run is refused for the binding itself, it
-// is run once more without it.
+// is run once more without it, and the outcome says so. A run still going after its count of
+// reply waits plus the margin is stopped and reported as a failure.
 QFuture<PingOutcome> send(const SystemTools &tools, const QString &address, const QString &device,
-                          int count);
+                          int count, std::chrono::milliseconds margin = defaultMargin);
+
+// The time limit of one run of count requests.
+std::chrono::milliseconds timeLimit(int count, std::chrono::milliseconds margin);
 
 // The arguments of one run, in ping's order.
 QStringList arguments(const QString &address, const QString &device, int count);
@@ -39,6 +46,8 @@ bool needsUnboundRetry(const QString &device, const CommandResult &bound);
 std::optional<Summary> parse(const QString &output);
 // The outcome of the run that was kept.
 PingOutcome summarize(const CommandResult &kept);
+// The same for a run retried without binding to the device it should have been bound to.
+PingOutcome summarize(const CommandResult &kept, const QString &unboundFrom);
 // The last non-blank line of a text, trimmed, or "aucune réponse".
 QString lastLine(const QString &text);
 

@@ -1,7 +1,8 @@
 #include "ping/PingTab.h"
 
 #include "model/AppModel.h"
-#include "model/IPv4.h"
+#include "model/Settled.h"
+#include "net/IPv4.h"
 
 #include <QCoroFuture>
 #include <QDateTime>
@@ -135,8 +136,7 @@ void PingTab::start()
     }
     // The field keeps what was typed; the ping and the log use the trimmed address.
     const QString address = m_target.trimmed();
-    const std::optional<quint32> value = IPv4::parse(address);
-    if (!value || *value == 0 || *value == 0xFFFFFFFFu) {
+    if (!IPv4::parseHost(address)) {
         setTargetInvalid(true);
         setState(QStringLiteral("Adresse invalide : utilisez le format 192.168.1.1"),
                  MessageKind::error);
@@ -153,7 +153,11 @@ QCoro::Task<> PingTab::ping(QPointer<AdapterCardModel> card, QString address)
 {
     QPointer<PingTab> self(this);
     const QString device = card->info().device;
-    const PingOutcome outcome = co_await m_appModel->services().ping(address, device, requestCount);
+    QCoro::Task<std::optional<PingOutcome>> pinging =
+        settled(m_appModel->services().ping(address, device, requestCount));
+    const std::optional<PingOutcome> answer = co_await pinging;
+    const PingOutcome outcome = answer.value_or(
+        PingOutcome{.success = false, .detail = QStringLiteral("aucune réponse"), .raw = {}});
     if (!self)
         co_return;
     setRunning(false);

@@ -9,6 +9,8 @@ struct CommandResult {
     int status = 0;
     QString output;
     QString error;
+    // The program was stopped at its time limit; status is then -1.
+    bool timedOut = false;
 
     // Standard error first, then standard output, for callers that show or search a message
     // without caring which stream carried it.

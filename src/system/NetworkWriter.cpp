@@ -30,12 +30,13 @@ QStringList osascriptArguments(const QStringList &networksetupArguments)
 
 CommandResult runPrivileged(const SystemTools &tools, const QStringList &arguments)
 {
+    // No time limit: the run waits for a person to answer the administrator prompt.
     return Shell::run(tools.osascript(), osascriptArguments(arguments));
 }
 
 QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments)
 {
-    return Shell::runAsync(tools.osascript(), osascriptArguments(arguments));
+    return Shell::runAsync(tools.osascript(), osascriptArguments(arguments), std::nullopt);
 }
 
 } // namespace
@@ -89,10 +90,15 @@ QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools
                                       enabled ? QStringLiteral("on") : QStringLiteral("off")});
 }
 
-QString NetworkWriter::friendlyMessage(const CommandResult &result)
+QString NetworkWriter::friendlyMessage(const CommandResult &result, const QString &serviceName)
 {
     const QString text = result.combined();
-    const QString low = text.toLower();
+    // The markers are looked for in what the program said about the failure, never in a
+    // service name it echoes: "Cancel Lab" or "VLAN-128" is no cancellation.
+    QString said = result.error.trimmed().isEmpty() ? result.output : result.error;
+    if (!serviceName.isEmpty())
+        said.replace(serviceName, QStringLiteral(" "));
+    const QString low = said.toLower();
     auto containsAny = [&low](std::initializer_list<const char *> fragments) {
         return std::any_of(fragments.begin(), fragments.end(), [&low](const char *fragment) {
             return low.contains(QString::fromUtf8(fragment));
@@ -100,8 +106,9 @@ QString NetworkWriter::friendlyMessage(const CommandResult &result)
     };
     if (containsAny({"cancel", "annul", "-128"}))
         return QStringLiteral("Opération annulée : aucune modification n'a été appliquée.");
-    if (containsAny(
-            {"not authorized", "authorization", "must be root", "administrator privileges"}))
+    // A wrong administrator password is a refusal like the others, not a foreign text.
+    if (containsAny({"not authorized", "authorization", "must be root", "administrator privileges",
+                     "password was incorrect", "-60007"}))
         return QStringLiteral("Autorisation refusée : la configuration n'a pas été modifiée.");
     if (!text.isEmpty())
         return QStringLiteral("Échec de la commande réseau : ") + text;

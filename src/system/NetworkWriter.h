@@ -21,8 +21,9 @@ QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service)
 QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
                                          bool enabled);
 
-// A short French message for a result whose status is not 0.
-QString friendlyMessage(const CommandResult &result);
+// A short French message for a result whose status is not 0, from a change to the service of
+// that name.
+QString friendlyMessage(const CommandResult &result, const QString &serviceName = {});
 
 // The AppleScript statement that runs networksetup with these arguments as administrator:
 // every word quoted for the shell, the line escaped for an AppleScript string.

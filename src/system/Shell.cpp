@@ -7,6 +7,11 @@
 #include <QStringDecoder>
 #include <QtConcurrent/QtConcurrentRun>
 
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Callers recognise errors by English words and parse English summaries, so every child
@@ -19,17 +24,35 @@ QProcessEnvironment childEnvironment()
     return environment;
 }
 
-// A stream that is not valid UTF-8 as a whole becomes empty rather than half-decoded.
+// A byte that is not UTF-8 becomes a replacement character and nothing more: one stray byte
+// in an interface's description must not hide the status line beside it.
 QString decodeStream(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return {};
-    return text;
+    return decoder.decode(bytes);
+}
+
+// Stops the child and whatever it started: a script killed alone would leave its own
+// children running, holding the pipes open.
+void killAll(QProcess &process)
+{
+#ifdef Q_OS_UNIX
+    const qint64 pid = process.processId();
+    if (pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+#endif
+    process.kill();
+    process.waitForFinished(-1);
 }
 
 } // namespace
+
+QString Shell::timeLimitMessage(const QString &program, std::chrono::milliseconds timeLimit)
+{
+    // One argument list: a path holding "%1" stays as it is.
+    return QStringLiteral("%1 did not finish within %2 ms and was stopped.")
+        .arg(program, QString::number(timeLimit.count()));
+}
 
 CommandResult Shell::run(const QString &program, const QStringList &arguments,
                          std::optional<std::chrono::milliseconds> timeLimit)
@@ -38,8 +61,17 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments,
     process.setProgram(program);
     process.setArguments(arguments);
     process.setProcessEnvironment(childEnvironment());
-    process.setInputChannelMode(QProcess::ForwardedInputChannel);
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    if (timeLimit) {
+        // A run that may be killed leads a process group of its own, so that the kill reaches
+        // its children too. Away from the terminal's group, it must not read the terminal.
+        process.setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+    } else {
+        process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    }
 
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
@@ -48,13 +80,11 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments,
     // QProcess drains both pipes while it waits, so a child that fills its standard error
     // before writing anything else cannot stall.
     if (!process.waitForFinished(timeLimit ? int(timeLimit->count()) : -1)) {
-        process.kill();
-        process.waitForFinished(-1);
+        killAll(process);
         return {.status = -1,
                 .output = decodeStream(process.readAllStandardOutput()),
-                .error = QStringLiteral("%1 did not finish within %2 ms and was stopped.")
-                             .arg(program)
-                             .arg(timeLimit->count())};
+                .error = timeLimitMessage(program, *timeLimit),
+                .timedOut = true};
     }
 
     CommandResult result;
@@ -67,8 +97,10 @@ CommandResult Shell::run(const QString &program, const QStringList &arguments,
     return result;
 }
 
-QFuture<CommandResult> Shell::runAsync(const QString &program, const QStringList &arguments)
+QFuture<CommandResult> Shell::runAsync(const QString &program, const QStringList &arguments,
+                                       std::optional<std::chrono::milliseconds> timeLimit)
 {
-    return QtConcurrent::run(BlockingPool::instance(),
-                             [program, arguments] { return Shell::run(program, arguments); });
+    return QtConcurrent::run(BlockingPool::instance(), [program, arguments, timeLimit] {
+        return Shell::run(program, arguments, timeLimit);
+    });
 }

@@ -90,6 +90,8 @@ private slots:
         row("link inactive", {}, down, "\tstatus: inactive\n");
         row("no status line", {}, up, "bridge0: flags=8863<UP>\n");
         row("ifconfig fails", {}, down, QByteArray());
+        row("a byte that is not UTF-8 hides no status line", {}, down,
+            "\tdescription: caf\xe9\n\tstatus: inactive\n");
         row("disabled: no process", {.enabled = false}, down);
         row("no preferences", {}, "", active, "preferences");
         row("no list of services", {}, "", active, "services");
@@ -223,6 +225,88 @@ private slots:
         for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
             names << adapter.serviceName;
         QCOMPARE(names.join(u','), expected);
+    }
+
+    // Services sharing an id (one without an identifier takes its name): each keeps a record
+    // of its own, the first its id, the others one derived from the device, at every read.
+    void idsUniqueWithinOneRead()
+    {
+        FakeIfconfig ifconfig;
+        FakeStore store;
+        store.services = {{.name = "Dock", .id = std::nullopt, .device = "en1"},
+                          {.name = "Dock", .id = std::nullopt, .device = "en2"},
+                          {.name = "Other", .id = QString("Dock@en2"), .device = "en3"},
+                          {.name = "Dock", .id = std::nullopt, .device = "en2"}};
+        QStringList ids;
+        for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
+            ids << adapter.device + '=' + adapter.id;
+        ids.sort();
+        QCOMPARE(ids,
+                 (QStringList{"en1=Dock", "en2=Dock@en2#2", "en2=Dock@en2#3", "en3=Dock@en2"}));
+        QStringList again;
+        for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
+            again << adapter.device + '=' + adapter.id;
+        again.sort();
+        QCOMPARE(again, ids);
+    }
+
+    // Link tests run side by side; the list is the one a sequential read gives.
+    void concurrentLinkTestsReadAsSequential()
+    {
+        FakeIfconfig ifconfig;
+        FakeStore store;
+        for (int i = 0; i < 40; ++i) {
+            const QString device = QStringLiteral("en%1").arg(i);
+            store.services.append({.name = QStringLiteral("S%1").arg(i % 7),
+                                   .id = device,
+                                   .device = device,
+                                   .enabled = i % 5 != 0});
+            ifconfig.setOutput(device, i % 3 == 0   ? "\tstatus: inactive\n"
+                                       : i % 3 == 1 ? "\tstatus: active\n"
+                                                    : "no status line\n");
+        }
+        const AdapterRead sequential = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 1);
+        const AdapterRead concurrent = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 8);
+        QCOMPARE(concurrent.adapters.size(), 40);
+        QCOMPARE(concurrent.adapters, sequential.adapters);
+        // Disabled services cost no process.
+        QCOMPARE(ifconfig.calls().size(), 2 * 32);
+    }
+
+    // A read that fails at the root says why, in French.
+    void failureSaysWhy_data()
+    {
+        QTest::addColumn<bool>("noPreferences");
+        QTest::addColumn<QString>("failure");
+
+        QTest::newRow("no preferences") << true
+                                        << "Lecture réseau impossible : les préférences réseau du "
+                                           "système sont inaccessibles.";
+        QTest::newRow("no service list") << false
+                                         << "Lecture réseau impossible : la liste des services "
+                                            "réseau n'a pas pu être lue.";
+    }
+
+    void failureSaysWhy()
+    {
+        QFETCH(bool, noPreferences);
+        QFETCH(QString, failure);
+        FakeStore store;
+        store.preferencesFail = noPreferences;
+        store.servicesMissing = !noPreferences;
+        const AdapterRead read = NetworkReader::readOnceWithCause(store, FakeIfconfig().tools());
+        QVERIFY(read.adapters.isEmpty());
+        QCOMPARE(read.failure, failure);
+    }
+
+    void noStoreSaysWhy()
+    {
+        const AdapterRead read =
+            NetworkReader::readAsync([] { return std::unique_ptr<ConfigurationStore>(); },
+                                     SystemTools())
+                .result();
+        QCOMPARE(read.failure, "Lecture réseau impossible : la configuration réseau du système "
+                               "n'a pas pu être ouverte.");
     }
 };
 

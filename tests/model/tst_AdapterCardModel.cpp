@@ -112,6 +112,57 @@ private slots:
             true, "error:La passerelle doit être différente de l'adresse IP.");
         row("router off a /25", "fixed", "mask:255.255.255.128 router:192.168.1.254 errors", "",
             true, "error:La passerelle n'est pas dans le sous-réseau 192.168.1.0.");
+        row("0.0.0.0", "fixed", "ip:0.0.0.0 errors", "", true,
+            "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
+        row("255.255.255.255", "fixed", "ip:255.255.255.255 errors", "", true,
+            "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
+        row("mask format", "fixed", "mask:255.255.0 errors", "", true,
+            "error:Masque invalide. Format attendu : 255.255.255.0");
+        row("network address", "fixed", "ip:192.168.1.0 errors", "", true,
+            "error:Adresse IP invalide : 192.168.1.0 est l'adresse du réseau.");
+        row("broadcast address", "fixed", "ip:192.168.1.255 errors", "", true,
+            "error:Adresse IP invalide : 192.168.1.255 est l'adresse de diffusion du réseau.");
+        row("broadcast of a /25 is a host of a /24", "fixed",
+            "ip:192.168.1.127 mask:255.255.255.128 errors", "", true,
+            "error:Adresse IP invalide : 192.168.1.127 est l'adresse de diffusion du réseau.");
+        row("router is the network", "fixed", "router:192.168.1.0 errors", "", true,
+            "error:Passerelle invalide : 192.168.1.0 est l'adresse du réseau.");
+        row("router is the broadcast", "fixed", "router:192.168.1.255 errors", "", true,
+            "error:Passerelle invalide : 192.168.1.255 est l'adresse de diffusion du réseau.");
+        row("/31: both addresses are hosts", "fixed",
+            "router: ip:10.0.0.0 mask:255.255.255.254 router:10.0.0.1 errors", "", true);
+        row("/32: the one address is a host", "fixed",
+            "router: ip:10.0.0.255 mask:255.255.255.255 errors", "", true);
+    }
+
+    void hintText_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("hint");
+
+        QTest::newRow("disabled, whatever the mode") << "fixedOff"
+                                                     << "dhcp"
+                                                     << "Carte désactivée";
+        QTest::newRow("dhcp") << "fixed"
+                              << "dhcp"
+                              << "Adresse attribuée automatiquement par le réseau";
+        QTest::newRow("manual, pending") << "lease"
+                                         << "manual"
+                                         << "Configuration fixe en attente";
+        QTest::newRow("manual, applied") << "fixed"
+                                         << ""
+                                         << "Adresse configurée manuellement";
+    }
+
+    void hintText()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, steps);
+        QFETCH(QString, hint);
+        AdapterCardModel card(records.value(start));
+        drive(card, steps);
+        QCOMPARE(card.hintText(), hint);
     }
 
     void sequence()

@@ -101,6 +101,36 @@ private slots:
             QCOMPARE(system.readsPending(), 0);
         }
     }
+
+    // A read that failed for a known reason says it, the cards on screen kept.
+    void failedReadSaysWhy_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("status");
+
+        const QString cause = "Lecture réseau impossible : la liste des services réseau n'a pas "
+                              "pu être lue.";
+        QTest::newRow("no cards yet") << QStringList() << cause;
+        QTest::newRow("cards kept")
+            << QStringList{"a", "b"} << cause + " Les cartes affichées sont conservées.";
+    }
+
+    void failedReadSaysWhy()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, status);
+
+        FakeSystem system;
+        AppModel model(system.services());
+        system.queueReads({adaptersFor(before)});
+        model.refresh(false);
+        system.queueFailedRead(
+            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.");
+        model.refresh(true);
+        QCOMPARE(model.statusText(), status);
+        QCOMPARE(model.statusKind(), MessageKind::warning);
+        QCOMPARE(model.cards().size(), before.size());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_AppModel)

@@ -1,5 +1,5 @@
 #include "model/AppModel.h"
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 #include "support/FakeSystem.h"
 
 #include <QPointer>
@@ -64,8 +64,9 @@ private slots:
             "", warning);
         row("invalid draft: nothing sent", "192.168.1", "", "",
             "Adresse IP invalide. Format attendu : 192.168.1.50", error);
-        row("leading zeros sent as typed, never confirmed", "192.168.001.050",
-            "shows shows shows shows", shows + "192.168.1.50/255.255.255.0.", incomplete, warning);
+        row("leading zeros: the canonical form is sent and confirmed", "192.168.001.050", "shows",
+            "Configuration appliquée et vérifiée.", "Configuration appliquée sur « Ethernet ».",
+            success);
     }
 
     void apply()
@@ -86,8 +87,9 @@ private slots:
         for (const QString &token : reads)
             system.queueReads({reRead(token, card)});
         model.requestApply(card);
-        // Sent trimmed, but never rewritten.
-        const QString sent = "setManual|Ethernet|" + ip.trimmed() + "|255.255.255.0|192.168.1.1";
+        // Sent in canonical form: a C tool reads a leading zero as octal.
+        const QString sent =
+            "setManual|Ethernet|" + IPv4::canonical(ip).value_or("") + "|255.255.255.0|192.168.1.1";
         QCOMPARE(system.commands(), IPv4::parse(ip) ? QStringList{sent} : QStringList());
         QCOMPARE(system.waits(), QList<std::chrono::milliseconds>(reads.size(), 300ms));
         QCOMPARE(card->message(), cardMessage);
@@ -97,6 +99,156 @@ private slots:
         QVERIFY(!card->busy());
         QCOMPARE(card->isDirty(), kind != MessageKind::success);
         QCOMPARE(model.cards().last() == card, reads.value(3) == "gone" && reads[0] == "old");
+    }
+
+    // The draft asks for 192.168.1.50/24 and the router given; the system shows the address
+    // with that mask and router.
+    void verification_data()
+    {
+        QTest::addColumn<QString>("router");
+        QTest::addColumn<QString>("shownMask");
+        QTest::addColumn<QString>("shownRouter");
+        QTest::addColumn<QString>("sentRouter");
+        QTest::addColumn<bool>("confirmed");
+
+        QTest::newRow("all shown") << "192.168.1.1"
+                                   << "255.255.255.0"
+                                   << "192.168.1.1"
+                                   << "192.168.1.1" << true;
+        QTest::newRow("another mask") << "192.168.1.1"
+                                      << "255.255.0.0"
+                                      << "192.168.1.1"
+                                      << "192.168.1.1" << false;
+        QTest::newRow("another router") << "192.168.1.1"
+                                        << "255.255.255.0"
+                                        << "192.168.1.254"
+                                        << "192.168.1.1" << false;
+        QTest::newRow("no router asked, the old one kept") << ""
+                                                           << "255.255.255.0"
+                                                           << "192.168.1.1"
+                                                           << "" << false;
+        QTest::newRow("no router asked, none shown") << ""
+                                                     << "255.255.255.0"
+                                                     << ""
+                                                     << "" << true;
+        QTest::newRow("no router asked, 0.0.0.0 shown") << ""
+                                                        << "255.255.255.0"
+                                                        << "0.0.0.0"
+                                                        << "" << true;
+        QTest::newRow("router typed with leading zeros") << "192.168.001.001"
+                                                         << "255.255.255.0"
+                                                         << "192.168.1.1"
+                                                         << "192.168.1.1" << true;
+    }
+
+    void verification()
+    {
+        QFETCH(QString, router);
+        QFETCH(QString, shownMask);
+        QFETCH(QString, shownRouter);
+        QFETCH(QString, sentRouter);
+        QFETCH(bool, confirmed);
+
+        FakeSystem system;
+        AppModel model(system.services());
+        system.queueReads({reRead("old")});
+        model.refresh(false);
+        AdapterCardModel *card = cardOf(model, "eth");
+        card->setIp("192.168.1.50");
+        card->setRouter(router);
+        QList<AdapterInfo> shown = reRead("shows", card);
+        shown[0].mask = shownMask;
+        shown[0].router = shownRouter;
+        system.queueReads({shown, shown, shown, shown});
+        model.requestApply(card);
+        QCOMPARE(system.commands(),
+                 QStringList{"setManual|Ethernet|192.168.1.50|255.255.255.0|" + sentRouter});
+        QCOMPARE(model.statusKind(), confirmed ? MessageKind::success : MessageKind::warning);
+        QCOMPARE(system.readsStarted(), confirmed ? 2 : 5);
+    }
+
+    // Where the system finds a service by its name, a name two services share could change
+    // the other one: nothing is sent.
+    void sharedNameRefused_data()
+    {
+        QTest::addColumn<bool>("byName");
+        QTest::addColumn<bool>("enable"); // the enable flow, else the apply flow
+
+        QTest::newRow("apply, by name") << true << false;
+        QTest::newRow("enable, by name") << true << true;
+        QTest::newRow("apply, by id") << false << false;
+        QTest::newRow("enable, by id") << false << true;
+    }
+
+    void sharedNameRefused()
+    {
+        QFETCH(bool, byName);
+        QFETCH(bool, enable);
+
+        FakeSystem system;
+        system.setAddressesServicesByName(byName);
+        AppModel model(system.services());
+        system.queueReads({{adapter("one", "Dock"), adapter("two", "Dock", "10.0.0.5")}});
+        model.refresh(false);
+        AdapterCardModel *card = cardOf(model, "two");
+        card->changeMode(ConfigMode::dhcp);
+        if (enable)
+            model.requestSetEnabled(card, false);
+        else
+            model.requestApply(card);
+        QCOMPARE(system.commands().size(), byName ? 0 : 1);
+        if (byName) {
+            const QString refusal = "Plusieurs services portent le nom « Dock » : le système "
+                                    "modifierait peut-être l'autre. Renommez l'un d'eux dans les "
+                                    "réglages Réseau du système, puis réessayez.";
+            QCOMPARE(card->message(), refusal);
+            QCOMPARE(model.statusText(), refusal);
+            QCOMPARE(model.statusKind(), MessageKind::error);
+            QVERIFY(!card->busy());
+        }
+    }
+
+    // A switch to DHCP confirmed before the lease: short follow-up reads until it shows.
+    void dhcpLeaseFollowed_data()
+    {
+        QTest::addColumn<QStringList>("leases"); // the address of each read after the switch
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("leased at once: no follow-up")
+            << QStringList{"192.168.1.77"} << 1 << "192.168.1.77";
+        QTest::newRow("leased at the third look")
+            << QStringList{"", "169.254.9.9", "192.168.1.77"} << 3 << "192.168.1.77";
+        QTest::newRow("never leased: four more looks")
+            << QStringList{"", "", "", "", "", "", ""} << 5 << "";
+    }
+
+    void dhcpLeaseFollowed()
+    {
+        QFETCH(QStringList, leases);
+        QFETCH(int, reads);
+        QFETCH(QString, shown);
+
+        FakeSystem system;
+        AppModel model(system.services());
+        system.queueReads({reRead("old")});
+        model.refresh(false);
+        AdapterCardModel *card = cardOf(model, "eth");
+        card->changeMode(ConfigMode::dhcp);
+        for (const QString &lease : leases) {
+            QList<AdapterInfo> list = reRead("old");
+            list[0].dhcp = true;
+            list[0].ip = lease;
+            system.queueReads({list});
+        }
+        model.requestApply(card);
+        QCOMPARE(system.readsStarted(), 1 + reads);
+        QList<std::chrono::milliseconds> waits{300ms};
+        for (int look = 1; look < reads; ++look)
+            waits << 1000ms;
+        QCOMPARE(system.waits(), waits);
+        QCOMPARE(card->info().ip, shown);
+        QCOMPARE(model.statusText(), "Configuration appliquée sur « Ethernet ».");
     }
 
     // Pending in display order: Ethernet, a bare disabled record, then USB, never sent.

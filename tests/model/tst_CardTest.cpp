@@ -1,6 +1,9 @@
 #include "model/AppModel.h"
+#include "ping/PingRunner.h"
 #include "support/FakeSystem.h"
+#include "support/TestSupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_CardTest : public QObject {
@@ -31,6 +34,10 @@ private slots:
         row("router = address", "192.168.1.20|192.168.1.20", "192.168.1.20|en0|3:ok", own, success);
         row("address 0.0.0.0", "0.0.0.0|192.168.1.1", "",
             "Cette carte n'a pas d'adresse IPv4 valide à tester.", error);
+        row("address 255.255.255.255", "255.255.255.255|192.168.1.1", "",
+            "Cette carte n'a pas d'adresse IPv4 valide à tester.", error);
+        row("unparsable router not pinged", "192.168.1.20|192.168.1", "192.168.1.20|en0|3:ok", own,
+            success);
     }
 
     void test()
@@ -52,6 +59,27 @@ private slots:
         QCOMPARE(card.message(), message);
         QCOMPARE(model.statusKind(), kind);
         QVERIFY(!card.busy());
+    }
+
+    // A ping that never ends is stopped at its limit: the card is free again and says so.
+    void aPingThatNeverEndsFreesTheCard()
+    {
+        QTemporaryDir root;
+        TestSupport::writeExecutable(root.filePath("sbin/ping"), "#!/bin/sh\nsleep 60\n");
+        FakeSystem system;
+        SystemServices services = system.services();
+        const SystemTools tools(root.path());
+        services.ping = [tools](QString address, QString device, int count) {
+            return PingRunner::send(tools, address, device, count, std::chrono::milliseconds(0));
+        };
+        AppModel model(services);
+        AdapterCardModel card(adapter("eth", "eth", "192.168.1.20"));
+        model.requestTest(&card);
+        QVERIFY(card.busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!card.busy(), 20000);
+        QCOMPARE(card.message(),
+                 "Aucune réponse de 192.168.1.20 : délai dépassé : ping arrêté après 3600 ms.");
+        QCOMPARE(model.statusKind(), MessageKind::error);
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 // Ethernet, enabled, and a dock, disabled; the service of the test turned "on", "off" or "gone".
@@ -29,19 +31,26 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
         QTest::addColumn<MessageKind>("kind");
+        QTest::addColumn<int>("waits"); // of 0.3 s each
 
         const auto row = [](const char *name, const char *id, const QString &reads,
-                            const QString &message, const QString &status, MessageKind kind) {
-            QTest::newRow(name) << QString(id) << reads.split(u' ') << message << status << kind;
+                            const QString &message, const QString &status, MessageKind kind,
+                            int waits) {
+            QTest::newRow(name) << QString(id) << reads.split(u' ', Qt::SkipEmptyParts) << message
+                                << status << kind << waits;
         };
         using enum MessageKind;
         row("enabling, confirmed at once", "dock", "on", "Carte activée.",
-            "« Ethernet Dock » est activée.", success);
+            "« Ethernet Dock » est activée.", success, 1);
+        row("disabling, confirmed at the second look", "eth", "on off", "Carte désactivée.",
+            "« Ethernet » est désactivée.", success, 2);
         row("service never seen", "eth", "gone gone gone",
             "L'état de la carte n'a pas pu être relu. Utilisez Actualiser pour vérifier.", "",
-            warning);
+            warning, 4);
         row("unconfirmed after three re-reads, the last without it", "eth", "on on gone",
-            "macOS n'a pas confirmé le changement d'état.", "", warning);
+            "macOS n'a pas confirmé le changement d'état.", "", warning, 4);
+        row("command failed: no re-read, no wait", "eth", "",
+            "La commande réseau a échoué (code 1).", "", error, 0);
     }
 
     void setEnabled()
@@ -51,6 +60,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, status);
         QFETCH(MessageKind, kind);
+        QFETCH(int, waits);
 
         FakeSystem system;
         AppModel model(system.services());
@@ -61,6 +71,8 @@ private slots:
         for (const QString &token : reads)
             system.queueReads({machine(id, token)});
         const bool enable = id == "dock";
+        if (reads.isEmpty())
+            system.answerCommandsWith({1, {}, {}});
         model.requestSetEnabled(card, enable);
 
         QCOMPARE(system.commands(), QStringList{"setServiceEnabled|" + card->info().serviceName +
@@ -69,10 +81,31 @@ private slots:
         QCOMPARE(card->message(), message);
         QCOMPARE(model.statusText(), status.isEmpty() ? message : status);
         QCOMPARE(model.statusKind(), kind);
+        QCOMPARE(system.waits(), QList<std::chrono::milliseconds>(waits, 300ms));
         QCOMPARE(card->info().enabled, kind == MessageKind::success ? enable : !enable);
         QVERIFY(!card->busy());
         QVERIFY(model.cards().contains(card));
         QCOMPARE(card->ip(), QStringLiteral("192.168.1.99"));
+    }
+
+    // A busy card takes no second change; the first goes on as if nothing had been asked.
+    void busyCardRefused()
+    {
+        FakeSystem system;
+        AppModel model(system.services());
+        system.queueReads({machine()});
+        model.refresh(false);
+        AdapterCardModel *card = cardOf(model, "eth");
+        system.holdCommands();
+        model.requestSetEnabled(card, false);
+        model.requestSetEnabled(card, false);
+        model.requestApply(card);
+        QCOMPARE(system.commands().size(), 1);
+        QVERIFY(card->busy());
+        system.queueReads({machine("eth", "off")});
+        system.releaseCommand({});
+        QTRY_VERIFY(!card->busy());
+        QCOMPARE(card->message(), "Carte désactivée.");
     }
 };
 

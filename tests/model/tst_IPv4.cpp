@@ -1,4 +1,4 @@
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 
 #include <QTest>
 
@@ -23,6 +23,9 @@ private slots:
         row("four digits", "0001.2.3.4", "-");
         row("sign", "+1.2.3.4", "-");
         row("arabic-indic digit", "1.2.3.\u0664", "-");
+        row("three pieces", "1.2.3", "-");
+        row("five pieces", "1.2.3.4.5", "-");
+        row("trailing dot", "1.2.3.4.", "-");
     }
 
     void parse()
@@ -48,6 +51,11 @@ private slots:
         row("/31", "10.0.0.2", "255.255.255.254", "-");
         row("link-local", "169.254.3.4", "255.255.0.0", "-");
         row("non-contiguous mask", "192.168.1.50", "255.0.255.0", "-");
+        row("/30, the only other host", "10.0.0.1", "255.255.255.252", "10.0.0.2");
+        row("/0 is no mask", "10.0.0.1", "0.0.0.0", "-");
+        row("/1, top of the range", "127.255.255.254", "128.0.0.0", "0.0.0.1");
+        row("0.0.0.0", "0.0.0.0", "255.255.255.0", "-");
+        row("255.255.255.255", "255.255.255.255", "255.255.255.0", "-");
     }
 
     void suggestedGateway()

@@ -30,7 +30,12 @@ private slots:
         row("decimal comma", 0,
             "3 packets transmitted, 2 packets received, 33,3% packet loss\n"
             "round-trip min/avg/max/stddev = 1,000/1,25/1,500/0,250 ms\n",
-            true, "2 paquets reçus sur 3 · 33,3 % de perte · 1,3 ms en moyenne");
+            true, "2 paquets reçus sur 3 · 33,3 % de perte · 1,2 ms en moyenne");
+        // As the C library rounds the binary value, not as Qt's formatting does.
+        row("rounding as %.1f", 0,
+            "4 packets transmitted, 1 packets received, 0.25% packet loss\n"
+            "round-trip min/avg/max/stddev = 1/12.25/13/0 ms\n",
+            true, "1 paquet reçu sur 4 · 0,2 % de perte · 12,2 ms en moyenne");
         row("counts too large to read: no summary", 0,
             "99999999999 packets transmitted, 1 packets received, 0.0% packet loss", true,
             "réponse reçue");
@@ -67,6 +72,8 @@ private slots:
             QTest::addRow("marker: %s", marker) << "en0" << 64 << QString(marker) << true;
         QTest::newRow("bound run answered") << "en0" << 0 << "" << false;
         QTest::newRow("host silent") << "en0" << 2 << "Request timeout for icmp_seq 0" << false;
+        QTest::newRow("marker on standard output")
+            << "en0" << 64 << "OUT:ping: bind: refused" << true;
     }
 
     void unboundRetry()
@@ -78,7 +85,10 @@ private slots:
 
         // A ping that logs its arguments and answers as the row says, but to an unbound retry.
         QTemporaryDir root;
-        const QString answer = QString("echo \"%1\" >&2; exit %2").arg(boundError).arg(boundStatus);
+        const bool onOutput = boundError.startsWith("OUT:");
+        const QString answer = QString("echo \"%1\" %2; exit %3")
+                                   .arg(onOutput ? boundError.mid(4) : boundError,
+                                        onOutput ? "" : ">&2", QString::number(boundStatus));
         TestSupport::writeExecutable(root.filePath("sbin/ping"),
                                      QString("#!/bin/sh\necho \"$*\" >> \"$0.log\"\n"
                                              "case \" $* \" in *' -b '*) %1 ;; *) %2 ;; esac\n")
@@ -91,8 +101,22 @@ private slots:
         if (retried)
             expected << "-n -c 3 -W 1200 10.0.0.1";
         QCOMPARE(TestSupport::loggedLines(root.filePath("sbin/ping.log")), expected);
-        // Only the kept run counts.
+        // Only the kept run counts, and it says when it was not bound.
         QCOMPARE(outcome.success, retried || boundStatus == 0);
+        QCOMPARE(outcome.detail.endsWith(" · sans liaison à l'interface en0"), retried);
+    }
+
+    // A ping that never ends is stopped after its count of reply waits and the margin.
+    void aPingThatHangsIsStopped()
+    {
+        QTemporaryDir root;
+        TestSupport::writeExecutable(root.filePath("sbin/ping"),
+                                     "#!/bin/sh\necho PING\nsleep 60\n");
+        const PingOutcome outcome = PingRunner::send(SystemTools(root.path()), "10.0.0.1", "", 1,
+                                                     std::chrono::milliseconds(0))
+                                        .result();
+        QVERIFY(!outcome.success);
+        QCOMPARE(outcome.detail, "délai dépassé : ping arrêté après 1200 ms");
     }
 };
 

@@ -9,11 +9,11 @@ QCoro::Task<> finished()
     co_return;
 }
 
-QFuture<AdapterRead> readyRead(const QList<AdapterInfo> &adapters)
+QFuture<AdapterRead> readyRead(const AdapterRead &read)
 {
     QPromise<AdapterRead> promise;
     promise.start();
-    promise.addResult(AdapterRead{adapters, {}});
+    promise.addResult(read);
     promise.finish();
     return promise.future();
 }
@@ -31,12 +31,12 @@ SystemServices FakeSystem::services() const
     services.readAdapters = [state = m_state] {
         ++state->readsStarted;
         if (!state->queuedReads.empty()) {
-            const QList<AdapterInfo> answer = state->queuedReads.front();
+            const AdapterRead answer = state->queuedReads.front();
             state->queuedReads.pop_front();
             return readyRead(answer);
         }
         if (state->immediateAnswer)
-            return readyRead(*state->immediateAnswer);
+            return readyRead(AdapterRead{*state->immediateAnswer, {}});
         QPromise<AdapterRead> &promise = state->pendingReads.emplace_back();
         promise.start();
         return promise.future();
@@ -65,6 +65,7 @@ SystemServices FakeSystem::services() const
         }
         return QtFuture::makeReadyFuture(outcome);
     };
+    services.addressesServicesByName = m_state->byName;
     services.wait = [state = m_state](std::chrono::milliseconds delay) {
         state->waits.append(delay);
         return finished();
@@ -104,7 +105,12 @@ void FakeSystem::releaseCommand(const CommandResult &result)
 void FakeSystem::queueReads(const QList<QList<AdapterInfo>> &reads)
 {
     for (const QList<AdapterInfo> &read : reads)
-        m_state->queuedReads.push_back(read);
+        m_state->queuedReads.push_back(AdapterRead{read, {}});
+}
+
+void FakeSystem::queueFailedRead(const QString &failure)
+{
+    m_state->queuedReads.push_back(AdapterRead{{}, failure});
 }
 
 void FakeSystem::queuePings(const QList<PingOutcome> &outcomes)

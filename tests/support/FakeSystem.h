@@ -26,6 +26,8 @@ public:
 
     // Reads answered at once, in this order, before any other answer is considered.
     void queueReads(const QList<QList<AdapterInfo>> &reads);
+    // A read answered at once as failed, for that reason, queued like the others.
+    void queueFailedRead(const QString &failure);
 
     // Every change command answers with this result (status 0 and nothing printed at first).
     void answerCommandsWith(const CommandResult &result);
@@ -36,6 +38,9 @@ public:
     QStringList commands() const { return m_state->commands; }
 
     QList<std::chrono::milliseconds> waits() const { return m_state->waits; }
+
+    // Whether changes reach their service by name (they do by default).
+    void setAddressesServicesByName(bool byName) { m_state->byName = byName; }
 
     // Pings answered at once with these outcomes, in order; a failure once they run out.
     void queuePings(const QList<PingOutcome> &outcomes);
@@ -53,7 +58,7 @@ private:
         int readsStarted = 0;
         std::deque<QPromise<AdapterRead>> pendingReads;
         std::optional<QList<AdapterInfo>> immediateAnswer;
-        std::deque<QList<AdapterInfo>> queuedReads;
+        std::deque<AdapterRead> queuedReads;
         CommandResult commandResult;
         QStringList commands;
         bool holdCommands = false;
@@ -63,6 +68,7 @@ private:
         bool holdPings = false;
         std::deque<QPromise<PingOutcome>> pendingPings;
         QList<std::chrono::milliseconds> waits;
+        bool byName = true;
     };
     std::shared_ptr<State> m_state;
 };

@@ -1,11 +1,45 @@
 #include "support/TestSupport.h"
 #include "system/NetworkWriter.h"
+#include "system/Shell.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// Names made of everything that could break the quoting on the way, and text beyond ASCII.
+QStringList generatedNames(int count, quint32 seed)
+{
+    const QStringList pieces = {"'",     "\"",   "\\",    "$", "`", " ", "\n", "\t",
+                                "$(id)", "\\\"", "'\\''", "é", "«", "—", "網", "😀",
+                                "Wi-Fi", ";",    "&&",    "|", "*", "%", "!"};
+    QRandomGenerator random(seed);
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        QString name;
+        for (int length = 1 + random.bounded(8); length > 0; --length)
+            name += pieces.at(random.bounded(pieces.size()));
+        names << name;
+    }
+    return names;
+}
+
+// An AppleScript string's contents as the script runner reads them.
+QString unescapedAppleScript(const QString &text)
+{
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+} // namespace
 
 class tst_NetworkWriter : public QObject {
     Q_OBJECT
@@ -76,15 +110,71 @@ private slots:
             << "Échec de la commande réseau : Bad IP\n\n** Error: The parameters were not valid.";
         QTest::newRow("blanks only count as no text")
             << CommandResult{2, " \n\t", "\n"} << "La commande réseau a échoué (code 2).";
+        QTest::newRow("wrong administrator password")
+            << CommandResult{1, "",
+                             "0:120: execution error: The administrator user name or password "
+                             "was incorrect. (-60007)"}
+            << refused;
+        // The service's name echoed in the error decides nothing.
+        const QString unknown =
+            "0:99: execution error: %1 is not a recognized network service. (1)";
+        for (const char *name : {"VLAN-128", "Cancel Lab", "Authorization net", "annulé"}) {
+            const CommandResult result{1, "", unknown.arg(name)};
+            QTest::addRow("named %s", name)
+                << result << "Échec de la commande réseau : " + unknown.arg(name);
+        }
+        QTest::newRow("a named service cancelled all the same")
+            << CommandResult{1, "", "0:98: execution error: User canceled. (-128)"} << cancelled;
     }
 
     void friendlyMessage()
     {
         QFETCH(CommandResult, result);
         QFETCH(QString, message);
-        QCOMPARE(NetworkWriter::friendlyMessage(result), message);
+        static const QStringList names{"VLAN-128", "Cancel Lab", "Authorization net", "annulé"};
+        QString service = "Wi-Fi";
+        for (const QString &name : names) {
+            if (result.error.contains(name))
+                service = name;
+        }
+        QCOMPARE(NetworkWriter::friendlyMessage(result, service), message);
     }
 
+    // Thousands of names through the quoting and the AppleScript escaping, read back by a real
+    // /bin/sh as the privileged side would, one line per name in one shell.
+    void generatedNamesSurviveTheQuoting()
+    {
+        const QStringList names = generatedNames(4000, 20261206);
+        const QString head = "do shell script \"";
+        const QString tail = "\" with administrator privileges";
+        const QString tool = "'/usr/sbin/networksetup'";
+        QString lines;
+        for (const QString &name : names) {
+            const QString script = NetworkWriter::privilegedScript({"-setdhcp", name});
+            QVERIFY(script.startsWith(head) && script.endsWith(tail));
+            const QString line = unescapedAppleScript(script.mid(head.size()).chopped(tail.size()));
+            QVERIFY(line.startsWith(tool));
+            // The tool replaced by a program that prints each argument it gets, NUL-terminated.
+            lines += "printf '%s\\0'" + line.mid(tool.size()) + u'\n';
+        }
+        // Too long for one argument: the shell reads it from a file.
+        QTemporaryDir dir;
+        QFile file(dir.filePath("lines.sh"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines.toUtf8());
+        file.close();
+        const CommandResult result = Shell::run("/bin/sh", {file.fileName()});
+        QCOMPARE(result.status, 0);
+        QStringList received = result.output.split(QChar(0));
+        QCOMPARE(received.takeLast(), QString());
+        QCOMPARE(received.size(), 2 * names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(received[2 * i], QStringLiteral("-setdhcp"));
+            QCOMPARE(received[2 * i + 1], names[i]);
+        }
+    }
+
+    // A few dozen through the whole privileged chain of the simulated machine.
     void generatedNamesReachNetworksetupUnchanged()
     {
         // A machine with no services: every name comes back in the "not recognized" message.
@@ -93,20 +183,10 @@ private slots:
         qputenv("BRISVALE_SIMULATION", QFile::encodeName(path));
         const SystemTools tools(TestSupport::simRoot());
 
-        // Everything that could break the quoting on the way, and text beyond ASCII.
-        const QStringList pieces = {"'",     "\"",   "\\",    "$", "`", " ", "\n", "\t",
-                                    "$(id)", "\\\"", "'\\''", "é", "«", "—", "網", "😀",
-                                    "Wi-Fi", ";",    "&&",    "|", "*", "%", "!"};
-        QRandomGenerator random(20261206);
-        QStringList names;
+        const QStringList names = generatedNames(40, 20261207);
         QList<QFuture<CommandResult>> runs;
-        for (int i = 0; i < 2000; ++i) {
-            QString name;
-            for (int length = 1 + random.bounded(8); length > 0; --length)
-                name += pieces.at(random.bounded(pieces.size()));
-            names << name;
+        for (const QString &name : names)
             runs << NetworkWriter::setDHCP(tools, name);
-        }
         for (qsizetype i = 0; i < names.size(); ++i) {
             const CommandResult result = runs[i].result();
             QVERIFY2(result.status == 1 && result.combined().contains(

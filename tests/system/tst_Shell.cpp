@@ -1,6 +1,11 @@
 #include "system/Shell.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
+
+#include <signal.h>
 
 namespace {
 
@@ -9,6 +14,12 @@ CommandResult sh(const QString &script, const QString &argument = {},
                  std::optional<std::chrono::milliseconds> limit = std::nullopt)
 {
     return Shell::run(QStringLiteral("/bin/sh"), {"-c", script, "sh", argument}, limit);
+}
+
+bool isZombie(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z ");
 }
 
 } // namespace
@@ -36,8 +47,9 @@ private slots:
             row(argument, "printf '%s' \"$1\"", 0, argument, "", argument);
         row("streams apart, newlines kept", "printf 'y\\n\\n'; echo x >&2; exit 4", 4, "y\n\n",
             "x\n");
-        row("invalid UTF-8 is dropped, not half-decoded",
-            "printf 'ok\\377\\n'; echo 'still here' >&2; exit 2", 2, "", "still here\n");
+        row("a byte that is not UTF-8 hides nothing else",
+            "printf 'caf\\351\\n\\tstatus: active\\n'; echo 'still here' >&2; exit 2", 2,
+            "caf\uFFFD\n\tstatus: active\n", "still here\n");
         row("UTF-8 decoded", "printf 'r\\303\\251seau'", 0, "réseau", "");
         row("killed by a signal", "kill -TERM $$", 15, "", "");
     }
@@ -80,13 +92,31 @@ private slots:
         QCOMPARE(result.error.size(), 1048576);
     }
 
-    void aProgramThatNeverEndsIsStoppedAtTheLimit()
+    // A script that hangs in a child: the child goes with it, and the pipes it held close.
+    void aProgramThatNeverEndsIsStoppedAtTheLimitWithItsChildren()
     {
-        const CommandResult result =
-            sh("echo started; exec sleep 30", {}, std::chrono::milliseconds(300));
+        const QString pidFile = QDir::temp().filePath(
+            QStringLiteral("brisvale-shell-%1").arg(QCoreApplication::applicationPid()));
+        const CommandResult result = sh("echo started; sleep 30 & echo $! > \"$1\"; wait", pidFile,
+                                        std::chrono::milliseconds(300));
         QCOMPARE(result.status, -1);
         QCOMPARE(result.output, QStringLiteral("started\n"));
-        QVERIFY2(result.error.contains(QStringLiteral("300 ms")), qPrintable(result.error));
+        QCOMPARE(result.error,
+                 QStringLiteral("/bin/sh did not finish within 300 ms and was stopped."));
+        QFile file(pidFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const qint64 child = file.readAll().trimmed().toLongLong();
+        file.remove();
+        QVERIFY(child > 0);
+        // Killed at once; reaped by init, which may take a moment.
+        QTRY_VERIFY(::kill(pid_t(child), 0) != 0 || isZombie(child));
+    }
+
+    // A path with "%1" in it comes back as it is.
+    void timeLimitMessageKeepsThePath()
+    {
+        QCOMPARE(Shell::timeLimitMessage("/opt/%1 %2/ping", std::chrono::milliseconds(5)),
+                 QStringLiteral("/opt/%1 %2/ping did not finish within 5 ms and was stopped."));
     }
 };
 

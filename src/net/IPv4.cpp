@@ -1,4 +1,4 @@
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 
 #include <QStringList>
 
@@ -54,17 +54,30 @@ std::optional<quint32> IPv4::parse(const QString &text)
 
 QString IPv4::format(quint32 value)
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(value >> 24)
-        .arg((value >> 16) & 0xFF)
-        .arg((value >> 8) & 0xFF)
-        .arg(value & 0xFF);
+    return QString::number(value >> 24) + u'.' + QString::number((value >> 16) & 0xFF) + u'.' +
+           QString::number((value >> 8) & 0xFF) + u'.' + QString::number(value & 0xFF);
+}
+
+std::optional<QString> IPv4::canonical(const QString &text)
+{
+    const std::optional<quint32> value = parse(text);
+    if (!value)
+        return std::nullopt;
+    return format(*value);
+}
+
+std::optional<quint32> IPv4::parseHost(const QString &text)
+{
+    const std::optional<quint32> value = parse(text);
+    if (!value || !isHost(*value))
+        return std::nullopt;
+    return value;
 }
 
 std::optional<QString> IPv4::suggestedGateway(const QString &addressText, const QString &maskText)
 {
-    const std::optional<quint32> address = parse(addressText);
-    if (!address || *address == 0 || *address == 0xFFFFFFFFu || isLinkLocal(*address))
+    const std::optional<quint32> address = parseHost(addressText);
+    if (!address || isLinkLocal(*address))
         return std::nullopt;
     const std::optional<quint32> mask = parse(maskText);
     if (!mask || *mask == 0)

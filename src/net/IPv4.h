@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The one definition of valid dotted-quad IPv4 text in Brisvale, shared by the application and
+// the simulated machine. An address is a 32-bit value with the first octet most significant.
+namespace IPv4 {
+
+std::optional<quint32> parse(const QString &text);
+QString format(quint32 value);
+// The dotted form of what parse() read, without leading zeros, which C tools would take
+// for octal; none when the text does not parse.
+std::optional<QString> canonical(const QString &text);
+
+// A router for the address and mask: the subnet's first host, or its second when the address
+// is the first; none for masks of /31 and /32, unusable addresses or text that does not parse.
+std::optional<QString> suggestedGateway(const QString &address, const QString &mask);
+
+// A non-zero mask whose one bits run unbroken from the top bit.
+constexpr bool isContiguousMask(quint32 mask)
+{
+    return mask != 0 && ((mask - 1) | mask) == 0xFFFFFFFFu;
+}
+
+constexpr bool isLinkLocal(quint32 address)
+{
+    return (address >> 16) == 0xA9FEu;
+}
+
+// Neither "this host" (0.0.0.0) nor the limited broadcast (255.255.255.255): an address one
+// may send to or give an interface.
+constexpr bool isHost(quint32 address)
+{
+    return address != 0 && address != 0xFFFFFFFFu;
+}
+
+// The text read as a host address (see isHost), or none.
+std::optional<quint32> parseHost(const QString &text);
+
+// What an address is within its subnet. Masks of /31 and /32 have no network or broadcast
+// address: every address of theirs is a host.
+enum class SubnetRole { host, network, broadcast };
+constexpr SubnetRole subnetRole(quint32 address, quint32 mask)
+{
+    if (mask >= 0xFFFFFFFEu)
+        return SubnetRole::host;
+    if ((address & ~mask) == 0)
+        return SubnetRole::network;
+    if ((address | mask) == 0xFFFFFFFFu)
+        return SubnetRole::broadcast;
+    return SubnetRole::host;
+}
+
+} // namespace IPv4

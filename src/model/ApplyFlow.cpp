@@ -133,8 +133,8 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
                   MessageKind::success);
         co_return true;
     }
-    card->setMessage(QStringLiteral("Configuration envoyée, mais macOS affiche encore : ") +
-                     lastSeen->summaryText() + u'.');
+    card->setMessage(QStringLiteral("Configuration envoyée, mais ") + m_services.systemName +
+                     QStringLiteral(" affiche encore : ") + lastSeen->summaryText() + u'.');
     card->setMessageKind(MessageKind::warning);
     setStatus(QStringLiteral("Configuration envoyée ; vérification incomplète."),
               MessageKind::warning);

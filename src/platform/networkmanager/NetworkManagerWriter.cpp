@@ -81,9 +81,11 @@ Refusal refusalOf(const QDBusError &error)
 // that runs it, so no blocking call ever waits on another thread's connection.
 class Bus {
 public:
-    Bus()
+    explicit Bus(const QString &address)
         : m_name(QStringLiteral("brisvale-change-%1").arg(counter++))
-        , m_connection(QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_name))
+        , m_connection(address.isEmpty()
+                           ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_name)
+                           : QDBusConnection::connectToBus(address, m_name))
     {
     }
     ~Bus() { QDBusConnection::disconnectFromBus(m_name); }
@@ -140,8 +142,9 @@ struct Activation {
 
 class Change {
 public:
-    Change(QString uuid, QString name)
-        : m_uuid(std::move(uuid))
+    Change(QString uuid, QString name, const QString &busAddress)
+        : m_bus(busAddress)
+        , m_uuid(std::move(uuid))
         , m_name(std::move(name))
     {
         registerTypes();
@@ -276,10 +279,10 @@ private:
 
 // Saves the changed profile, then applies it wherever it is active. Any step that fails after
 // the save puts the saved profile back.
-CommandResult changeAddressing(const QString &uuid, const QString &name,
+CommandResult changeAddressing(const QString &uuid, const QString &name, const QString &busAddress,
                                const std::function<Settings(Settings)> &changed)
 {
-    Change change(uuid, name);
+    Change change(uuid, name, busAddress);
     if (auto failure = change.load())
         return *failure;
     if (auto failure = change.save(changed(change.original())))
@@ -302,9 +305,10 @@ bool isMissingDevice(const QDBusError &error)
            error.message().contains(QStringLiteral("not available"), Qt::CaseInsensitive);
 }
 
-CommandResult changeEnabled(const QString &uuid, const QString &name, bool enabled)
+CommandResult changeEnabled(const QString &uuid, const QString &name, bool enabled,
+                            const QString &busAddress)
 {
-    Change change(uuid, name);
+    Change change(uuid, name, busAddress);
     if (auto failure = change.load())
         return *failure;
     // Autoconnect first when disabling, so the daemon does not bring the profile straight back.
@@ -422,15 +426,16 @@ CommandResult NetworkManagerWriter::failure(const QDBusError &error, const QStri
 
 QFuture<CommandResult> NetworkManagerWriter::setManual(const QString &uuid, const QString &name,
                                                        const QString &ip, const QString &mask,
-                                                       const QString &router)
+                                                       const QString &router,
+                                                       const QString &busAddress)
 {
-    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, ip, mask, router] {
+    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, ip, mask, router, busAddress] {
         const std::optional<int> prefix = prefixLength(mask);
         if (!prefix)
             return failed(QStringLiteral("Le masque ") + mask +
                           QStringLiteral(" n'est pas un masque de sous-réseau (ses bits à 1 "
                                          "doivent se suivre) ; rien n'a été modifié."));
-        return changeAddressing(uuid, name, [&](Settings profile) {
+        return changeAddressing(uuid, name, busAddress, [&](Settings profile) {
             return withManualAddress(std::move(profile), ip, *prefix, router);
         });
     });

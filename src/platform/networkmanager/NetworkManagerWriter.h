@@ -22,11 +22,14 @@ namespace NetworkManagerWriter {
 // A profile as the daemon hands it over and takes it back: setting name → property → value.
 using Settings = QMap<QString, QVariantMap>;
 
-// name is the profile's id, for the messages only.
+// name is the profile's id, for the messages only. An empty bus address is the system bus.
 QFuture<CommandResult> setManual(const QString &uuid, const QString &name, const QString &ip,
-                                 const QString &mask, const QString &router);
-QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name);
-QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled);
+                                 const QString &mask, const QString &router,
+                                 const QString &busAddress = {});
+QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name,
+                               const QString &busAddress = {});
+QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled,
+                                  const QString &busAddress = {});
 
 // The prefix length of a mask whose one bits run unbroken from the top; none otherwise.
 std::optional<int> prefixLength(const QString &mask);

@@ -246,9 +246,20 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
 
 enum class Stage { beforeAnyAnswer, afterAnAnswer };
 
+// Asked not to start the daemon, the bus answers this error (QDBusError::Other) when it is
+// not running.
+bool noOwner(const QDBusError &error)
+{
+    return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
+
 QString failureText(const QDBusError &error, Stage stage)
 {
     const QString prefix = QStringLiteral("Lecture de NetworkManager impossible : ");
+    if (noOwner(error))
+        return prefix + (stage == Stage::beforeAnyAnswer
+                             ? QStringLiteral("le service ne fonctionne pas.")
+                             : QStringLiteral("le service s'est arrêté pendant la lecture."));
     switch (error.type()) {
     case QDBusError::ServiceUnknown:
         return prefix + (stage == Stage::beforeAnyAnswer
@@ -281,6 +292,8 @@ QString unexpectedAnswer()
 // profile (deleted since it was listed, say).
 bool daemonIsGone(const QDBusError &error)
 {
+    if (noOwner(error))
+        return true;
     switch (error.type()) {
     case QDBusError::ServiceUnknown:
     case QDBusError::NoReply:

@@ -264,6 +264,8 @@ start_daemon() {
     NetworkManager --no-daemon --debug --pid-file="$rig_dir/nm.pid" \
         >>"$rig_dir/nm.log" 2>&1 &
     echo $! >"$rig_dir/nm.pid.started"
+    # Tests kill it on purpose; the shell need not report that.
+    disown $! 2>/dev/null || true
     nm-online -s -q -t 60 || {
         tail -n 60 "$rig_dir/nm.log" >&2
         die "NetworkManager did not finish starting"

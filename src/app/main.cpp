@@ -8,9 +8,11 @@
 #include "ui/AppInfo.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
@@ -21,6 +23,8 @@
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
@@ -71,10 +75,68 @@ void placeMainWindow(QQuickWindow *window)
     showMainWindow(window);
 }
 
+// The real system where it answers, else the simulated machine (the one asked for, or the
+// user's copy of the demo machine). machinePath is set only for a simulated machine.
+std::optional<SystemServices> chosenServices(const QString &simulate, QString *machinePath,
+                                             QString *problem)
+{
+    const Backend backend = chooseBackend(realSystemAvailable(), !simulate.isEmpty());
+    if (backend == Backend::realSystem)
+        return realSystemServices();
+    *machinePath =
+        !simulate.isEmpty() ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
+    if (machinePath->isEmpty())
+        return std::nullopt;
+    if (!SimulatedMachine::load(*machinePath, problem))
+        return std::nullopt;
+    // The stand-in programs find the machine through the environment, like every child.
+    qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(*machinePath));
+    return simulatedServices(*machinePath, SystemTools::simulated());
+}
+
+// `brisvale --list`: the services the cards would show, for scripts and bug reports. It needs
+// no display, so it runs before any window system is touched.
+int listServices(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Brisvale"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Brisvale"));
+    QCommandLineParser parser;
+    const QCommandLineOption listOption(QStringLiteral("list"));
+    const QCommandLineOption simulateOption(QStringLiteral("simulate"), QString(),
+                                            QStringLiteral("FICHIER"));
+    parser.addOption(listOption);
+    parser.addOption(simulateOption);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(
+            QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
+
+    QString machinePath;
+    QString problem;
+    const std::optional<SystemServices> services =
+        chosenServices(parser.isSet(simulateOption) ? parser.value(simulateOption) : QString(),
+                       &machinePath, &problem);
+    if (!services)
+        return fail(problem);
+    QFuture<AdapterRead> reading = services->readAdapters();
+    reading.waitForFinished();
+    const AdapterRead read = reading.result();
+    if (read.failed())
+        return fail(read.failure);
+    std::fputs(serviceListing(read.adapters).toUtf8().constData(), stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--list") == 0)
+            return listServices(argc, argv);
+    }
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Brisvale"));
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
@@ -92,6 +154,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Utilise la machine simulée décrite par FICHIER."),
         QStringLiteral("FICHIER"));
     parser.addOption(simulateOption);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("list"),
+        QStringLiteral("Affiche les services réseau, un par ligne (champs séparés par des "
+                       "tabulations), puis quitte.")));
     if (!parser.parse(QGuiApplication::arguments()))
         return fail(parser.errorText());
     if (parser.isSet(helpOption))
@@ -102,25 +168,17 @@ int main(int argc, char *argv[])
         return fail(
             QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
 
-    const Backend backend = chooseBackend(realSystemAvailable(), parser.isSet(simulateOption));
     QString machinePath;
-    SystemServices services;
-    if (backend == Backend::realSystem) {
-        services = realSystemServices();
-    } else {
-        QString problem;
-        machinePath = parser.isSet(simulateOption)
-                          ? QFileInfo(parser.value(simulateOption)).absoluteFilePath()
-                          : userMachinePath(&problem);
-        if (machinePath.isEmpty())
-            return fail(problem);
-        if (!SimulatedMachine::load(machinePath, &problem))
-            return fail(problem);
+    QString problem;
+    const std::optional<SystemServices> chosen =
+        chosenServices(parser.isSet(simulateOption) ? parser.value(simulateOption) : QString(),
+                       &machinePath, &problem);
+    if (!chosen)
+        return fail(problem);
+    const SystemServices &services = *chosen;
+    if (!machinePath.isEmpty()) {
         std::printf("Machine simulée : %s\n", qPrintable(machinePath));
         std::fflush(stdout);
-        // The stand-in programs find the machine through the environment, like every child.
-        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machinePath));
-        services = simulatedServices(machinePath, SystemTools::simulated());
         AppInfo::instance()->setSimulated(true);
     }
     AppModel model(services);

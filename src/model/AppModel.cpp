@@ -127,9 +127,9 @@ QCoro::Task<> AppModel::refresh(bool manual)
                                  "conservées. Réessayez avec Actualiser."),
                   MessageKind::warning);
     else if (manual || !hadLoadedBefore)
-        setStatus(
-            QStringLiteral("Aucune carte réseau détectée. Vérifiez les réglages Réseau de macOS."),
-            MessageKind::warning);
+        setStatus(QStringLiteral("Aucune carte réseau détectée. Vérifiez les réglages Réseau de ") +
+                      m_services.systemName + u'.',
+                  MessageKind::warning);
 }
 
 QCoro::Task<> AppModel::autoRefresh()

@@ -76,6 +76,8 @@ public:
 
     // A note from the application shell, such as where the simulated machine lives.
     void announce(const QString &text) { setStatus(text, MessageKind::info); }
+    // A problem the views met outside the model, such as no network settings to open.
+    Q_INVOKABLE void warn(const QString &text) { setStatus(text, MessageKind::warning); }
 
     // Entry points for the views: they start the operations and return at once.
     Q_INVOKABLE void requestRefresh(bool manual);

@@ -171,8 +171,8 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
             followLease(request.id);
         co_return true;
     }
-    card->setMessage(QStringLiteral("Configuration envoyée, mais macOS affiche encore : ") +
-                     lastSeen.summaryText() + u'.');
+    card->setMessage(QStringLiteral("Configuration envoyée, mais ") + m_services.systemName +
+                     QStringLiteral(" affiche encore : ") + lastSeen.summaryText() + u'.');
     card->setMessageKind(MessageKind::warning);
     setStatus(QStringLiteral("Configuration envoyée ; vérification incomplète."),
               MessageKind::warning);

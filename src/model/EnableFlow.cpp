@@ -72,7 +72,8 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     merge(lastList, {}, true);
 
     if (lastSeen.enabled != enabled) {
-        report(card, QStringLiteral("macOS n'a pas confirmé le changement d'état."),
+        report(card,
+               m_services.systemName + QStringLiteral(" n'a pas confirmé le changement d'état."),
                MessageKind::warning);
         co_return;
     }

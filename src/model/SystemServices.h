@@ -34,4 +34,6 @@ struct SystemServices {
     // Whether a change reaches its service by name: where it does, two services sharing a name
     // cannot be told apart and the system would change the first of them.
     bool addressesServicesByName = true;
+    // The system as the messages name it when it does not show what was asked for.
+    QString systemName = QStringLiteral("macOS");
 };

@@ -5,6 +5,8 @@
 #include "platform/simulated/SimulatedStore.h"
 #if defined(Q_OS_MACOS)
 #include "platform/macos/MacConfigurationStore.h"
+#elif defined(Q_OS_LINUX)
+#include "platform/networkmanager/NetworkManagerServices.h"
 #endif
 #include "system/NetworkWriter.h"
 
@@ -65,6 +67,8 @@ bool realSystemAvailable()
 {
 #if defined(Q_OS_MACOS)
     return true;
+#elif defined(Q_OS_LINUX)
+    return NetworkManagerServices::available();
 #else
     return false;
 #endif
@@ -74,9 +78,82 @@ SystemServices realSystemServices()
 {
 #if defined(Q_OS_MACOS)
     return platformServices(MacConfigurationStore::factory(), SystemTools::native());
+#elif defined(Q_OS_LINUX)
+    SystemServices services = NetworkManagerServices::services();
+    services.wait = &preciseWait;
+    return services;
 #else
     // No backend here: a read finds nothing, which the model reports as no adapters.
     return platformServices([] { return std::unique_ptr<ConfigurationStore>(); },
                             SystemTools::native());
 #endif
+}
+
+namespace {
+
+// A field of a listing line: tabs and line ends inside a name would break the line apart.
+QString listingField(const QString &value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+QString kindName(AdapterKind kind)
+{
+    switch (kind) {
+    case AdapterKind::wifi:
+        return QStringLiteral("wifi");
+    case AdapterKind::ethernet:
+        return QStringLiteral("ethernet");
+    case AdapterKind::other:
+        break;
+    }
+    return QStringLiteral("other");
+}
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+} // namespace
+
+QString serviceListing(const QList<AdapterInfo> &adapters)
+{
+    QString listing;
+    for (const AdapterInfo &adapter : adapters) {
+        const QStringList fields = {
+            listingField(adapter.serviceName),
+            listingField(adapter.id),
+            listingField(adapter.device),
+            kindName(adapter.kind),
+            yesNo(adapter.enabled),
+            yesNo(adapter.connected),
+            adapter.dhcp ? QStringLiteral("dhcp") : QStringLiteral("manual"),
+            listingField(adapter.ip),
+            listingField(adapter.mask),
+            listingField(adapter.router),
+        };
+        listing += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return listing;
 }

@@ -19,7 +19,13 @@ SystemServices simulatedServices(const QString &machinePath, const SystemTools &
 enum class Backend { realSystem, simulatedMachine };
 Backend chooseBackend(bool realSystemAvailable, bool simulationRequested);
 
-// Whether this build has a backend for the system it runs on.
+// Whether this build has a backend for the system it runs on, and (on Linux) whether
+// NetworkManager answers; decided within a short, fixed time.
 bool realSystemAvailable();
 // The real system's services; only where realSystemAvailable().
 SystemServices realSystemServices();
+
+// The services as `brisvale --list` prints them: one a line, tab-separated: name, id, device,
+// kind (wifi, ethernet, other), enabled and connected (yes, no), mode (dhcp, manual), address,
+// mask, router. A backslash, tab or line end inside a field is written \\, \t, \n or \r.
+QString serviceListing(const QList<AdapterInfo> &adapters);

@@ -29,7 +29,38 @@ SystemSettings::Step address(const QString &url)
 
 SystemSettings::SystemSettings(QObject *parent)
     : QObject(parent)
+    , m_texts(textsFor(currentHost().macOS))
 {
+}
+
+SystemSettings::Texts SystemSettings::textsFor(bool macOS)
+{
+    if (macOS)
+        return {
+            .networkSettingsToolTip = QStringLiteral("Ouvrir les Réglages Réseau de macOS"),
+            .authorizationToolTip =
+                QStringLiteral("Les modifications réseau demandent l'autorisation de macOS. "
+                               "La lecture reste sans privilège."),
+            .emptyListHint = QStringLiteral(
+                "Vérifiez les réglages Réseau de macOS, puis cliquez sur Actualiser."),
+            .refreshShortcut = QStringLiteral("⌘R"),
+        };
+    return {
+        .networkSettingsToolTip = QStringLiteral("Ouvrir les réglages réseau du bureau"),
+        .authorizationToolTip = QStringLiteral(
+            "Les modifications réseau passent par NetworkManager, qui demande le mot de passe "
+            "administrateur quand la politique du système l'exige. La lecture reste sans "
+            "privilège."),
+        .emptyListHint =
+            QStringLiteral("Vérifiez les réglages réseau du bureau, puis cliquez sur Actualiser."),
+        .refreshShortcut = QStringLiteral("Ctrl+R"),
+    };
+}
+
+QString SystemSettings::unavailableMessage()
+{
+    return QStringLiteral("Aucun réglage réseau du bureau n'a été trouvé : installez "
+                          "nm-connection-editor, ou les réglages de GNOME ou de KDE.");
 }
 
 SystemSettings *SystemSettings::create(QQmlEngine *engine, QJSEngine *)
@@ -99,13 +130,12 @@ bool SystemSettings::perform(const Step &step)
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-void SystemSettings::openNetwork()
+QString SystemSettings::openNetwork()
 {
     const QList<Step> plan = networkPlan(currentHost());
     for (const Step &step : plan) {
         if (perform(step))
-            return;
+            return {};
     }
-    if (!plan.isEmpty())
-        qWarning("Brisvale: impossible d'ouvrir les réglages réseau.");
+    return unavailableMessage();
 }

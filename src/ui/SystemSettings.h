@@ -17,6 +17,11 @@ class SystemSettings : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
+    // Texts of the window that name the system, its settings or its keys.
+    Q_PROPERTY(QString networkSettingsToolTip READ networkSettingsToolTip CONSTANT)
+    Q_PROPERTY(QString authorizationToolTip READ authorizationToolTip CONSTANT)
+    Q_PROPERTY(QString emptyListHint READ emptyListHint CONSTANT)
+    Q_PROPERTY(QString refreshShortcut READ refreshShortcut CONSTANT)
 
 public:
     // What the choice depends on.
@@ -48,11 +53,30 @@ public:
     // The facts of the running system.
     static Host currentHost();
 
+    // The texts for a system: the Mac's own words on macOS, the desktop's elsewhere.
+    struct Texts {
+        QString networkSettingsToolTip;
+        QString authorizationToolTip;
+        QString emptyListHint;
+        QString refreshShortcut;
+    };
+    static Texts textsFor(bool macOS);
+    // What the status line says when no step of the plan opened anything.
+    static QString unavailableMessage();
+
     static SystemSettings *create(QQmlEngine *, QJSEngine *);
 
-    Q_INVOKABLE void openNetwork();
+    QString networkSettingsToolTip() const { return m_texts.networkSettingsToolTip; }
+    QString authorizationToolTip() const { return m_texts.authorizationToolTip; }
+    QString emptyListHint() const { return m_texts.emptyListHint; }
+    QString refreshShortcut() const { return m_texts.refreshShortcut; }
+
+    // Empty when the settings opened; otherwise the sentence for the status line.
+    Q_INVOKABLE QString openNetwork();
 
 private:
     explicit SystemSettings(QObject *parent = nullptr);
     static bool perform(const Step &step);
+
+    Texts m_texts;
 };

@@ -1,5 +1,11 @@
 #include "platform/PlatformServices.h"
+#include "platform/simulated/SimulatedMachine.h"
+#include "support/TestSupport.h"
+#include "system/SystemTools.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Backend)
@@ -14,10 +20,11 @@ private slots:
         QTest::addColumn<bool>("simulationRequested");
         QTest::addColumn<Backend>("backend");
 
-        QTest::newRow("a Mac") << true << false << Backend::realSystem;
-        QTest::newRow("a Mac asked to simulate") << true << true << Backend::simulatedMachine;
-        QTest::newRow("elsewhere") << false << false << Backend::simulatedMachine;
-        QTest::newRow("elsewhere, simulating") << false << true << Backend::simulatedMachine;
+        QTest::newRow("real system answers") << true << false << Backend::realSystem;
+        QTest::newRow("real system, asked to simulate")
+            << true << true << Backend::simulatedMachine;
+        QTest::newRow("no real system") << false << false << Backend::simulatedMachine;
+        QTest::newRow("no real system, simulating") << false << true << Backend::simulatedMachine;
     }
 
     void backend()
@@ -31,10 +38,90 @@ private slots:
     void realSystemWithoutBackendReadsNothing()
     {
         if (realSystemAvailable())
-            QSKIP("this build reads the real system");
+            QSKIP("this machine has a real system to read");
         QFuture<AdapterRead> read = realSystemServices().readAdapters();
         read.waitForFinished();
         QVERIFY(read.result().adapters.isEmpty());
+    }
+
+    void listing_data()
+    {
+        QTest::addColumn<QList<AdapterInfo>>("adapters");
+        QTest::addColumn<QString>("listing");
+
+        const AdapterInfo wifi{"id-1",    "Wi-Fi", "wlan0", "Wi-Fi",    AdapterKind::wifi,
+                               true,      true,    true,    "10.0.0.2", "255.255.255.0",
+                               "10.0.0.1"};
+        QTest::newRow("nothing") << QList<AdapterInfo>() << "";
+        QTest::newRow("one line per service, empty fields kept")
+            << QList<AdapterInfo>{wifi,
+                                  {"id-2", "Bond", "", "Agrégat de liens", AdapterKind::other,
+                                   false, false, false, "", "", ""}}
+            << "Wi-Fi\tid-1\twlan0\twifi\tyes\tyes\tdhcp\t10.0.0.2\t255.255.255.0\t10.0.0.1\n"
+               "Bond\tid-2\t\tother\tno\tno\tmanual\t\t\t\n";
+        QTest::newRow("tabs, line ends and backslashes escaped")
+            << QList<AdapterInfo>{{"a\\b", "L1\nL2\tx\r", "e0", "Ethernet", AdapterKind::ethernet,
+                                   true, false, false, "", "", ""}}
+            << "L1\\nL2\\tx\\r\ta\\\\b\te0\tethernet\tyes\tno\tmanual\t\t\t\n";
+    }
+
+    void listing()
+    {
+        QFETCH(QList<AdapterInfo>, adapters);
+        QFETCH(QString, listing);
+        QCOMPARE(serviceListing(adapters), listing);
+    }
+
+    // `brisvale --list` on a machine without NetworkManager: the demo machine's services.
+    void listOnTheDemoMachine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("error");
+
+        QTest::newRow("the user's demo machine") << QStringList{"--list"} << 0 << "";
+        QTest::newRow("a simulated machine that is missing")
+            << QStringList{"--list", "--simulate", "/nonexistent/machine.json"} << 2
+            << "machine.json";
+        QTest::newRow("an unexpected argument") << QStringList{"--list", "extra"} << 2 << "extra";
+    }
+
+    void listOnTheDemoMachine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        if (realSystemAvailable())
+            QSKIP("this machine has a real system: --list prints it");
+
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // No display at all: the listing must not need one. The user's files stay untouched.
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath("data"));
+        QProcess brisvale;
+        brisvale.setProcessEnvironment(environment);
+        brisvale.start(QStringLiteral(BRISVALE_APP_PATH), arguments);
+        QVERIFY(brisvale.waitForFinished(60000));
+        QCOMPARE(brisvale.exitCode(), status);
+        const QString printed = QString::fromUtf8(brisvale.readAllStandardOutput());
+        if (status != 0) {
+            QVERIFY(printed.isEmpty());
+            QVERIFY(QString::fromUtf8(brisvale.readAllStandardError()).contains(error));
+            return;
+        }
+        QTemporaryDir scratch;
+        const QString machine = TestSupport::copyDemoMachine(scratch);
+        // The stand-in programs find the machine through the environment.
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machine));
+        QFuture<AdapterRead> read =
+            simulatedServices(machine, SystemTools(TestSupport::simRoot())).readAdapters();
+        read.waitForFinished();
+        QVERIFY(!read.result().adapters.isEmpty());
+        QCOMPARE(printed, serviceListing(read.result().adapters));
     }
 };
 

@@ -68,6 +68,25 @@ private slots:
         QCOMPARE(SystemSettings::networkPlan(host), plan);
     }
 
+    // The Mac keeps its own words; elsewhere no text may send the user to macOS or its keys.
+    void textsNameTheRightSystem_data()
+    {
+        QTest::addColumn<bool>("macOS");
+        QTest::newRow("macOS") << true;
+        QTest::newRow("Linux") << false;
+    }
+
+    void textsNameTheRightSystem()
+    {
+        QFETCH(bool, macOS);
+        const SystemSettings::Texts texts = SystemSettings::textsFor(macOS);
+        const QString all = texts.networkSettingsToolTip + texts.authorizationToolTip +
+                            texts.emptyListHint + texts.refreshShortcut;
+        QCOMPARE(all.contains("macOS"), macOS);
+        QCOMPARE(all.contains(u'⌘'), macOS);
+        QCOMPARE(texts.refreshShortcut, macOS ? "⌘R" : "Ctrl+R");
+    }
+
     // The machine file's address must survive being parsed back by the desktop.
     void machineFileAddressIsAValidUrl()
     {

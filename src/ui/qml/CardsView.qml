@@ -118,8 +118,7 @@ ScrollView {
                             Layout.fillWidth: true
                             horizontalAlignment: Text.AlignHCenter
                             wrapMode: Text.Wrap
-                            text: "Vérifiez les réglages Réseau de macOS, puis cliquez sur "
-                                  + "Actualiser."
+                            text: SystemSettings.emptyListHint
                             color: ThemeState.palette.textMuted
                             font.pointSize: 12.5
                         }
@@ -130,7 +129,8 @@ ScrollView {
                             title: "Actualiser"
                             icon: "arrow.clockwise"
                             kind: "secondary"
-                            toolTip: "Mettre à jour la liste et l'état des cartes réseau (⌘R)"
+                            toolTip: "Mettre à jour la liste et l'état des cartes réseau ("
+                                     + SystemSettings.refreshShortcut + ")"
                             onClicked: root.model.requestRefresh(true)
                         }
                     }

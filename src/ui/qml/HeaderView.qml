@@ -154,8 +154,7 @@ Rectangle {
             text: "Autorisation admin."
             tint: ThemeState.palette.accent
             soft: ThemeState.palette.accentSoft
-            toolTip: "Les modifications réseau demandent l'autorisation de macOS. "
-                     + "La lecture reste sans privilège."
+            toolTip: SystemSettings.authorizationToolTip
         }
 
         FlatButton {
@@ -166,7 +165,8 @@ Rectangle {
             icon: "arrow.clockwise"
             kind: "secondary"
             enabled: !root.model.loading && !root.model.isBusy
-            toolTip: "Mettre à jour la liste et l'état des cartes réseau (⌘R)"
+            toolTip: "Mettre à jour la liste et l'état des cartes réseau ("
+                     + SystemSettings.refreshShortcut + ")"
             onClicked: root.model.requestRefresh(true)
         }
     }

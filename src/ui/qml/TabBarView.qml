@@ -103,8 +103,12 @@ Rectangle {
             title: "Réglages Réseau"
             icon: "network"
             kind: "secondary"
-            toolTip: "Ouvrir les Réglages Réseau de macOS"
-            onClicked: SystemSettings.openNetwork()
+            toolTip: SystemSettings.networkSettingsToolTip
+            onClicked: {
+                const problem = SystemSettings.openNetwork()
+                if (problem.length > 0)
+                    root.model.warn(problem)
+            }
         }
     }
 }

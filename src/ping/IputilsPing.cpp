@@ -1,0 +1,140 @@
+#include "ping/IputilsPing.h"
+
+#include "system/BlockingPool.h"
+#include "system/Shell.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// "4 packets transmitted, 3 received, +1 errors, 25% packet loss, time 3004ms": duplicates,
+// corrupted replies and errors are counted between the replies and the loss.
+const QString statisticsPattern = QStringLiteral("([0-9]+) packets transmitted, ([0-9]+) received,"
+                                                 "(?: \\+[0-9]+ [a-z]+,)* ([0-9.,]+)% packet loss");
+// "rtt min/avg/max/mdev = 0.059/0.095/0.157/0.043 ms"
+const QString timingPattern = QStringLiteral("= ([0-9.,]+)/([0-9.,]+)/([0-9.,]+)");
+
+std::optional<double> readDouble(QString text)
+{
+    text.replace(u',', u'.');
+    if (text.isEmpty() || text.front().isSpace())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+std::optional<int> readInteger(const QString &text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+QString oneDecimal(double value)
+{
+    return QString::asprintf("%.1f", value).replace(u'.', u',');
+}
+
+// The same line as on the Mac, from the same four numbers.
+QString describe(const PingRunner::Summary &summary)
+{
+    QStringList parts;
+    parts << (summary.received < 2 ? QStringLiteral("%1 paquet reçu sur %2")
+                                   : QStringLiteral("%1 paquets reçus sur %2"))
+                 .arg(summary.received)
+                 .arg(summary.transmitted);
+    parts << oneDecimal(summary.loss) + QStringLiteral(" % de perte");
+    if (summary.average)
+        parts << oneDecimal(*summary.average) + QStringLiteral(" ms en moyenne");
+    return parts.join(QStringLiteral(" · "));
+}
+
+} // namespace
+
+QString IputilsPing::program()
+{
+    QString found = QStandardPaths::findExecutable(QStringLiteral("ping"));
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(
+            QStringLiteral("ping"), {QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
+                                     QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    return found.isEmpty() ? QStringLiteral("/usr/bin/ping") : found;
+}
+
+QStringList IputilsPing::arguments(const QString &address, const QString &device, int count)
+{
+    // The same wait as on the Mac, in the seconds this ping counts in.
+    QStringList arguments{QStringLiteral("-n"), QStringLiteral("-c"), QString::number(count),
+                          QStringLiteral("-W"),
+                          QString::number(PingRunner::replyWaitMs / 1000.0, 'f', 1)};
+    if (!device.isEmpty())
+        arguments << QStringLiteral("-I") << device;
+    arguments << address;
+    return arguments;
+}
+
+bool IputilsPing::needsUnboundRetry(const QString &device, const CommandResult &bound)
+{
+    if (bound.status == 0 || device.isEmpty())
+        return false;
+    // A reply that never came is no reason: only a refusal of the binding is. "so_bindtodevice"
+    // covers both an interface that does not exist and one this user may not bind to.
+    static const QStringList markers = {
+        QStringLiteral("usage:"),
+        QStringLiteral("invalid option"),
+        QStringLiteral("so_bindtodevice"),
+        QStringLiteral("unknown iface"),
+        QStringLiteral("permission denied"),
+        QStringLiteral("operation not permitted"),
+        QStringLiteral("bind:"),
+    };
+    const QString low = (bound.output + bound.error).toLower();
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [&low](const QString &marker) { return low.contains(marker); });
+}
+
+QFuture<PingOutcome> IputilsPing::send(const QString &program, const QString &address,
+                                       const QString &device, int count)
+{
+    return QtConcurrent::run(BlockingPool::instance(), [program, address, device, count] {
+        CommandResult kept = Shell::run(program, arguments(address, device, count));
+        if (needsUnboundRetry(device, kept))
+            kept = Shell::run(program, arguments(address, QString(), count));
+        return summarize(kept);
+    });
+}
+
+std::optional<PingRunner::Summary> IputilsPing::parse(const QString &output)
+{
+    static const QRegularExpression statistics(statisticsPattern);
+    static const QRegularExpression timing(timingPattern);
+
+    const QRegularExpressionMatch match = statistics.match(output);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const std::optional<int> transmitted = readInteger(match.captured(1));
+    const std::optional<int> received = readInteger(match.captured(2));
+    if (!transmitted || !received)
+        return std::nullopt;
+
+    PingRunner::Summary summary;
+    summary.transmitted = *transmitted;
+    summary.received = *received;
+    summary.loss = readDouble(match.captured(3)).value_or(0);
+    const QRegularExpressionMatch times = timing.match(output, match.capturedEnd());
+    if (times.hasMatch())
+        summary.average = readDouble(times.captured(2));
+    return summary;
+}
+
+PingOutcome IputilsPing::summarize(const CommandResult &kept)
+{
+    if (const std::optional<PingRunner::Summary> summary = parse(kept.output))
+        return {.success = summary->received > 0, .detail = describe(*summary), .raw = kept.output};
+    // Without statistics the run says nothing this dialect has of its own: a launch failure,
+    // "connect: Network is unreachable", a success that printed no summary.
+    return PingRunner::summarize(kept);
+}

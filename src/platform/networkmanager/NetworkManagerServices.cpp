@@ -1,0 +1,92 @@
+#include "platform/networkmanager/NetworkManagerServices.h"
+
+#include "ping/IputilsPing.h"
+#include "platform/networkmanager/NetworkManagerWriter.h"
+#include "system/BlockingPool.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+
+namespace NetworkManagerServices {
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.NetworkManager");
+
+bool answers(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
+{
+    static std::atomic<int> probes = 0;
+    const QString name = QStringLiteral("brisvale-networkmanager-probe-%1").arg(++probes);
+    bool running = false;
+    {
+        QDBusConnection connection =
+            bus.address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name)
+                                  : QDBusConnection::connectToBus(bus.address, name);
+        if (connection.isConnected()) {
+            // Only a daemon that already runs counts: a call to an absent one could start it.
+            QDBusMessage owner = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+            owner << service;
+            const QDBusMessage hasOwner = connection.call(owner, QDBus::Block, int(limit.count()));
+            if (hasOwner.type() == QDBusMessage::ReplyMessage &&
+                hasOwner.arguments().value(0).toBool()) {
+                QDBusMessage version = QDBusMessage::createMethodCall(
+                    service, QStringLiteral("/org/freedesktop/NetworkManager"),
+                    QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+                version << service << QStringLiteral("Version");
+                version.setAutoStartService(false);
+                running = connection.call(version, QDBus::Block, int(limit.count())).type() ==
+                          QDBusMessage::ReplyMessage;
+            }
+        }
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return running;
+}
+
+} // namespace
+
+bool available(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
+{
+    // Even connecting may hang on a wedged bus: the probe runs aside and is given up on after
+    // the limit.
+    QFuture<bool> probe =
+        QtConcurrent::run(BlockingPool::instance(), [bus, limit] { return answers(bus, limit); });
+    const QDeadlineTimer deadline(limit);
+    while (!probe.isFinished() && !deadline.hasExpired())
+        QThread::msleep(5);
+    return probe.isFinished() && probe.result();
+}
+
+SystemServices services(const NetworkManagerReader::Bus &bus)
+{
+    SystemServices services;
+    services.readAdapters = [bus] { return NetworkManagerReader::readAsync(bus); };
+    // Each change reaches exactly the profile the card shows, by its UUID.
+    services.setManual = [bus](ServiceTarget target, QString ip, QString mask, QString router) {
+        return NetworkManagerWriter::setManual(target.id, target.name, ip, mask, router,
+                                               bus.address);
+    };
+    services.setDHCP = [bus](ServiceTarget target) {
+        return NetworkManagerWriter::setDHCP(target.id, target.name, bus.address);
+    };
+    services.setServiceEnabled = [bus](ServiceTarget target, bool enabled) {
+        return NetworkManagerWriter::setEnabled(target.id, target.name, enabled, bus.address);
+    };
+    services.systemName = QStringLiteral("NetworkManager");
+    // Profiles are addressed by UUID.
+    services.addressesServicesByName = false;
+    services.ping = [](QString address, QString device, int count) {
+        return IputilsPing::send(IputilsPing::program(), address, device, count);
+    };
+    return services;
+}
+
+} // namespace NetworkManagerServices

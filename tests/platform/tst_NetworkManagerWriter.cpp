@@ -1,0 +1,172 @@
+#include "platform/networkmanager/NetworkManagerWriter.h"
+#include "system/NetworkWriter.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QTest>
+
+using Settings = NetworkManagerWriter::Settings;
+
+namespace {
+
+// A profile as GetSettings hands it over, with what a change must leave alone.
+Settings profile(const QString &method)
+{
+    Settings settings;
+    settings["connection"] = {{"id", "Bureau"}, {"uuid", "0a1b"}, {"autoconnect", true}};
+    settings["ipv4"] = {{"method", method},
+                        {"address-data", QVariant::fromValue(QList<QVariantMap>{
+                                             {{"address", "10.0.0.5"}, {"prefix", 24u}}})},
+                        {"addresses", "old form"},
+                        {"gateway", "10.0.0.1"},
+                        {"dns", "dns servers"},
+                        {"route-data", "routes"},
+                        {"routes", "old routes"}};
+    settings["ipv6"] = {{"method", "manual"}, {"address-data", "fd00::5/64"}, {"addresses", "old"}};
+    settings["802-3-ethernet"] = {{"mtu", 1400u}};
+    return settings;
+}
+
+QString firstAddress(const Settings &settings)
+{
+    const auto list = settings["ipv4"]["address-data"].value<QList<QVariantMap>>();
+    return list.size() == 1
+               ? QString("%1/%2").arg(list[0]["address"].toString()).arg(list[0]["prefix"].toUInt())
+               : QString("%1 addresses").arg(list.size());
+}
+
+} // namespace
+
+class tst_NetworkManagerWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void prefixLength_data()
+    {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<int>("prefix"); // -1: refused
+
+        QTest::newRow("/24") << "255.255.255.0" << 24;
+        QTest::newRow("/32") << "255.255.255.255" << 32;
+        QTest::newRow("/1") << "128.0.0.0" << 1;
+        QTest::newRow("/23") << "255.255.254.0" << 23;
+        QTest::newRow("hole in the ones") << "255.0.255.0" << -1;
+        QTest::newRow("no ones") << "0.0.0.0" << -1;
+        QTest::newRow("not a mask at all") << "255.255.255" << -1;
+    }
+
+    void prefixLength()
+    {
+        QFETCH(QString, mask);
+        QFETCH(int, prefix);
+        QCOMPARE(NetworkManagerWriter::prefixLength(mask).value_or(-1), prefix);
+    }
+
+    void changesKeepTheRest_data()
+    {
+        QTest::addColumn<Settings>("changed");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("address"); // "0 addresses" when none
+        QTest::addColumn<QString>("gateway"); // empty: none
+
+        QTest::newRow("manual with a router")
+            << NetworkManagerWriter::withManualAddress(profile("auto"), "192.168.4.20", 22,
+                                                       "192.168.4.1")
+            << "manual"
+            << "192.168.4.20/22"
+            << "192.168.4.1";
+        QTest::newRow("manual without a router drops the old one")
+            << NetworkManagerWriter::withManualAddress(profile("manual"), "192.168.4.20", 24, "")
+            << "manual"
+            << "192.168.4.20/24"
+            << "";
+        QTest::newRow("DHCP drops the manual address and gateway")
+            << NetworkManagerWriter::withDHCP(profile("manual")) << "auto"
+            << "0 addresses"
+            << "";
+        QTest::newRow("autoconnect leaves the addressing")
+            << NetworkManagerWriter::withAutoconnect(profile("manual"), false) << "manual"
+            << "10.0.0.5/24"
+            << "10.0.0.1";
+    }
+
+    void changesKeepTheRest()
+    {
+        QFETCH(Settings, changed);
+        QFETCH(QString, method);
+        QFETCH(QString, address);
+        QFETCH(QString, gateway);
+
+        const QVariantMap ipv4 = changed["ipv4"];
+        QCOMPARE(ipv4["method"].toString(), method);
+        QCOMPARE(firstAddress(changed), address);
+        QCOMPARE(ipv4.value("gateway").toString(), gateway);
+        QCOMPARE(ipv4.contains("gateway"), !gateway.isEmpty());
+        // The old address and route lists would override the new ones: never sent back.
+        QVERIFY(!ipv4.contains("addresses"));
+        QVERIFY(!ipv4.contains("routes"));
+        QVERIFY(!changed["ipv6"].contains("addresses"));
+        // Everything else as it came.
+        QCOMPARE(ipv4["dns"].toString(), "dns servers");
+        QCOMPARE(ipv4["route-data"].toString(), "routes");
+        QCOMPARE(changed["ipv6"]["address-data"].toString(), "fd00::5/64");
+        QCOMPARE(changed["802-3-ethernet"]["mtu"].toUInt(), 1400u);
+        QCOMPARE(changed["connection"]["id"].toString(), "Bureau");
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown"); // what friendlyMessage makes of the result
+
+        const QString denied = "Autorisation refusée : la configuration n'a pas été modifiée.";
+        const QString cancelled = "Opération annulée : aucune modification n'a été appliquée.";
+        QTest::newRow("the daemon's policy") << "org.freedesktop.NetworkManager.PermissionDenied"
+                                             << "Insufficient privileges" << denied;
+        QTest::newRow("the settings' policy")
+            << "org.freedesktop.NetworkManager.Settings.PermissionDenied"
+            << "Insufficient privileges" << denied;
+        QTest::newRow("the bus's policy") << "org.freedesktop.DBus.Error.AccessDenied"
+                                          << "Rejected send message" << denied;
+        QTest::newRow("prompt dismissed") << "org.freedesktop.NetworkManager.PermissionDenied"
+                                          << "Authorization request dismissed" << cancelled;
+        QTest::newRow("agent cancelled") << "org.freedesktop.PolicyKit1.Error.Cancelled"
+                                         << "Authentication cancelled" << cancelled;
+        QTest::newRow("daemon gone")
+            << "org.freedesktop.DBus.Error.ServiceUnknown"
+            << "The name is not activatable"
+            << "Échec de la commande réseau : NetworkManager ne répond pas sur le bus système ; "
+               "rien n'a été modifié.";
+        QTest::newRow("anything else, with the daemon's words")
+            << "org.freedesktop.NetworkManager.Settings.Connection.InvalidProperty"
+            << "ipv4.gateway: gateway is invalid"
+            << "Échec de la commande réseau : NetworkManager a refusé d'enregistrer « Bureau » : "
+               "ipv4.gateway: gateway is invalid";
+    }
+
+    void failures()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+
+        const CommandResult result = NetworkManagerWriter::failure(
+            QDBusMessage::createError(name, message), "d'enregistrer « Bureau »");
+        QVERIFY(result.status != 0);
+        QCOMPARE(NetworkWriter::friendlyMessage(result), shown);
+    }
+
+    void maskRefusedBeforeTheBus()
+    {
+        const CommandResult result =
+            NetworkManagerWriter::setManual("0a1b", "Bureau", "10.0.0.5", "255.0.255.0", "")
+                .result();
+        QCOMPARE(NetworkWriter::friendlyMessage(result),
+                 "Échec de la commande réseau : Le masque 255.0.255.0 n'est pas un masque de "
+                 "sous-réseau (ses bits à 1 doivent se suivre) ; rien n'a été modifié.");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_NetworkManagerWriter)
+#include "tst_NetworkManagerWriter.moc"

@@ -1,0 +1,188 @@
+#include "NetworkManagerRig.h"
+
+#include "system/Shell.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto commandTimeLimit = 60s;
+// What `nm-rig.sh check` answers when namespaces cannot be made here at all.
+constexpr int cannotMakeNamespaces = 77;
+
+QString script()
+{
+    return QStringLiteral(BRISVALE_RIG_SCRIPT);
+}
+
+struct Availability {
+    bool possible = false;
+    // Set when the rig cannot be made although this machine should make it (tools missing).
+    bool broken = false;
+    QString reason;
+};
+
+Availability &availability()
+{
+    static Availability value;
+    return value;
+}
+
+// A shell line's standard output and exit status; this runs before any Qt application exists.
+std::pair<QByteArray, int> capture(const QByteArray &line)
+{
+    FILE *pipe = popen(line.constData(), "r");
+    if (!pipe)
+        return {{}, -1};
+    QByteArray output;
+    char buffer[4096];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, qsizetype(count));
+    const int status = pclose(pipe);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+QByteArray hostAddresses()
+{
+    return capture("ip -br addr 2>&1").first;
+}
+
+// Runs argv as a child that dies with this process, and returns its exit status.
+int runTiedChild(const std::vector<QByteArray> &arguments)
+{
+    std::vector<char *> argv;
+    for (const QByteArray &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.constData()));
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t parent = getpid();
+    const pid_t child = fork();
+    if (child < 0)
+        return 1;
+    if (child == 0) {
+        // Killed or not, the rig must not outlive the test that started it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return 128 + WTERMSIG(status);
+}
+
+} // namespace
+
+namespace NetworkManagerRig {
+
+bool inside()
+{
+    return !qEnvironmentVariableIsEmpty("BRISVALE_RIG_DIR");
+}
+
+QString unavailableReason()
+{
+    if (inside())
+        return {};
+    const Availability &known = availability();
+    return QStringLiteral("no NetworkManager rig: %1")
+        .arg(known.reason.isEmpty() ? QStringLiteral("not started") : known.reason);
+}
+
+bool rigRequired()
+{
+    return availability().broken || qgetenv("BRISVALE_REQUIRE_PRIVILEGED_TESTS") == "1";
+}
+
+std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOptions)
+{
+    if (inside())
+        return std::nullopt;
+    const auto [answer, status] = capture("'" + script().toLocal8Bit() + "' check");
+    Availability &known = availability();
+    known.reason = QString::fromLocal8Bit(answer).trimmed();
+    if (status != 0) {
+        known.broken = status != cannotMakeNamespaces;
+        if (known.reason.isEmpty())
+            known.reason = QStringLiteral("%1 check failed").arg(script());
+        return std::nullopt;
+    }
+    known.possible = true;
+
+    std::vector<QByteArray> arguments = {script().toLocal8Bit(), "run"};
+    for (const QString &option : rigOptions)
+        arguments.push_back(option.toLocal8Bit());
+    arguments.push_back("--");
+    // This very program, whatever name it was started by.
+    arguments.push_back(QFile::encodeName(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))));
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
+
+    const QByteArray before = hostAddresses();
+    const int exitStatus = runTiedChild(arguments);
+    const QByteArray after = hostAddresses();
+    if (before != after) {
+        std::fprintf(stderr,
+                     "The host's addresses changed while the rig ran.\nBefore:\n%s\nAfter:\n%s\n",
+                     before.constData(), after.constData());
+        return 1;
+    }
+    return exitStatus;
+}
+
+CommandResult run(const QString &program, const QStringList &arguments)
+{
+    return Shell::run(program, arguments, commandTimeLimit);
+}
+
+CommandResult nmcli(const QStringList &arguments)
+{
+    return run(QStringLiteral("nmcli"), arguments);
+}
+
+CommandResult runFar(const QStringList &command)
+{
+    return run(script(), QStringList{QStringLiteral("far")} + command);
+}
+
+qint64 daemonPid()
+{
+    QFile file(qEnvironmentVariable("BRISVALE_RIG_DIR") + QStringLiteral("/nm.pid.started"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 pid = file.readAll().trimmed().toLongLong();
+    return pid > 0 && kill(pid_t(pid), 0) == 0 ? pid : 0;
+}
+
+bool stopDaemon()
+{
+    return run(script(), {QStringLiteral("stop-daemon")}).status == 0;
+}
+
+bool startDaemon()
+{
+    return run(script(), {QStringLiteral("start-daemon")}).status == 0;
+}
+
+QString connectionsFolder()
+{
+    return qEnvironmentVariable("BRISVALE_RIG_CONNECTIONS");
+}
+
+} // namespace NetworkManagerRig

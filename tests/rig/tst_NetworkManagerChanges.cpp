@@ -1,0 +1,293 @@
+#include "NetworkManagerRig.h"
+#include "ping/IputilsPing.h"
+#include "platform/networkmanager/NetworkManagerWriter.h"
+#include "system/NetworkWriter.h"
+#include "system/Shell.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+
+#include <cstdio>
+
+// Changes made by the product's own code to the rig's real daemon, checked with the daemon's
+// own tools and the kernel's view of the devices.
+namespace {
+
+const QString dhcpProfile = QStringLiteral("0a1b2c3d-0001-4000-8000-000000000001");
+const QString fixedProfile = QStringLiteral("0a1b2c3d-0002-4000-8000-000000000002");
+const QString wifiProfile = QStringLiteral("0a1b2c3d-0008-4000-8000-000000000008");
+const QString officeProfile = QStringLiteral("0a1b2c3d-000a-4000-8000-00000000000a");
+
+// Set in the environment of a child that makes one change and prints what the user would read.
+const char *childChange = "BRISVALE_TEST_CHANGE_AS_CHILD";
+
+QString field(const QString &uuid, const QString &name)
+{
+    return NetworkManagerRig::nmcli({"-g", name, "connection", "show", uuid}).output.trimmed();
+}
+
+QString addresses(const QString &device)
+{
+    return NetworkManagerRig::run("ip", {"-4", "-br", "addr", "show", device}).output;
+}
+
+QString keyfileOf(const QString &uuid)
+{
+    const QDir folder(NetworkManagerRig::connectionsFolder());
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) {
+            const QString text = QString::fromUtf8(file.readAll());
+            if (text.contains("uuid=" + uuid))
+                return text;
+        }
+    }
+    return {};
+}
+
+// Polls a condition that the daemon reaches on its own time (a DHCP lease, an activation).
+bool eventually(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(std::chrono::seconds(20));
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+CommandResult change(const QStringList &request)
+{
+    const QString &kind = request.value(0);
+    if (kind == "manual")
+        return NetworkManagerWriter::setManual(request.value(1), request.value(2), request.value(3),
+                                               request.value(4), request.value(5))
+            .result();
+    if (kind == "dhcp")
+        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2)).result();
+    return NetworkManagerWriter::setEnabled(request.value(1), request.value(2),
+                                            request.value(3) == "on")
+        .result();
+}
+
+} // namespace
+
+class tst_NetworkManagerChanges : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { BRISVALE_REQUIRE_RIG(); }
+
+    void manualAddressReachesDeviceAndDisk()
+    {
+        const CommandResult result =
+            change({"manual", fixedProfile, "Salle B", "10.77.2.20", "255.255.255.0", "10.77.2.1"});
+        QVERIFY2(result.status == 0, qPrintable(result.combined()));
+        QVERIFY2(eventually([] { return addresses("rig-fixe").contains("10.77.2.20/24"); }),
+                 qPrintable(addresses("rig-fixe")));
+        QVERIFY(!addresses("rig-fixe").contains("10.77.2.10/"));
+        QVERIFY2(keyfileOf(fixedProfile).contains("address1=10.77.2.20/24"),
+                 qPrintable(keyfileOf(fixedProfile)));
+        QCOMPARE(field(fixedProfile, "ipv4.gateway"), "10.77.2.1");
+    }
+
+    void dhcpSwitchGetsALease()
+    {
+        QCOMPARE(change({"manual", dhcpProfile, "Filaire DHCP", "10.77.1.20", "255.255.255.0", ""})
+                     .status,
+                 0);
+        QVERIFY(eventually([] { return addresses("rig-dhcp").contains("10.77.1.20/24"); }));
+        QCOMPARE(field(dhcpProfile, "ipv4.gateway"), "");
+
+        QCOMPARE(change({"dhcp", dhcpProfile, "Filaire DHCP"}).status, 0);
+        QVERIFY2(eventually([] {
+                     const QString now = addresses("rig-dhcp");
+                     return now.contains("10.77.1.1") && !now.contains("10.77.1.20/");
+                 }),
+                 qPrintable(addresses("rig-dhcp")));
+        QCOMPARE(field(dhcpProfile, "ipv4.method"), "auto");
+        QVERIFY(!keyfileOf(dhcpProfile).contains("address1="));
+    }
+
+    // DNS servers, IPv6 and Wi-Fi secrets are not Brisvale's business: every change keeps them.
+    void theRestOfTheProfileIsKept_data()
+    {
+        QTest::addColumn<QStringList>("request");
+        QTest::newRow("manual") << QStringList{"manual",     fixedProfile,    "Salle B",
+                                               "10.77.2.30", "255.255.255.0", "10.77.2.1"};
+        QTest::newRow("DHCP") << QStringList{"dhcp", fixedProfile, "Salle B"};
+        QTest::newRow("disable") << QStringList{"enabled", fixedProfile, "Salle B", "off"};
+        QTest::newRow("enable") << QStringList{"enabled", fixedProfile, "Salle B", "on"};
+    }
+
+    void theRestOfTheProfileIsKept()
+    {
+        QFETCH(QStringList, request);
+        const CommandResult arranged = NetworkManagerRig::nmcli(
+            {"connection", "modify", fixedProfile, "ipv4.dns", "10.77.2.53,10.77.2.54",
+             "ipv4.dns-search", "labo.test", "ipv6.method", "manual", "ipv6.addresses",
+             "fd77:2::10/64", "ipv6.dns", "fd77:2::53", "ipv4.routes", "10.99.0.0/16 10.77.2.1"});
+        QVERIFY2(arranged.status == 0, qPrintable(arranged.combined()));
+        const QStringList kept = {"ipv4.dns",       "ipv4.dns-search", "ipv6.method",
+                                  "ipv6.addresses", "ipv6.dns",        "ipv4.routes"};
+        QStringList before;
+        for (const QString &name : kept)
+            before << field(fixedProfile, name);
+
+        const CommandResult result = change(request);
+        QVERIFY2(result.status == 0, qPrintable(result.combined()));
+        QStringList after;
+        for (const QString &name : kept)
+            after << field(fixedProfile, name);
+        QCOMPARE(after, before);
+    }
+
+    void wifiSecretSurvives()
+    {
+        QCOMPARE(NetworkManagerRig::nmcli({"connection", "modify", wifiProfile, "wifi-sec.key-mgmt",
+                                           "wpa-psk", "wifi-sec.psk", "mot-de-passe-du-café"})
+                     .status,
+                 0);
+        // No device for it here: the change is saved only.
+        const CommandResult result =
+            change({"manual", wifiProfile, "Réseau café", "192.168.50.7", "255.255.255.0", ""});
+        QVERIFY2(result.status == 0, qPrintable(result.combined()));
+        QVERIFY2(keyfileOf(wifiProfile).contains("psk=mot-de-passe-du-café"),
+                 qPrintable(keyfileOf(wifiProfile)));
+        QVERIFY(keyfileOf(wifiProfile).contains("address1=192.168.50.7/24"));
+    }
+
+    void disableThenEnable()
+    {
+        QVERIFY(eventually([] { return addresses("rig-dup").contains("10.77.5.10/24"); }));
+        QCOMPARE(change({"enabled", officeProfile, "Bureau", "off"}).status, 0);
+        QCOMPARE(field(officeProfile, "connection.autoconnect"), "no");
+        QVERIFY(eventually([] { return field(officeProfile, "GENERAL.STATE").isEmpty(); }));
+
+        QCOMPARE(change({"enabled", officeProfile, "Bureau", "on"}).status, 0);
+        QCOMPARE(field(officeProfile, "connection.autoconnect"), "yes");
+        QVERIFY(eventually([] { return field(officeProfile, "GENERAL.STATE") == "activated"; }));
+    }
+
+    void enableWithoutDeviceLeavesItToAutoconnect()
+    {
+        QCOMPARE(NetworkManagerRig::nmcli(
+                     {"connection", "modify", wifiProfile, "connection.autoconnect", "no"})
+                     .status,
+                 0);
+        const CommandResult result = change({"enabled", wifiProfile, "Réseau café", "on"});
+        QVERIFY2(result.status == 0, qPrintable(result.combined()));
+        QCOMPARE(field(wifiProfile, "connection.autoconnect"), "yes");
+    }
+
+    void refusalsChangeNothing_data()
+    {
+        QTest::addColumn<QStringList>("request");
+        QTest::addColumn<bool>("asNobody");
+        QTest::addColumn<QString>("shown");
+
+        const QString denied = "Autorisation refusée : la configuration n'a pas été modifiée.";
+        QTest::newRow("an unprivileged caller, manual")
+            << QStringList{"manual", fixedProfile, "Salle B", "10.77.2.99", "255.255.255.0", ""}
+            << true << denied;
+        QTest::newRow("an unprivileged caller, DHCP")
+            << QStringList{"dhcp", fixedProfile, "Salle B"} << true << denied;
+        QTest::newRow("an unprivileged caller, disable")
+            << QStringList{"enabled", officeProfile, "Bureau", "off"} << true << denied;
+        QTest::newRow("a profile that vanished")
+            << QStringList{"manual",        "0a1b2c3d-ffff-4000-8000-00000000ffff",
+                           "Parti",         "10.77.2.99",
+                           "255.255.255.0", ""}
+            << false
+            << "Échec de la commande réseau : Le profil « Parti » n'existe plus ; rien n'a été "
+               "modifié.";
+        QTest::newRow("a gateway the daemon refuses")
+            << QStringList{"manual",     fixedProfile,    "Salle B",
+                           "10.77.2.99", "255.255.255.0", "10.77.2.256"}
+            << false << "";
+    }
+
+    void refusalsChangeNothing()
+    {
+        QFETCH(QStringList, request);
+        QFETCH(bool, asNobody);
+        QFETCH(QString, shown);
+
+        const QString keyfilesBefore = keyfileOf(fixedProfile) + keyfileOf(officeProfile);
+        const QString devicesBefore = addresses("rig-fixe") + addresses("rig-dup");
+        QString message;
+        if (asNobody) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(childChange, request.join(u'\x1f'));
+            child.setProcessEnvironment(environment);
+            child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                    QCoreApplication::applicationFilePath()});
+            QVERIFY(child.waitForFinished(60000));
+            message = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+            QVERIFY2(child.exitCode() == 0, qPrintable(child.readAllStandardError()));
+        } else {
+            const CommandResult result = change(request);
+            QVERIFY(result.status != 0);
+            message = NetworkWriter::friendlyMessage(result);
+        }
+        if (!shown.isEmpty())
+            QCOMPARE(message, shown);
+        else
+            QVERIFY2(message.startsWith("Échec de la commande réseau : "), qPrintable(message));
+        QCOMPARE(keyfileOf(fixedProfile) + keyfileOf(officeProfile), keyfilesBefore);
+        QCOMPARE(addresses("rig-fixe") + addresses("rig-dup"), devicesBefore);
+    }
+
+    void pingFromTheRigsDevices_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("answered");
+
+        QTest::newRow("the gateway, bound") << "10.77.5.1"
+                                            << "rig-dup" << true;
+        QTest::newRow("an unused address, bound") << "10.77.5.77"
+                                                  << "rig-dup" << false;
+        QTest::newRow("the gateway, through a device that is gone") << "10.77.5.1"
+                                                                    << "rig-gone" << true;
+    }
+
+    void pingFromTheRigsDevices()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, device);
+        QFETCH(bool, answered);
+
+        QVERIFY(eventually([] { return addresses("rig-dup").contains("10.77.5."); }));
+        const PingOutcome outcome =
+            IputilsPing::send(IputilsPing::program(), address, device, 2).result();
+        QVERIFY2(outcome.success == answered, qPrintable(outcome.detail + "\n" + outcome.raw));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // The unprivileged child: one change, then what the user would read, on standard output.
+    if (qEnvironmentVariableIsSet(childChange)) {
+        QCoreApplication app(argc, argv);
+        const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
+        std::printf("%s\n",
+                    qPrintable(result.status == 0 ? QStringLiteral("changed")
+                                                  : NetworkWriter::friendlyMessage(result)));
+        return 0;
+    }
+    if (const std::optional<int> status = NetworkManagerRig::rerunInside(argc, argv))
+        return *status;
+    QCoreApplication app(argc, argv);
+    tst_NetworkManagerChanges test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_NetworkManagerChanges.moc"

@@ -58,6 +58,8 @@ Rectangle {
 
             Layout.fillWidth: true
             Layout.fillHeight: true
+            // Nothing of a tab is ever drawn over the bars around it.
+            clip: true
 
             CardsView {
                 id: cardsLayer
@@ -65,7 +67,7 @@ Rectangle {
                 readonly property bool current: root.model.tab === Kinds.MainTab.cards
 
                 anchors.fill: parent
-                model: root.model
+                appModel: root.model
                 opacity: current ? 1 : 0
                 enabled: current
                 Accessible.ignored: !current
@@ -80,7 +82,7 @@ Rectangle {
                 readonly property bool current: root.model.tab === Kinds.MainTab.ping
 
                 anchors.fill: parent
-                model: root.model
+                appModel: root.model
                 opacity: current ? 1 : 0
                 enabled: current
                 Accessible.ignored: !current

@@ -69,6 +69,9 @@ Rectangle {
                 anchors.fill: parent
                 appModel: root.model
                 opacity: current ? 1 : 0
+                // A hidden layer, even faded out and disabled, would still take the pointer's
+                // hover from the one beneath it.
+                visible: opacity > 0
                 enabled: current
                 Accessible.ignored: !current
                 Behavior on opacity {
@@ -84,6 +87,9 @@ Rectangle {
                 anchors.fill: parent
                 appModel: root.model
                 opacity: current ? 1 : 0
+                // A hidden layer, even faded out and disabled, would still take the pointer's
+                // hover from the one beneath it.
+                visible: opacity > 0
                 enabled: current
                 Accessible.ignored: !current
                 Behavior on opacity {

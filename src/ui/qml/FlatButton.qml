@@ -34,7 +34,11 @@ Item {
             return owner ? owner.mapToItem(null, 0, 0) : Qt.point(0, 0)
         }
 
-        visible: shown && !moved && text !== ""
+        // Opened and closed rather than bound: a tip that closes itself (a press elsewhere)
+        // would otherwise lose its binding and never come back.
+        readonly property bool wanted: shown && !moved && text !== ""
+        onWantedChanged: wanted ? open() : close()
+
         delay: 600
         width: Math.min(implicitWidth, 360)
         onShownChanged: {

@@ -136,7 +136,7 @@ TestCase {
         const holder = createTemporaryObject(onSurface, testCase, { y: 20 })
         holder.button.toolTip = "Appliquer cette configuration"
         mouseMove(holder.button, 10, 10)
-        tryVerify(() => holder.button.tip.visible, 3000)
+        tryVerify(() => holder.button.tip.opened, 3000)
         holder.y += data.shift
         tryVerify(() => !holder.button.tip.visible, 1000)
     }

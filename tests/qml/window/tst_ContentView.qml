@@ -268,4 +268,18 @@ TestCase {
         compare(button.width, width)
         compare(field.mapToItem(view, 0, 0).x, fieldX)
     }
+
+    // The hidden ping tab lies over the cards: where the platform gives controls hover effects,
+    // it must not take the pointer's hover from the cards beneath.
+    function test_hoverReachesTheCards() {
+        const content = makeContent()
+        content.pingLayer.hoverEnabled = true
+        const list = content.cardsLayer.list
+        Fixtures.answerRead(["a", "b", "c"])
+        tryVerify(() => list.itemAtIndex(0) !== null && !content.cardsLayer.holdingClicks, 5000)
+        const button = findChild(list.itemAtIndex(0), "testButton")
+        mouseMove(button, 5, 5)
+        mouseMove(button, 10, 10)
+        tryVerify(() => button.hovering, 2000)
+    }
 }

@@ -96,7 +96,11 @@ Rectangle {
 
             objectName: "simulatedPill"
             visible: AppInfo.simulated
-            Layout.preferredWidth: Math.max(symbolWidth, Math.min(fullWidth, root.simulatedRoom))
+            implicitWidth: {
+                const room = root.simulatedRoom
+                const least = symbolWidth + 6 + Math.min(shortestText, fullWidth - symbolWidth - 6)
+                return room >= fullWidth ? fullWidth : room >= least ? room : symbolWidth
+            }
             Layout.minimumWidth: symbolWidth
             icon: "desktopcomputer"
             text: "Machine simulée"

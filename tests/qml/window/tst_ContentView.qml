@@ -246,7 +246,7 @@ TestCase {
     function test_pingSourceMenu() {
         const view = createTemporaryObject(pingComponent, testCase,
                                            { appModel: Fixtures.newModel(true) })
-        Fixtures.refreshWith("eth", { serviceName: "Adaptateur Thunderbolt vers Ethernet du bureau" })
+        Fixtures.refreshWith("wifi", { serviceName: "Adaptateur Thunderbolt vers Ethernet du bureau" })
         const button = findChild(view, "sourceMenuButton")
         const field = findChild(view, "targetField")
         tryVerify(() => button.width > 300)
@@ -266,7 +266,7 @@ TestCase {
         keyClick(Qt.Key_Down)
         keyClick(Qt.Key_Return)
         tryVerify(() => !menu.visible)
-        verify(view.tab.selectedLabel.startsWith("wifi"))
+        verify(view.tab.selectedLabel.startsWith("Adaptateur Thunderbolt"))
         compare(button.width, width)
         compare(field.mapToItem(view, 0, 0).x, fieldX)
     }

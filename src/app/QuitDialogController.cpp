@@ -1,6 +1,7 @@
 #include "app/QuitDialogController.h"
 
 #include "app/DonationQR.h"
+#include "ui/QuitDialogPane.h"
 
 #include <QGuiApplication>
 #include <QQmlError>
@@ -39,8 +40,8 @@ QuitDialogController::QuitDialogController(QQmlEngine *engine, const AppDelegate
     m_window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/QuitDialogView.qml")));
     for (const QQmlError &error : m_window->errors())
         qWarning().noquote() << error.toString();
-    if (QQuickItem *view = m_window->rootObject()) {
-        connect(view, SIGNAL(chosen(int)), this, SLOT(chooseFromView(int)));
+    if (auto *view = qobject_cast<QuitDialogPane *>(m_window->rootObject())) {
+        connect(view, &QuitDialogPane::chosen, this, &QuitDialogController::chooseFromView);
         view->forceActiveFocus();
     }
     m_window->installEventFilter(this);

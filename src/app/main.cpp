@@ -193,7 +193,7 @@ int main(int argc, char *argv[])
     if (!window)
         return 1;
     if (!machinePath.isEmpty())
-        model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
+        AppInfo::instance()->setMachinePath(machinePath);
     placeMainWindow(window);
 
     std::unique_ptr<QuitDialogController> quitDialog;
@@ -218,7 +218,6 @@ int main(int argc, char *argv[])
     });
     delegate.setModel(&model);
     guard = new QuitGuard(window, &delegate, &app);
-    QObject::connect(window, SIGNAL(quitRequested()), guard, SLOT(requestQuit()));
 #if QT_CONFIG(sessionmanager)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, guard,
                      [guard](QSessionManager &) { guard->sessionEnding(); });

@@ -55,6 +55,14 @@ void AppInfo::setSimulated(bool simulated)
     emit simulatedChanged();
 }
 
+void AppInfo::setMachinePath(const QString &path)
+{
+    if (m_machinePath == path)
+        return;
+    m_machinePath = path;
+    emit simulatedChanged();
+}
+
 QString AppInfo::rightsLine() const
 {
     return rightsLine(QDate::currentDate().year(), makerName());

@@ -21,6 +21,7 @@ class AppInfo : public QObject {
     Q_PROPERTY(QString donationURL READ donationURL CONSTANT)
     Q_PROPERTY(QString version READ version CONSTANT)
     Q_PROPERTY(bool simulated READ simulated NOTIFY simulatedChanged)
+    Q_PROPERTY(QString machinePath READ machinePath NOTIFY simulatedChanged)
 
 public:
     static AppInfo *instance();
@@ -35,6 +36,9 @@ public:
     bool simulated() const { return m_simulated; }
     // Said once by the entry point when the machine behind the model is the simulated one.
     void setSimulated(bool simulated);
+    // The simulated machine's file, shown where the header says the machine is simulated.
+    QString machinePath() const { return m_machinePath; }
+    void setMachinePath(const QString &path);
 
     // The footer's line, for the calendar year at the moment it is asked for.
     Q_INVOKABLE QString rightsLine() const;
@@ -50,4 +54,5 @@ private:
     explicit AppInfo(QObject *parent = nullptr);
 
     bool m_simulated = false;
+    QString m_machinePath;
 };

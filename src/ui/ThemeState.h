@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/Palette.h"
+#include "ui/TypeScale.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
@@ -19,6 +20,7 @@ class ThemeState : public QObject {
     Q_PROPERTY(bool isDark READ isDark WRITE setIsDark NOTIFY isDarkChanged)
     Q_PROPERTY(Palette palette READ palette NOTIFY isDarkChanged)
     Q_PROPERTY(QString symbolFontFamily READ symbolFontFamily CONSTANT)
+    Q_PROPERTY(TypeScale textSize READ textSize CONSTANT)
 
 public:
     static constexpr auto settingsKey = "Brisvale.isDark";
@@ -32,6 +34,10 @@ public:
     // Stores the choice on every assignment, also when it does not change.
     void setIsDark(bool isDark);
     Palette palette() const;
+    // The one type scale of every view, the same in both themes.
+    static TypeScale textSize() { return {}; }
+    // A symbol's size in points, as whole logical pixels by the rule of the type scale.
+    Q_INVOKABLE static int pixels(double points) { return TypeScale::pixels(points); }
     // The family of the bundled icon font, registered on first use: one registration serves
     // every symbol of every window.
     static QString symbolFontFamily();

@@ -52,6 +52,10 @@ private slots:
             return window->rootObject()->findChild<QQuickItem *>(name);
         };
         QCOMPARE(item("secondaryButton")->isVisible(), dirty > 0);
+        // The button Return presses is the one drawn as the default.
+        const QString returnButton = dirty > 0 ? "stayButton" : "primaryButton";
+        for (const QString name : {"stayButton", "secondaryButton", "primaryButton"})
+            QCOMPARE(item(name)->property("isDefault").toBool(), name == returnButton);
         QVERIFY(item("message")->property("lineCount").toInt() > 4);
         QVERIFY(item("message")->mapToScene({item("message")->width(), 0}).x() <=
                 item("donationPanel")->mapToScene({0, 0}).x());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/FakeSystem.h"
+#include "ui/AppInfo.h"
 
 #include <QQmlEngine>
 #include <QSettings>
@@ -61,6 +62,12 @@ public:
     Q_INVOKABLE void holdCommands() { fake().holdCommands(); }
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }
     Q_INVOKABLE QStringList pings() const { return fake().pings(); }
+    // The header says the machine is simulated, from that file; an empty path says it is not.
+    Q_INVOKABLE void simulateMachine(const QString &path)
+    {
+        AppInfo::instance()->setSimulated(!path.isEmpty());
+        AppInfo::instance()->setMachinePath(path);
+    }
     Q_INVOKABLE QString stored(QString key) const { return QSettings().value(key).toString(); }
     Q_INVOKABLE void forget(QString key) { QSettings().remove(key); }
 

@@ -45,6 +45,8 @@ struct Shot {
     enum class Reads { demo, never, empty } reads = Reads::demo;
     bool holdChanges = false;
     std::function<void(AppModel &)> prepare;
+    // What to do to the window content once the model is ready (scroll, open a menu).
+    std::function<void(AppModel &, QQuickItem &)> stage = {};
 };
 
 void fail(const QString &message)
@@ -151,6 +153,10 @@ void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const 
         shot.prepare(model);
     if (shot.file.startsWith(QLatin1String("ping")))
         pingAFewAddresses(model, view);
+    if (shot.stage) {
+        settle(300ms);
+        shot.stage(model, *view.rootObject());
+    }
     // Cross-fades, the caret and the layout of the cards take a few frames.
     settle(600ms);
 
@@ -215,6 +221,7 @@ int main(int argc, char *argv[])
         fail(problem);
     qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machine));
     AppInfo::instance()->setSimulated(true);
+    AppInfo::instance()->setMachinePath(machine);
 
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
@@ -235,6 +242,21 @@ int main(int argc, char *argv[])
         model.requestApply(card);
     };
 
+    // The cards scrolled a little: the first one passes under the tab bar.
+    const auto scrolled = [](AppModel &, QQuickItem &content) {
+        QObject *layer = content.property("cardsLayer").value<QObject *>();
+        QObject *list = layer ? layer->property("list").value<QObject *>() : nullptr;
+        if (!list)
+            fail(QStringLiteral("la liste des cartes est introuvable"));
+        list->setProperty("contentY", list->property("originY").toReal() + 150);
+    };
+    const auto sourceMenuOpen = [](AppModel &, QQuickItem &content) {
+        QObject *menu = content.findChild<QObject *>(QStringLiteral("sourceMenu"));
+        if (!menu)
+            fail(QStringLiteral("le menu des sources est introuvable"));
+        QMetaObject::invokeMethod(menu, "open");
+    };
+
     const QList<Shot> shots{
         {"cards-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
         {"cards-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
@@ -246,6 +268,12 @@ int main(int argc, char *argv[])
         {"busy-card.png", {1120, 820}, true, Shot::Reads::demo, true, pendingChange},
         {"ping-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
         {"ping-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
+        {"cards-scrolled.png", {1120, 820}, false, Shot::Reads::demo, false, {}, scrolled},
+        {"cards-scrolled-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, scrolled},
+        {"ping-menu.png", {1120, 820}, false, Shot::Reads::demo, false, {}, sourceMenuOpen},
+        {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
+        {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
+        {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
     };
     for (const Shot &shot : shots)
         render(engine, shot, machine, output);

@@ -10,14 +10,23 @@ Item {
     id: root
 
     required property AdapterCardModel card
-    required property AppModel model
+    required property AppModel appModel
     property real measuredWidth: 980
     property real wideBreakpoint: 900
 
     readonly property bool wide: measuredWidth >= wideBreakpoint
     readonly property var colors: ThemeState.palette
-    readonly property bool manualEditable: card.canEdit && card.mode === Kinds.ConfigMode.manual
-    readonly property bool hasMessage: card.displayMessage.text !== ""
+    // A removed card can go a moment before its view does: until then the view reads nothing of
+    // it and shows an empty card.
+    readonly property bool present: card !== null
+    readonly property bool manualEditable: present && card.canEdit
+                                           && card.mode === Kinds.ConfigMode.manual
+    readonly property bool hasMessage: present && card.displayMessage.text !== ""
+    readonly property bool busy: present && card.busy
+    readonly property bool serviceEnabled: present && card.info.enabled
+    readonly property bool dirty: present && card.isDirty
+    readonly property string serviceName: present ? card.info.serviceName : ""
+    readonly property int kind: present ? card.info.kind : Kinds.AdapterKind.other
 
     // The isDirty notification also fires for unrelated derived changes; only a real flip counts.
     property bool lastDirty: false
@@ -25,31 +34,39 @@ Item {
     // Not from the content: a width that followed the layout would switch the layout it follows.
     implicitWidth: 980
     implicitHeight: layout.implicitHeight + 44
-    opacity: card.busy ? 0.92 : 1
+    opacity: busy ? 0.92 : 1
 
     Accessible.role: Accessible.Grouping
-    Accessible.name: card.info.serviceName
+    Accessible.name: serviceName
 
     // A width of 0 only means the card is not laid out yet: keep the wide default until then.
     onWidthChanged: if (width > 0) measuredWidth = width
     Component.onCompleted: {
         if (width > 0)
             measuredWidth = width
-        lastDirty = card.isDirty
+        lastDirty = dirty
     }
 
     Connections {
         target: root.card
         function onDerivedChanged() {
-            if (root.card.isDirty === root.lastDirty)
+            if (root.dirty === root.lastDirty)
                 return
-            root.lastDirty = root.card.isDirty
-            root.model.draftRevision += 1
+            root.lastDirty = root.dirty
+            root.appModel.draftRevision += 1
         }
+    }
+
+    // Return in a field does what "Changer" does, when it may.
+    function applyIfReady() {
+        if (applyButton.enabled)
+            applyButton.clicked()
     }
 
     // Typing replaces whatever the card said before.
     function clearMessage() {
+        if (!present)
+            return
         card.message = ""
         card.messageKind = Kinds.MessageKind.info
     }
@@ -76,7 +93,10 @@ Item {
             Layout.alignment: Qt.AlignLeft | Qt.AlignTop
             Layout.fillWidth: !root.wide
             Layout.minimumWidth: root.wide ? 240 : 0
-            Layout.preferredWidth: root.wide ? 300 : -1
+            // Between 240 and 340, it takes half the card when it can (ideally 300 is only what
+            // it would take with no width offered at all).
+            Layout.preferredWidth: root.wide ? Math.max(240, Math.min(340, (layout.width - 1) / 2))
+                                             : -1
             Layout.maximumWidth: root.wide ? 340 : Number.POSITIVE_INFINITY
             spacing: root.wide ? 10 : 14
 
@@ -92,18 +112,18 @@ Item {
                     Layout.preferredWidth: 54
                     Layout.preferredHeight: 54
                     radius: 27
-                    color: root.card.info.kind === Kinds.AdapterKind.wifi ? root.colors.wifiSoft
-                         : root.card.info.kind === Kinds.AdapterKind.ethernet ? root.colors.accentSoft
+                    color: root.kind === Kinds.AdapterKind.wifi ? root.colors.wifiSoft
+                         : root.kind === Kinds.AdapterKind.ethernet ? root.colors.accentSoft
                          : root.colors.surfaceSunken
 
                     SymbolIcon {
                         objectName: "kindSymbol"
                         anchors.centerIn: parent
-                        name: root.card.info.kind === Kinds.AdapterKind.wifi ? "wifi" : "network"
+                        name: root.kind === Kinds.AdapterKind.wifi ? "wifi" : "network"
                         size: 22
                         weight: Font.Medium
-                        color: root.card.info.kind === Kinds.AdapterKind.wifi ? root.colors.wifi
-                             : root.card.info.kind === Kinds.AdapterKind.ethernet ? root.colors.accent
+                        color: root.kind === Kinds.AdapterKind.wifi ? root.colors.wifi
+                             : root.kind === Kinds.AdapterKind.ethernet ? root.colors.accent
                              : root.colors.textMuted
                     }
                 }
@@ -116,25 +136,23 @@ Item {
                     Text {
                         objectName: "serviceName"
                         Layout.fillWidth: true
-                        text: root.card.info.serviceName
+                        text: root.serviceName
                         elide: Text.ElideRight
-                        font.pointSize: 19
+                        font.pixelSize: ThemeState.textSize.cardName
                         font.weight: Font.Bold
                         color: root.colors.text
-                        ToolTip.visible: nameHover.hovered
-                        ToolTip.text: text
                         HoverHandler { id: nameHover }
+                        FlatButton.Tip { shown: nameHover.hovered; text: parent.text }
                     }
                     Text {
                         objectName: "metaLabel"
                         Layout.fillWidth: true
-                        text: root.card.info.metaLabel
+                        text: root.card?.info.metaLabel ?? ""
                         elide: Text.ElideRight
-                        font.pointSize: 11.5
+                        font.pixelSize: ThemeState.textSize.small
                         color: root.colors.textMuted
-                        ToolTip.visible: metaHover.hovered
-                        ToolTip.text: text
                         HoverHandler { id: metaHover }
+                        FlatButton.Tip { shown: metaHover.hovered; text: parent.text }
                     }
                 }
             }
@@ -153,8 +171,8 @@ Item {
                     Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
                     spacing: 7
 
-                    readonly property color tint: !root.card.info.enabled ? root.colors.textMuted
-                                                : root.card.info.connected ? root.colors.success
+                    readonly property color tint: !root.serviceEnabled ? root.colors.textMuted
+                                                : root.card?.info.connected ? root.colors.success
                                                 : root.colors.warning
 
                     Rectangle {
@@ -166,9 +184,9 @@ Item {
                     }
                     Text {
                         objectName: "statusLabel"
-                        text: !root.card.info.enabled ? "Désactivée"
-                            : root.card.info.connected ? "Connectée" : "Non connectée"
-                        font.pointSize: 12.5
+                        text: !root.serviceEnabled ? "Désactivée"
+                            : root.card?.info.connected ? "Connectée" : "Non connectée"
+                        font.pixelSize: ThemeState.textSize.label
                         font.weight: Font.DemiBold
                         color: statusRow.tint
                     }
@@ -183,14 +201,14 @@ Item {
                     // Shows the state read from the system; the model flips it once confirmed.
                     CardSwitch {
                         objectName: "activationSwitch"
-                        isOn: root.card.info.enabled
-                        enabled: !root.card.busy
-                        Accessible.name: "Carte active : " + root.card.info.serviceName
-                        onToggled: root.model.requestSetEnabled(root.card, !root.card.info.enabled)
+                        isOn: root.serviceEnabled
+                        enabled: root.present && !root.busy
+                        Accessible.name: "Carte active : " + root.serviceName
+                        onToggled: root.appModel.requestSetEnabled(root.card, !root.serviceEnabled)
                     }
                     Text {
                         text: "Carte active"
-                        font.pointSize: 12.5
+                        font.pixelSize: ThemeState.textSize.label
                         color: root.colors.textMuted
                     }
                 }
@@ -244,18 +262,18 @@ Item {
                     ModeSegment {
                         objectName: "modeSegment"
                         Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
-                        mode: root.card.mode
-                        enabled: root.card.canEdit
-                        Accessible.name: "Mode d'adressage de " + root.card.info.serviceName
+                        mode: root.card?.mode ?? Kinds.ConfigMode.dhcp
+                        enabled: root.card?.canEdit ?? false
+                        Accessible.name: "Mode d'adressage de " + root.serviceName
                         onModeRequested: (mode) => root.card.changeMode(mode)
                     }
                     Text {
                         objectName: "modeHint"
                         Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
                         Layout.fillWidth: true
-                        text: root.card.hintText
+                        text: root.card?.hintText ?? ""
                         wrapMode: Text.Wrap
-                        font.pointSize: 12
+                        font.pixelSize: ThemeState.textSize.caption
                         color: root.colors.textMuted
                     }
                 }
@@ -275,10 +293,11 @@ Item {
                         Layout.alignment: Qt.AlignTop
                         label: "Adresse IP"
                         placeholder: "192.168.1.50"
-                        text: root.card.ip
-                        invalid: root.card.showErrors && root.card.ipError !== ""
+                        text: root.card?.ip ?? ""
+                        invalid: root.present && root.card.showErrors && root.card.ipError !== ""
                         enabled: root.manualEditable
                         onEdited: (text) => { root.card.ip = text; root.clearMessage() }
+                        onSubmitted: root.applyIfReady()
                     }
                     LabeledField {
                         objectName: "maskField"
@@ -287,10 +306,11 @@ Item {
                         Layout.alignment: Qt.AlignTop
                         label: "Masque"
                         placeholder: "255.255.255.0"
-                        text: root.card.mask
-                        invalid: root.card.showErrors && root.card.maskError !== ""
+                        text: root.card?.mask ?? ""
+                        invalid: root.present && root.card.showErrors && root.card.maskError !== ""
                         enabled: root.manualEditable
                         onEdited: (text) => { root.card.mask = text; root.clearMessage() }
+                        onSubmitted: root.applyIfReady()
                     }
                     LabeledField {
                         objectName: "routerField"
@@ -300,10 +320,11 @@ Item {
                         Layout.columnSpan: fields.columns === 2 ? 2 : 1
                         label: "Passerelle"
                         placeholder: "192.168.1.1"
-                        text: root.card.router
-                        invalid: root.card.showErrors && root.card.routerError !== ""
+                        text: root.card?.router ?? ""
+                        invalid: root.present && root.card.showErrors && root.card.routerError !== ""
                         enabled: root.manualEditable
                         onEdited: (text) => { root.card.router = text; root.clearMessage() }
+                        onSubmitted: root.applyIfReady()
                     }
                 }
 
@@ -314,11 +335,13 @@ Item {
                     Layout.minimumHeight: 16
                     text: root.hasMessage ? root.card.displayMessage.text : " "
                     wrapMode: Text.Wrap
-                    font.pointSize: 11.5
-                    color: root.colors.forKind(root.card.displayMessage.kind)
-                    ToolTip.visible: root.hasMessage && messageHover.hovered
-                    ToolTip.text: text
+                    font.pixelSize: ThemeState.textSize.small
+                    color: root.colors.forKind(root.card?.displayMessage.kind ?? Kinds.MessageKind.none)
                     HoverHandler { id: messageHover }
+                    FlatButton.Tip {
+                        shown: root.hasMessage && messageHover.hovered
+                        text: parent.text
+                    }
                 }
 
                 RowLayout {
@@ -326,13 +349,9 @@ Item {
                     Layout.fillWidth: true
                     spacing: 10
 
-                    BusyIndicator {
+                    Spinner {
                         objectName: "busySpinner"
-                        visible: root.card.busy
-                        running: root.card.busy
-                        Layout.preferredWidth: 20
-                        Layout.preferredHeight: 20
-                        palette.dark: root.colors.textMuted
+                        running: root.card?.busy ?? false
                         Accessible.name: "Opération en cours"
                     }
                     Item { Layout.fillWidth: true }
@@ -340,26 +359,27 @@ Item {
                         objectName: "testButton"
                         title: "Tester"
                         kind: "secondary"
-                        enabled: root.card.info.enabled && !root.card.busy
+                        enabled: root.serviceEnabled && !root.busy
                                  && root.card.info.ip.trim() !== ""
                         toolTip: "Tester la connectivité de cette carte"
-                        onClicked: root.model.requestTest(root.card)
+                        onClicked: root.appModel.requestTest(root.card)
                     }
                     FlatButton {
                         objectName: "cancelButton"
                         title: "Annuler"
                         kind: "ghost"
-                        enabled: root.card.isDirty && !root.card.busy
+                        enabled: root.dirty && !root.busy
                         toolTip: "Revenir à la configuration actuelle"
                         onClicked: root.card.resetDraft()
                     }
                     FlatButton {
+                        id: applyButton
                         objectName: "applyButton"
                         title: "Changer"
                         kind: "primary"
-                        enabled: root.card.isDirty && !root.card.busy && root.card.info.enabled
+                        enabled: root.dirty && !root.busy && root.serviceEnabled
                         toolTip: "Appliquer cette configuration"
-                        onClicked: root.model.requestApply(root.card)
+                        onClicked: root.appModel.requestApply(root.card)
                     }
                 }
             }

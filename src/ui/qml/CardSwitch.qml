@@ -111,7 +111,7 @@ Item {
     FlatButton.FocusRing { radius: 15 }
 
     FlatButton.Tip {
-        visible: pointer.containsMouse
+        shown: root.enabled && pointer.containsMouse
         text: root.toolTip
     }
 }

@@ -8,11 +8,23 @@ import Brisvale
 ScrollView {
     id: root
 
-    required property AppModel model
+    required property AppModel appModel
 
     readonly property real columnWidth: Math.min(availableWidth, 1120) - 2 * 28
     readonly property alias list: list
+    // Set for a moment after the cards changed places: a click meant for the card that was
+    // under the pointer must not reach the one that slid there.
+    readonly property bool holdingClicks: clickHold.running
+    // How long a change of places takes on screen.
+    property int moveDuration: 250
 
+    function holdClicks() {
+        if (list.count > 0)
+            clickHold.restart()
+    }
+
+    // The cards scroll under the header and tab bar, never over them.
+    clip: true
     contentWidth: availableWidth
     ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
     ScrollBar.vertical: ScrollBar {
@@ -37,7 +49,7 @@ ScrollView {
     ListView {
         id: list
 
-        model: root.model.cardList
+        model: root.appModel.cardList
         spacing: 16
         topMargin: 20
         bottomMargin: 20
@@ -45,13 +57,35 @@ ScrollView {
         cacheBuffer: 100000
         boundsBehavior: Flickable.StopAtBounds
         activeFocusOnTab: false
+
+        // The cards keep the order the model gives; a card that changes places slides there,
+        // and so do those it pushes aside.
+        move: Transition {
+            NumberAnimation { property: "y"; duration: root.moveDuration; easing.type: Easing.InOutQuad }
+        }
+        displaced: Transition {
+            NumberAnimation { property: "y"; duration: root.moveDuration; easing.type: Easing.InOutQuad }
+        }
         Accessible.role: Accessible.List
         Accessible.name: "Cartes réseau"
 
+        // Inside the list: a second child of the scroll view would take the list's place as
+        // its content.
+        Timer {
+            id: clickHold
+            interval: root.moveDuration + 400
+        }
+        Connections {
+            target: root.appModel.cardList
+            function onRowsMoved() { root.holdClicks() }
+            function onRowsInserted() { root.holdClicks() }
+            function onRowsRemoved() { root.holdClicks() }
+        }
+
         header: Item {
             width: list.width
-            height: root.model.cardCount === 0 ? stateCard.height : 0
-            visible: root.model.cardCount === 0
+            height: root.appModel.cardCount === 0 ? stateCard.height : 0
+            visible: root.appModel.cardCount === 0
 
             Rectangle {
                 id: stateCard
@@ -72,7 +106,7 @@ ScrollView {
                     anchors.bottomMargin: 32
                     anchors.leftMargin: 24
                     anchors.rightMargin: 24
-                    implicitHeight: root.model.loading ? searching.implicitHeight
+                    implicitHeight: root.appModel.loading ? searching.implicitHeight
                                                        : empty.implicitHeight
 
                     RowLayout {
@@ -80,21 +114,18 @@ ScrollView {
 
                         objectName: "searchingCard"
                         anchors.centerIn: parent
-                        visible: root.model.loading
+                        visible: root.appModel.loading
                         spacing: 12
 
-                        BusyIndicator {
-                            Layout.preferredWidth: 20
-                            Layout.preferredHeight: 20
-                            padding: 1
+                        Spinner {
+                            objectName: "searchingSpinner"
                             running: searching.visible
-                            palette.dark: ThemeState.palette.textMuted
                             Accessible.name: "Recherche en cours"
                         }
                         Text {
                             text: "Recherche des cartes réseau…"
                             color: ThemeState.palette.textMuted
-                            font.pointSize: 13
+                            font.pixelSize: ThemeState.textSize.body
                         }
                     }
 
@@ -104,14 +135,14 @@ ScrollView {
                         objectName: "emptyCard"
                         anchors.centerIn: parent
                         width: parent.width
-                        visible: !root.model.loading
+                        visible: !root.appModel.loading
                         spacing: 10
 
                         Text {
                             Layout.alignment: Qt.AlignHCenter
                             text: "Aucune carte réseau détectée."
                             color: ThemeState.palette.text
-                            font.pointSize: 14
+                            font.pixelSize: ThemeState.textSize.emphasis
                             font.weight: Font.DemiBold
                         }
                         Text {
@@ -120,7 +151,7 @@ ScrollView {
                             wrapMode: Text.Wrap
                             text: SystemSettings.emptyListHint
                             color: ThemeState.palette.textMuted
-                            font.pointSize: 12.5
+                            font.pixelSize: ThemeState.textSize.label
                         }
                         FlatButton {
                             objectName: "emptyRefreshButton"
@@ -131,7 +162,7 @@ ScrollView {
                             kind: "secondary"
                             toolTip: "Mettre à jour la liste et l'état des cartes réseau ("
                                      + SystemSettings.refreshShortcut + ")"
-                            onClicked: root.model.requestRefresh(true)
+                            onClicked: root.appModel.requestRefresh(true)
                         }
                     }
                 }
@@ -156,7 +187,15 @@ ScrollView {
                 width: parent.width
                 height: parent.height
                 card: slot.card
-                model: root.model
+                appModel: root.appModel
+            }
+
+            // Over the card while clicks are held.
+            MouseArea {
+                objectName: "clickHold"
+                anchors.fill: parent
+                enabled: root.holdingClicks
+                acceptedButtons: Qt.AllButtons
             }
         }
     }

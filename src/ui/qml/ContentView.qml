@@ -58,6 +58,8 @@ Rectangle {
 
             Layout.fillWidth: true
             Layout.fillHeight: true
+            // Nothing of a tab is ever drawn over the bars around it.
+            clip: true
 
             CardsView {
                 id: cardsLayer
@@ -65,8 +67,11 @@ Rectangle {
                 readonly property bool current: root.model.tab === Kinds.MainTab.cards
 
                 anchors.fill: parent
-                model: root.model
+                appModel: root.model
                 opacity: current ? 1 : 0
+                // A hidden layer, even faded out and disabled, would still take the pointer's
+                // hover from the one beneath it.
+                visible: opacity > 0
                 enabled: current
                 Accessible.ignored: !current
                 Behavior on opacity {
@@ -80,8 +85,11 @@ Rectangle {
                 readonly property bool current: root.model.tab === Kinds.MainTab.ping
 
                 anchors.fill: parent
-                model: root.model
+                appModel: root.model
                 opacity: current ? 1 : 0
+                // A hidden layer, even faded out and disabled, would still take the pointer's
+                // hover from the one beneath it.
+                visible: opacity > 0
                 enabled: current
                 Accessible.ignored: !current
                 Behavior on opacity {

@@ -10,19 +10,59 @@ Item {
     property string icon // a system-symbol name, "" for none
     property string kind: "secondary" // "primary", "secondary" or "ghost"
     property string toolTip
-    readonly property bool hovering: pointer.containsMouse
+    // The button Return presses in its window: drawn with an accent outline and title.
+    property bool isDefault: false
+    // A disabled button hears no pointer, so what it last heard must not keep it lit.
+    readonly property bool hovering: enabled && pointer.containsMouse
+    readonly property alias tip: tip
 
     signal clicked
 
-    // The themed tooltip and keyboard focus ring every control of the module shares.
+    // The themed tooltip and keyboard focus ring every control of the module shares. A tip is
+    // shown while `shown` holds (its control is hovered) and its control stays where it was:
+    // once the control moves under a still pointer (the list scrolled or re-sorted), the tip
+    // goes until the pointer leaves and comes back.
     component Tip: ToolTip {
         id: tip
+
+        property bool shown: false
+        property Item owner: parent
+        property bool moved: false
+        property point anchor
+
+        function sceneSpot() {
+            return owner ? owner.mapToItem(null, 0, 0) : Qt.point(0, 0)
+        }
+
+        // Opened and closed rather than bound: a tip that closes itself (a press elsewhere)
+        // would otherwise lose its binding and never come back.
+        readonly property bool wanted: shown && !moved && text !== ""
+        onWantedChanged: wanted ? open() : close()
+
         delay: 600
         width: Math.min(implicitWidth, 360)
+        onShownChanged: {
+            moved = false
+            anchor = sceneSpot()
+        }
+
+        // Nothing tells an item that an ancestor moved; a look a few times a second, only
+        // while the tip is wanted, is enough.
+        Timer {
+            interval: 80
+            repeat: true
+            running: tip.shown && !tip.moved
+            onTriggered: {
+                const spot = tip.sceneSpot()
+                if (spot.x !== tip.anchor.x || spot.y !== tip.anchor.y)
+                    tip.moved = true
+            }
+        }
+
         contentItem: Text {
             text: tip.text
             color: ThemeState.palette.text
-            font.pointSize: 11
+            font.pixelSize: ThemeState.textSize.toolTip
             wrapMode: Text.Wrap
         }
         background: Rectangle {
@@ -75,13 +115,20 @@ Item {
         color: {
             const p = ThemeState.palette
             switch (root.kind) {
-            case "primary": return root.hovering ? p.accentHover : p.accent
+            case "primary":
+                // Dimmed accent on the dark surfaces still reads as a live button: a disabled one
+                // there is drawn in a neutral fill.
+                if (!root.enabled && ThemeState.isDark)
+                    return p.borderStrong
+                return root.hovering ? p.accentHover : p.accent
             case "ghost": return root.hovering ? p.surfaceMuted : "transparent"
             default: return root.hovering ? p.surfaceMuted : p.surface
             }
         }
-        border.width: root.kind === "secondary" ? 1 : 0
-        border.color: root.hovering ? ThemeState.palette.borderStrong : ThemeState.palette.border
+        border.width: root.isDefault && root.kind !== "primary" ? 1.5
+                    : root.kind === "secondary" ? 1 : 0
+        border.color: root.isDefault ? ThemeState.palette.accent
+                    : root.hovering ? ThemeState.palette.borderStrong : ThemeState.palette.border
     }
 
     Row {
@@ -91,6 +138,7 @@ Item {
         spacing: 7
 
         readonly property color ink: root.kind === "primary" ? ThemeState.palette.onAccent
+                                   : root.isDefault ? ThemeState.palette.accent
                                    : root.kind === "ghost" ? ThemeState.palette.textMuted
                                    : ThemeState.palette.text
 
@@ -108,7 +156,7 @@ Item {
             anchors.verticalCenter: parent.verticalCenter
             text: root.title
             color: content.ink
-            font.pointSize: 13
+            font.pixelSize: ThemeState.textSize.body
             font.weight: Font.DemiBold
         }
     }
@@ -123,7 +171,9 @@ Item {
     FocusRing { radius: 11 }
 
     Tip {
-        visible: root.toolTip !== "" && root.hovering
+        id: tip
+        objectName: "toolTip"
+        shown: root.hovering
         text: root.toolTip
     }
 }

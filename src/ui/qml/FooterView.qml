@@ -23,21 +23,22 @@ Rectangle {
         Accessible.name: text
         Accessible.description: url
         Accessible.onPressAction: clicked()
-        ToolTip.visible: hovered
-        ToolTip.text: url
-        ToolTip.delay: 600
         onClicked: Qt.openUrlExternally(url)
 
         contentItem: Text {
             text: link.text
             color: link.color
-            font.pointSize: 11.5
+            font.pixelSize: ThemeState.textSize.small
             font.weight: link.weight
             font.underline: link.hovered || link.visualFocus
         }
 
         HoverHandler {
             cursorShape: Qt.PointingHandCursor
+        }
+        FlatButton.Tip {
+            shown: link.hovered
+            text: link.url
         }
     }
 
@@ -72,7 +73,7 @@ Rectangle {
                     return AppInfo.rightsLine()
                 }
                 color: ThemeState.palette.textMuted
-                font.pointSize: 11.5
+                font.pixelSize: ThemeState.textSize.small
                 elide: Text.ElideRight
                 maximumLineCount: 1
             }
@@ -90,7 +91,7 @@ Rectangle {
                     anchors.verticalCenter: parent.verticalCenter
                     text: "·"
                     color: ThemeState.palette.textFaint
-                    font.pointSize: 11.5
+                    font.pixelSize: ThemeState.textSize.small
                     Accessible.ignored: true
                 }
                 Link {

@@ -8,63 +8,15 @@ Rectangle {
 
     required property AppModel model
 
-    // How many pills show only their symbol: 0 all texts, 1 the simulated machine's, 2 both.
-    // Pills give way before the refresh button ever leaves the window; the subtitle is cut
-    // first of all.
-    readonly property int pillsIconOnly: {
-        const simulated = simulatedPill.visible ? row.spacing : 0
-        const fixed = row.anchors.leftMargin + row.anchors.rightMargin + logo.implicitWidth
-                    + titleLine.implicitWidth + themeSwitch.implicitWidth
-                    + refreshButton.implicitWidth + 4 * row.spacing
-        const room = width - fixed - simulated
-        const simulatedFull = simulatedPill.visible ? simulatedPill.fullWidth : 0
-        const simulatedShort = simulatedPill.visible ? simulatedPill.shortWidth : 0
-        if (room >= simulatedFull + adminPill.fullWidth)
-            return 0
-        if (room >= simulatedShort + adminPill.fullWidth)
-            return 1
-        return 2
-    }
-
-    // A pill that can drop its text. Both forms exist, so their widths are known without
-    // depending on the form shown.
-    component HeaderPill: Item {
-        id: pill
-
-        property bool compact: false
-        property string icon
-        property string text
-        property color tint
-        property color soft
-        property string toolTip
-        readonly property real fullWidth: full.implicitWidth
-        readonly property real shortWidth: iconOnly.implicitWidth
-
-        implicitWidth: compact ? shortWidth : fullWidth
-        implicitHeight: full.implicitHeight
-
-        StatusPill {
-            id: full
-
-            anchors.fill: parent
-            visible: !pill.compact
-            icon: pill.icon
-            text: pill.text
-            tint: pill.tint
-            soft: pill.soft
-            toolTip: pill.toolTip
-        }
-        StatusPill {
-            id: iconOnly
-
-            anchors.fill: parent
-            visible: pill.compact
-            icon: pill.icon
-            tint: pill.tint
-            soft: pill.soft
-            toolTip: pill.text + " — " + pill.toolTip
-            Accessible.name: pill.text
-        }
+    // The specified content keeps its room at every width from the window's minimum up; the
+    // simulated machine's pill, which is ours, takes what is left: its whole text, a cut one,
+    // then its symbol alone (the text and the file go to its tip).
+    readonly property real simulatedRoom: {
+        const others = row.anchors.leftMargin + row.anchors.rightMargin + logo.implicitWidth
+                     + titleColumn.naturalWidth + themeSwitch.implicitWidth
+                     + adminPill.implicitWidth + refreshButton.implicitWidth + 5 * row.spacing
+        // Layouts place items on whole pixels: a few of them are kept in hand.
+        return width - others - 6
     }
 
     color: ThemeState.palette.surface
@@ -87,6 +39,11 @@ Rectangle {
         }
 
         ColumnLayout {
+            id: titleColumn
+
+            readonly property real naturalWidth: Math.max(titleLine.implicitWidth,
+                                                          subtitle.implicitWidth)
+
             Layout.alignment: Qt.AlignLeft | Qt.AlignVCenter
             Layout.fillWidth: true
             Layout.minimumWidth: titleLine.implicitWidth
@@ -101,7 +58,7 @@ Rectangle {
                     Layout.alignment: Qt.AlignBaseline
                     text: "Brisvale"
                     color: ThemeState.palette.text
-                    font.pointSize: 24
+                    font.pixelSize: ThemeState.textSize.appTitle
                     font.bold: true
                     Accessible.role: Accessible.Heading
                     Accessible.name: text
@@ -111,17 +68,20 @@ Rectangle {
                     Layout.alignment: Qt.AlignBaseline
                     text: "v" + AppInfo.version
                     color: ThemeState.palette.textMuted
-                    font.pointSize: 13
+                    font.pixelSize: ThemeState.textSize.body
                     font.weight: Font.Medium
                     Accessible.name: "Version " + AppInfo.version
                 }
             }
 
             Text {
+                id: subtitle
+
+                objectName: "subtitle"
                 Layout.fillWidth: true
                 text: "Changement d'adresse IP en quelques clics"
                 color: ThemeState.palette.textMuted
-                font.pointSize: 12.5
+                font.pixelSize: ThemeState.textSize.label
                 elide: Text.ElideRight
                 maximumLineCount: 1
             }
@@ -131,25 +91,32 @@ Rectangle {
             id: themeSwitch
         }
 
-        HeaderPill {
+        StatusPill {
             id: simulatedPill
 
             objectName: "simulatedPill"
             visible: AppInfo.simulated
-            compact: root.pillsIconOnly >= 1
+            implicitWidth: {
+                const room = root.simulatedRoom
+                const least = symbolWidth + 6 + Math.min(shortestText, fullWidth - symbolWidth - 6)
+                return room >= fullWidth ? fullWidth : room >= least ? room : symbolWidth
+            }
+            Layout.minimumWidth: symbolWidth
             icon: "desktopcomputer"
             text: "Machine simulée"
             tint: ThemeState.palette.warning
             soft: ThemeState.palette.warningSoft
-            toolTip: "Brisvale travaille sur une machine simulée : aucun réglage réseau réel "
+            toolTip: (AppInfo.machinePath !== "" ? "Machine simulée : " + AppInfo.machinePath
+                                                   + "\n" : "")
+                     + "Brisvale travaille sur une machine simulée : aucun réglage réseau réel "
                      + "n'est modifié."
         }
 
-        HeaderPill {
+        StatusPill {
             id: adminPill
 
             objectName: "adminPill"
-            compact: root.pillsIconOnly >= 2
+            Layout.minimumWidth: fullWidth
             icon: "lock.shield.fill"
             text: "Autorisation admin."
             tint: ThemeState.palette.accent

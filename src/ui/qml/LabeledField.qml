@@ -14,6 +14,8 @@ Item {
     property alias field: field
 
     signal edited(string text)
+    // Return or Enter in the field.
+    signal submitted
 
     implicitWidth: 200
     implicitHeight: caption.implicitHeight + 7 + field.height
@@ -31,7 +33,7 @@ Item {
         width: parent.width
         text: root.label
         color: ThemeState.palette.textMuted
-        font.pointSize: 12
+        font.pixelSize: ThemeState.textSize.caption
         elide: Text.ElideRight
         Accessible.ignored: true
     }
@@ -55,13 +57,20 @@ Item {
         color: ThemeState.palette.text
         selectionColor: ThemeState.palette.accent
         selectedTextColor: ThemeState.palette.onAccent
-        font.pointSize: 13
+        font.pixelSize: ThemeState.textSize.body
         selectByMouse: true
 
         Accessible.name: root.label
         Accessible.description: root.placeholder
 
         onTextEdited: root.edited(text)
+        onAccepted: root.submitted()
+        // Reached with the keyboard, the field is ready to be typed over.
+        onActiveFocusChanged: {
+            if (activeFocus && (focusReason === Qt.TabFocusReason
+                                || focusReason === Qt.BacktabFocusReason))
+                selectAll()
+        }
 
         background: Rectangle {
             radius: 8

@@ -7,9 +7,6 @@ ApplicationWindow {
 
     required property AppModel appModel
 
-    // Every way of quitting goes through the application shell, which may ask first.
-    signal quitRequested
-
     title: "Brisvale v" + AppInfo.version
     width: 1120
     height: 840
@@ -56,6 +53,7 @@ ApplicationWindow {
     Shortcut {
         sequence: StandardKey.Quit
         context: Qt.ApplicationShortcut
-        onActivated: window.quitRequested()
+        // Closing the main window is a quit request: the application shell may ask first.
+        onActivated: window.close()
     }
 }

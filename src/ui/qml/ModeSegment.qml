@@ -45,15 +45,9 @@ Rectangle {
 
         Text {
             anchors.centerIn: parent
-            // Where a point is larger than a pixel the segment keeps its width and the title
-            // shrinks to fit it.
-            width: parent.width - 8
-            horizontalAlignment: Text.AlignHCenter
-            fontSizeMode: Text.HorizontalFit
-            minimumPointSize: 9
             text: segment.title
             color: segment.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
-            font.pointSize: 12.5
+            font.pixelSize: ThemeState.textSize.label
             font.weight: segment.selected ? Font.DemiBold : Font.Normal
         }
         MouseArea {

@@ -8,7 +8,7 @@ import Brisvale
 ScrollView {
     id: root
 
-    required property AppModel model
+    required property AppModel appModel
     readonly property PingTab tab: pingTab
 
     contentWidth: availableWidth
@@ -16,7 +16,7 @@ ScrollView {
 
     PingTab {
         id: pingTab
-        appModel: root.model
+        appModel: root.appModel
     }
 
     Item {
@@ -43,7 +43,7 @@ ScrollView {
 
                 Text {
                     text: "Tester une adresse IP sur le réseau"
-                    font.pointSize: 18
+                    font.pixelSize: ThemeState.textSize.pageTitle
                     font.bold: true
                     color: ThemeState.palette.text
                 }
@@ -51,7 +51,7 @@ ScrollView {
                     Layout.topMargin: 4
                     Layout.fillWidth: true
                     text: "Choisissez la carte qui doit envoyer le test, puis saisissez une adresse IPv4 à joindre."
-                    font.pointSize: 12.5
+                    font.pixelSize: ThemeState.textSize.label
                     color: ThemeState.palette.textMuted
                     wrapMode: Text.Wrap
                 }
@@ -65,13 +65,47 @@ ScrollView {
                         spacing: 7
                         Text {
                             text: "Carte réseau (source)"
-                            font.pointSize: 12
+                            font.pixelSize: ThemeState.textSize.caption
                             color: ThemeState.palette.textMuted
+                        }
+                        // Every label is measured, so that the button is as wide as the
+                        // longest one and keeps its width whichever is chosen.
+                        Item {
+                            id: labels
+                            visible: false
+                            property real widest: 0
+
+                            function measure() {
+                                let widest = 0
+                                for (let i = 0; i < measures.count; ++i) {
+                                    const label = measures.itemAt(i)
+                                    if (label)
+                                        widest = Math.max(widest, label.implicitWidth)
+                                }
+                                labels.widest = widest
+                            }
+
+                            Repeater {
+                                id: measures
+                                model: pingTab.choices
+                                onItemAdded: Qt.callLater(labels.measure)
+                                onItemRemoved: Qt.callLater(labels.measure)
+                                Text {
+                                    required property var modelData
+                                    text: modelData.label
+                                    font.pixelSize: ThemeState.textSize.body
+                                }
+                            }
                         }
                         Rectangle {
                             id: sourceButton
                             objectName: "sourceMenuButton"
-                            implicitWidth: Math.max(260, sourceRow.implicitWidth + 24)
+                            // Room for the field and "Ping" beside it stays in the panel.
+                            implicitWidth: Math.min(
+                                Math.max(260, labels.widest + chevron.implicitWidth
+                                              + sourceRow.spacing + 2 * 12),
+                                Math.max(260, column.width - targetField.width
+                                              - pingButton.width - 2 * 14))
                             implicitHeight: 36
                             radius: 8
                             color: sourceArea.containsMouse ? ThemeState.palette.surfaceMuted
@@ -99,11 +133,12 @@ ScrollView {
                                 Text {
                                     Layout.fillWidth: true
                                     text: pingTab.selectedLabel
-                                    font.pointSize: 13
+                                    font.pixelSize: ThemeState.textSize.body
                                     color: ThemeState.palette.text
                                     elide: Text.ElideRight
                                 }
                                 SymbolIcon {
+                                    id: chevron
                                     name: "chevron.down"
                                     size: 10
                                     weight: Font.DemiBold
@@ -116,16 +151,53 @@ ScrollView {
                                 hoverEnabled: true
                                 onClicked: sourceMenu.open()
                             }
+                            // As wide as its longest item, within the window.
                             Menu {
                                 id: sourceMenu
+                                objectName: "sourceMenu"
                                 y: sourceButton.height + 2
+                                margins: 8
+                                width: Math.min(
+                                    Math.max(sourceButton.width, labels.widest + 2 * 12 + 2 * 4),
+                                    (root.Window.width > 0 ? root.Window.width : root.width) - 16)
+                                padding: 4
+                                background: Rectangle {
+                                    radius: 8
+                                    color: ThemeState.palette.surface
+                                    border.color: ThemeState.palette.border
+                                    border.width: 1
+                                }
                                 Repeater {
                                     model: pingTab.choices
                                     MenuItem {
+                                        id: choice
                                         required property var modelData
                                         text: modelData.label
                                         enabled: modelData.id !== ""
-                                        onTriggered: pingTab.choose(modelData.id)
+                                        leftPadding: 12
+                                        rightPadding: 12
+                                        implicitHeight: 30
+                                        // Choosing rebuilds the items, this one too: the menu is
+                                        // closed first, while it still hears from it.
+                                        onTriggered: {
+                                            const id = modelData.id
+                                            sourceMenu.close()
+                                            pingTab.choose(id)
+                                        }
+                                        contentItem: Text {
+                                            objectName: "choiceText"
+                                            text: choice.text
+                                            font.pixelSize: ThemeState.textSize.body
+                                            color: choice.enabled ? ThemeState.palette.text
+                                                                  : ThemeState.palette.textFaint
+                                            elide: Text.ElideRight
+                                            verticalAlignment: Text.AlignVCenter
+                                        }
+                                        background: Rectangle {
+                                            radius: 6
+                                            color: choice.highlighted ? ThemeState.palette.surfaceMuted
+                                                                      : "transparent"
+                                        }
                                     }
                                 }
                             }
@@ -143,15 +215,11 @@ ScrollView {
                         invalid: pingTab.targetInvalid
                         enabled: !pingTab.running
                         onEdited: text => pingTab.target = text
-                    }
-                    Connections {
-                        target: targetField.field
-                        function onAccepted() {
-                            pingTab.start()
-                        }
+                        onSubmitted: pingTab.start()
                     }
 
                     FlatButton {
+                        id: pingButton
                         objectName: "pingButton"
                         Layout.alignment: Qt.AlignBottom
                         title: "Ping"
@@ -166,7 +234,7 @@ ScrollView {
                     Layout.fillWidth: true
                     Text {
                         text: "Journal des tests"
-                        font.pointSize: 12
+                        font.pixelSize: ThemeState.textSize.caption
                         font.weight: Font.DemiBold
                         color: ThemeState.palette.text
                     }
@@ -211,7 +279,7 @@ ScrollView {
                             required property int kind
                             width: ListView.view.width
                             font.family: "monospace"
-                            font.pointSize: 12
+                            font.pixelSize: ThemeState.textSize.caption
                             color: ThemeState.palette.forKind(kind)
                             wrapMode: Text.Wrap
                         }
@@ -242,7 +310,7 @@ ScrollView {
                             anchors.top: parent.top
                             visible: log.count === 0
                             text: "Les résultats des tests apparaîtront ici."
-                            font.pointSize: 12
+                            font.pixelSize: ThemeState.textSize.caption
                             color: ThemeState.palette.textMuted
                         }
                     }
@@ -253,7 +321,7 @@ ScrollView {
                     Layout.topMargin: 8
                     Layout.fillWidth: true
                     text: pingTab.stateText
-                    font.pointSize: 11.5
+                    font.pixelSize: ThemeState.textSize.small
                     color: ThemeState.palette.forKind(pingTab.stateKind)
                     wrapMode: Text.Wrap
                     maximumLineCount: 2

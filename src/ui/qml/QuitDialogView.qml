@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Brisvale
 
 // The content of the quit dialog: what is pending, the ways out, and the donation panel.
-Rectangle {
+QuitDialogPane {
     id: root
 
     property string title
@@ -16,19 +16,21 @@ Rectangle {
     property url qrImage // empty when no image was found
     property url donationUrl: AppInfo.donationURL
 
-    signal chosen(int choice)
-
     // Return presses the stay button when edits are pending, else the primary one.
     readonly property Item defaultButton: secondaryText !== "" ? stayButton : primaryButton
 
     implicitWidth: 760
     implicitHeight: 440
-    color: ThemeState.palette.surface
     focus: true
 
     Keys.onEscapePressed: chosen(Kinds.QuitChoice.stay)
     Keys.onReturnPressed: defaultButton.clicked()
     Keys.onEnterPressed: defaultButton.clicked()
+
+    Rectangle {
+        anchors.fill: parent
+        color: ThemeState.palette.surface
+    }
 
     ColumnLayout {
         anchors.fill: parent
@@ -47,7 +49,7 @@ Rectangle {
                 Text {
                     anchors.centerIn: parent
                     text: root.hasPendingChanges ? "!" : "♥"
-                    font.pointSize: root.hasPendingChanges ? 20 : 18
+                    font.pixelSize: ThemeState.pixels(root.hasPendingChanges ? 20 : 18)
                     font.bold: true
                     color: root.hasPendingChanges ? ThemeState.palette.warning
                                                   : ThemeState.palette.accent
@@ -56,7 +58,7 @@ Rectangle {
             Text {
                 Layout.fillWidth: true
                 text: root.title
-                font.pointSize: 17
+                font.pixelSize: ThemeState.textSize.dialogTitle
                 font.bold: true
                 color: ThemeState.palette.text
                 wrapMode: Text.Wrap
@@ -77,7 +79,7 @@ Rectangle {
                 Layout.minimumHeight: 0
                 Layout.alignment: Qt.AlignTop | Qt.AlignLeft
                 text: root.message
-                font.pointSize: 12.5
+                font.pixelSize: ThemeState.textSize.label
                 lineHeightMode: Text.FixedHeight
                 lineHeight: Math.ceil(fontMetrics.height + 2)
                 color: ThemeState.palette.textMuted
@@ -85,7 +87,7 @@ Rectangle {
                 verticalAlignment: Text.AlignTop
                 FontMetrics {
                     id: fontMetrics
-                    font.pointSize: 12.5
+                    font.pixelSize: ThemeState.textSize.label
                 }
             }
 
@@ -98,7 +100,7 @@ Rectangle {
 
                 Text {
                     text: "Soutenir Brisvale"
-                    font.pointSize: 12
+                    font.pixelSize: ThemeState.textSize.caption
                     font.weight: Font.DemiBold
                     color: ThemeState.palette.text
                 }
@@ -107,18 +109,16 @@ Rectangle {
                     text: root.qrImage.toString() !== ""
                           ? "Scannez ce QR code ou cliquez dessus pour faire un don via PayPal."
                           : "Ouvrez la page de don ci-dessous pour soutenir le projet."
-                    font.pointSize: 11.5
+                    font.pixelSize: ThemeState.textSize.small
                     color: ThemeState.palette.textMuted
                     wrapMode: Text.Wrap
                 }
                 Rectangle {
                     objectName: "qrButton"
                     visible: root.qrImage.toString() !== ""
-                    // 170 with its inset, smaller only when larger text leaves less room.
-                    Layout.fillHeight: true
-                    Layout.minimumHeight: 60
-                    Layout.maximumHeight: 170 + 12
-                    Layout.preferredWidth: height
+                    // The code is 170 across, inside a white margin of 6.
+                    Layout.preferredWidth: 170 + 12
+                    Layout.preferredHeight: 170 + 12
                     radius: 4
                     color: "white"
                     border.color: ThemeState.palette.border
@@ -142,14 +142,15 @@ Rectangle {
                         cursorShape: Qt.PointingHandCursor
                         onClicked: Qt.openUrlExternally(root.donationUrl)
                     }
-                    ToolTip.visible: qrArea.containsMouse
-                    ToolTip.delay: 600
-                    ToolTip.text: "Ouvrir la page de don PayPal"
+                    FlatButton.Tip {
+                        shown: qrArea.containsMouse
+                        text: "Ouvrir la page de don PayPal"
+                    }
                 }
                 Text {
                     objectName: "donationLink"
                     text: "Ouvrir la page de don"
-                    font.pointSize: 12
+                    font.pixelSize: ThemeState.textSize.caption
                     font.weight: Font.DemiBold
                     color: ThemeState.palette.accent
                     activeFocusOnTab: true
@@ -164,9 +165,10 @@ Rectangle {
                         cursorShape: Qt.PointingHandCursor
                         onClicked: Qt.openUrlExternally(root.donationUrl)
                     }
-                    ToolTip.visible: linkArea.containsMouse
-                    ToolTip.delay: 600
-                    ToolTip.text: root.donationUrl
+                    FlatButton.Tip {
+                        shown: linkArea.containsMouse
+                        text: root.donationUrl
+                    }
                 }
             }
         }
@@ -187,6 +189,7 @@ Rectangle {
                 objectName: "stayButton"
                 title: root.stayText
                 kind: "ghost"
+                isDefault: root.defaultButton === stayButton
                 onClicked: root.chosen(Kinds.QuitChoice.stay)
             }
             FlatButton {
@@ -202,6 +205,7 @@ Rectangle {
                 objectName: "primaryButton"
                 title: root.primaryText
                 kind: "primary"
+                isDefault: root.defaultButton === primaryButton
                 onClicked: root.chosen(Kinds.QuitChoice.primary)
             }
         }

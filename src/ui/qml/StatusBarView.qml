@@ -33,7 +33,7 @@ Rectangle {
             Layout.fillWidth: true
             text: root.hasStatus ? root.model.statusText : root.model.pendingHint
             color: root.hasStatus ? root.statusColor : ThemeState.palette.textMuted
-            font.pointSize: 11.5
+            font.pixelSize: ThemeState.textSize.small
             elide: Text.ElideRight
             maximumLineCount: 1
             textFormat: Text.PlainText
@@ -43,9 +43,10 @@ Rectangle {
             HoverHandler {
                 id: leadingHover
             }
-            ToolTip.visible: leading.truncated && leadingHover.hovered
-            ToolTip.text: leading.text
-            ToolTip.delay: 600
+            FlatButton.Tip {
+                shown: leading.truncated && leadingHover.hovered
+                text: leading.text
+            }
         }
 
         Text {
@@ -53,7 +54,7 @@ Rectangle {
             visible: root.hasStatus
             text: root.model.pendingHint
             color: ThemeState.palette.textMuted
-            font.pointSize: 11.5
+            font.pixelSize: ThemeState.textSize.small
             maximumLineCount: 1
             textFormat: Text.PlainText
             Accessible.name: text

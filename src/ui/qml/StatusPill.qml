@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Brisvale
 
-// A short state, tinted by its meaning.
+// A short state, tinted by its meaning. Given less than its full width, its text is cut at the
+// end; given too little for a word, the pill keeps only its symbol.
 Rectangle {
     id: root
 
@@ -12,7 +13,17 @@ Rectangle {
     property color soft: ThemeState.palette.surfaceMuted
     property string toolTip
 
-    implicitWidth: content.implicitWidth + 2 * 12
+    readonly property real symbolWidth: (icon !== "" ? symbol.implicitWidth : 0) + 2 * 12
+    readonly property real fullWidth: symbolWidth + (icon !== "" ? row.spacing : 0)
+                                      + label.implicitWidth
+    // Less room than this for the text and the pill shows its symbol alone.
+    readonly property real shortestText: 3 * label.font.pixelSize
+    readonly property bool textShown: text !== ""
+                                      && width - symbolWidth - row.spacing >= Math.min(
+                                          shortestText, label.implicitWidth)
+    readonly property bool textCut: label.truncated || (text !== "" && !textShown)
+
+    implicitWidth: fullWidth
     implicitHeight: 28
     radius: height / 2
     color: soft
@@ -24,11 +35,12 @@ Rectangle {
     Accessible.description: toolTip
 
     Row {
-        id: content
+        id: row
         anchors.centerIn: parent
         spacing: 6
 
         SymbolIcon {
+            id: symbol
             anchors.verticalCenter: parent.verticalCenter
             visible: root.icon !== ""
             name: root.icon
@@ -38,11 +50,16 @@ Rectangle {
             cutoutColor: root.soft
         }
         Text {
+            id: label
+            objectName: "pillText"
             anchors.verticalCenter: parent.verticalCenter
+            visible: root.textShown
+            width: Math.min(implicitWidth, root.width - root.symbolWidth - row.spacing)
             text: root.text
             color: root.tint
-            font.pointSize: 12
+            font.pixelSize: ThemeState.textSize.caption
             font.weight: Font.DemiBold
+            elide: Text.ElideRight
             maximumLineCount: 1
             textFormat: Text.PlainText
         }
@@ -51,7 +68,9 @@ Rectangle {
     HoverHandler { id: hover }
 
     FlatButton.Tip {
-        visible: root.toolTip !== "" && hover.hovered
-        text: root.toolTip
+        shown: hover.hovered
+        // What the pill no longer says goes into its tip.
+        text: root.textCut && root.toolTip !== "" ? root.text + " — " + root.toolTip
+                                                  : root.toolTip
     }
 }

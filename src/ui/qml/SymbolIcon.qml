@@ -7,7 +7,7 @@ Item {
     id: root
 
     property string name
-    property real size: 13 // points
+    property real size: 13 // points, drawn as as many logical pixels
     property color color: ThemeState.palette.text
     property int weight: Font.Normal
     // The lock of "lock.shield.fill" is cut out of the shield in the colour behind the symbol.
@@ -46,7 +46,7 @@ Item {
         text: String.fromCodePoint(root.codepoint(root.name))
         color: root.color
         font.family: ThemeState.symbolFontFamily
-        font.pointSize: root.size > 0 ? root.size : 1
+        font.pixelSize: Math.max(1, ThemeState.pixels(root.size))
         font.weight: root.weight
     }
 
@@ -58,6 +58,6 @@ Item {
         text: String.fromCodePoint(0xe897) // lock
         color: root.cutoutColor
         font.family: ThemeState.symbolFontFamily
-        font.pointSize: Math.max(1, root.size * 0.5)
+        font.pixelSize: Math.max(1, ThemeState.pixels(root.size * 0.5))
     }
 }

@@ -39,7 +39,7 @@ Rectangle {
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: tab.text
                 color: tab.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
-                font.pointSize: 13.5
+                font.pixelSize: ThemeState.textSize.tab
                 font.weight: tab.selected ? Font.DemiBold : Font.Normal
             }
 

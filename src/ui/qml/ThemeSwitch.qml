@@ -92,7 +92,7 @@ Rectangle {
 
     FlatButton.Tip {
         id: hint
-        visible: hover.hovered
+        shown: hover.hovered
         text: "Basculer entre le thème clair et sombre"
     }
 }

@@ -21,7 +21,7 @@ TestCase {
     function makeView(cardId) {
         appModel = Fixtures.newModel(true)
         return createTemporaryObject(cardComponent, testCase,
-                                     { card: Fixtures.card(cardId), model: appModel, width: 1000 })
+                                     { card: Fixtures.card(cardId), appModel: appModel, width: 1000 })
     }
 
     function child(view, name) { return findChild(view, name) || fail("no " + name) }
@@ -117,7 +117,10 @@ TestCase {
         compare(Fixtures.commands(), ["setServiceEnabled|eth|off"])
         verify(child(view, "activationSwitch").isOn, "the switch waits for the system")
         compare(view.opacity, 0.92)
-        verify(child(view, "busySpinner").visible)
+        const spinner = child(view, "busySpinner")
+        verify(spinner.visible && spinner.running)
+        verify(spinner.contentItem.width >= 16 && spinner.contentItem.height >= 16,
+               "the spinner has room to draw in")
         for (const name of controls)
             verify(!child(view, name).enabled, name + " while busy")
         Fixtures.setBusy("eth", false)
@@ -177,5 +180,64 @@ TestCase {
         compare(appModel.draftRevision, start + 1)
         mouseClick(child(view, "cancelButton"))
         compare(appModel.draftRevision, start + 2)
+    }
+
+    // Sizes are logical pixels: at the window's default width every service name of the demo
+    // machine shows whole, in a 19-pixel font.
+    function test_namesShowWhole_data() {
+        return ["Ethernet", "Wi-Fi", "Adaptateur LAN USB", "Pont Thunderbolt", "VLAN Stockage",
+                "Bond 1", "Écran Studio", "Ethernet Dock", "Adaptateur Thunderbolt",
+                "VPN (tunnel)", "Point d'accès", "Wi-Fi Direct", "Liaison basse latence"]
+            .map(name => ({ tag: name, name: name }))
+    }
+
+    function test_namesShowWhole(data) {
+        const view = makeView("eth")
+        view.width = 1120 - 2 * 28
+        Fixtures.refreshWith("eth", { serviceName: data.name })
+        const name = child(view, "serviceName")
+        compare(name.text, data.name)
+        compare(name.fontInfo.pixelSize, 19)
+        tryVerify(() => name.width > 0 && !name.truncated, 1000, name.width + " wide")
+        compare(child(view, "statusLabel").fontInfo.pixelSize, 12)
+        compare(child(view, "applyButton").implicitHeight, 34)
+    }
+
+    // Return in a field does what "Changer" does, and nothing when it could not.
+    function test_returnInAField_data() {
+        return [
+            { tag: "changed draft", card: "eth", keys: [Qt.Key_1], sent: 1 },
+            { tag: "unchanged draft", card: "eth", keys: [], sent: 0 },
+            { tag: "invalid draft", card: "eth", keys: [Qt.Key_Period], sent: 0 },
+        ]
+    }
+
+    function test_returnInAField(data) {
+        const view = makeView(data.card)
+        const field = child(view, "addressField").field
+        field.forceActiveFocus()
+        field.cursorPosition = field.text.length
+        for (const key of data.keys)
+            keyClick(key)
+        keyClick(Qt.Key_Return)
+        compare(Fixtures.commands().length, data.sent)
+    }
+
+    // Reached with Tab or Shift+Tab a field has its text selected; clicked into, it has not.
+    function test_tabSelectsText() {
+        const view = makeView("eth")
+        const address = child(view, "addressField").field
+        const mask = child(view, "maskField").field
+        address.forceActiveFocus()
+        address.deselect()
+        keyClick(Qt.Key_Tab)
+        verify(mask.activeFocus)
+        compare(mask.selectedText, "255.255.255.0")
+        keyClick(Qt.Key_Tab, Qt.ShiftModifier)
+        verify(address.activeFocus)
+        compare(address.selectedText, "192.168.1.20")
+        mouseClick(mask)
+        verify(mask.activeFocus)
+        compare(mask.selectedText, "")
     }
 }

@@ -16,6 +16,16 @@ TestCase {
     Component { id: modeSegment; ModeSegment {} }
     Component { id: themeSwitch; ThemeSwitch {} }
     Component { id: spyComponent; SignalSpy {} }
+    Component {
+        id: onSurface
+        Rectangle {
+            property alias button: button
+            width: 200
+            height: 60
+            color: ThemeState.palette.surface
+            FlatButton { id: button; x: 20; y: 13; title: "Changer"; kind: "primary" }
+        }
+    }
     // Stands for the card: it writes every edit back into the field, as the model does.
     Component {
         id: echoField
@@ -91,5 +101,61 @@ TestCase {
         labeled.text = "172.16.0.1"
         compare(field.text, "172.16.0.1")
         compare(labeled.writes, 1, "text from the model is no edit")
+    }
+
+    // Hover follows the pointer and the enabled state: a button disabled under the pointer
+    // drops its hover fill and tip at once and does not light up again once the pointer left.
+    function test_hoverFollowsEnabled() {
+        const button = createTemporaryObject(flatButton, testCase,
+                                             { kind: "secondary", toolTip: "Astuce", x: 20, y: 20 })
+        const fill = findChild(button, "fill")
+        mouseMove(button, 10, 10)
+        tryVerify(() => button.hovering)
+        verify(Qt.colorEqual(fill.color, ThemeState.palette.surfaceMuted))
+        button.enabled = false
+        verify(!button.hovering)
+        verify(!button.tip.visible)
+        verify(Qt.colorEqual(fill.color, ThemeState.palette.surface))
+        mouseMove(testCase, 390, 290)
+        button.enabled = true
+        wait(50)
+        verify(!button.hovering)
+        verify(Qt.colorEqual(fill.color, ThemeState.palette.surface))
+    }
+
+    // A tip belongs to its control where it was: once the control moves under a still pointer
+    // (the list scrolled or re-sorted), the tip goes.
+    function test_tipLeavesWithItsControl_data() {
+        return [
+            { tag: "moved away", shift: 80 },
+            { tag: "nudged", shift: 4 },
+        ]
+    }
+
+    function test_tipLeavesWithItsControl(data) {
+        const holder = createTemporaryObject(onSurface, testCase, { y: 20 })
+        holder.button.toolTip = "Appliquer cette configuration"
+        mouseMove(holder.button, 10, 10)
+        tryVerify(() => holder.button.tip.opened, 3000)
+        holder.y += data.shift
+        tryVerify(() => !holder.button.tip.visible, 1000)
+    }
+
+    // A disabled "Changer" reads as disabled on the dark card too: no accent left in it.
+    function test_disabledPrimaryOnDark() {
+        ThemeState.isDark = true
+        const holder = createTemporaryObject(onSurface, testCase)
+        const saturation = () => {
+            const image = grabImage(holder)
+            return image.pixel(holder.button.x + 4, holder.button.y + 17).hslSaturation
+        }
+        waitForRendering(holder)
+        const live = saturation()
+        holder.button.enabled = false
+        waitForRendering(holder)
+        const disabled = saturation()
+        ThemeState.isDark = false
+        verify(live > 0.5, "enabled: " + live)
+        verify(disabled < 0.3, "disabled: " + disabled)
     }
 }

@@ -20,6 +20,8 @@ TestCase {
         PingView { width: testCase.width; height: testCase.height }
     }
 
+    function cleanup() { Fixtures.simulateMachine("") }
+
     function makeContent(visible) {
         return createTemporaryObject(contentComponent, testCase,
                                      { model: Fixtures.newModel(), visible: visible !== false })
@@ -136,7 +138,7 @@ TestCase {
 
     function test_pingView() {
         const view = createTemporaryObject(pingComponent, testCase,
-                                           { model: Fixtures.newModel(true) })
+                                           { appModel: Fixtures.newModel(true) })
         const field = findChild(view, "targetField").field
         const log = findChild(view, "pingLog")
         compare(field.text, "192.168.1.1")
@@ -152,4 +154,135 @@ TestCase {
         tryCompare(log, "atYEnd", true, 5000, "the newest line is in view")
         verify(log.contentY > 0)
     }
+
+    // Scrolled cards pass under the header and the tab bar, never over them.
+    function test_cardsScrollUnderTheBars() {
+        const content = makeContent()
+        const list = content.cardsLayer.list
+        Fixtures.answerRead(["a", "b", "c", "d", "e", "f"])
+        tryVerify(() => list.itemAtIndex(1) !== null)
+        list.contentY = list.originY + 120
+        const tabBar = findChild(content, "cardsTab")
+        const spot = tabBar.mapToItem(content, 0, tabBar.height - 4)
+        waitForRendering(content)
+        const image = grabImage(content)
+        verify(Qt.colorEqual(image.pixel(content.width / 2, spot.y), ThemeState.palette.bg),
+               "the tab bar shows through")
+        verify(Qt.colorEqual(image.pixel(content.width / 2, 4), ThemeState.palette.surface),
+               "the header shows through")
+    }
+
+    function test_searchingSpinner() {
+        const content = makeContent()
+        const spinner = findChild(content, "searchingSpinner")
+        verify(isShown(spinner) && spinner.running)
+        verify(spinner.contentItem.width >= 16 && spinner.contentItem.height >= 16)
+    }
+
+    // The header keeps "Autorisation admin." whole at every width from the window's minimum;
+    // the simulated machine's pill gives way, and its tip names the machine's file, which the
+    // status line does not.
+    function test_header_data() {
+        return [
+            { tag: "default width", width: 1120, simulatedWhole: true },
+            { tag: "1000", width: 1000 },
+            { tag: "minimum width", width: 880 },
+        ]
+    }
+
+    function test_header(data) {
+        Fixtures.simulateMachine("/srv/démo/machine-simulee.json")
+        const content = makeContent()
+        content.width = data.width
+        Fixtures.answerRead(["a"])
+        const admin = findChild(content, "adminPill")
+        const adminText = findChild(admin, "pillText")
+        const simulated = findChild(content, "simulatedPill")
+        const refresh = findChild(content, "refreshButton")
+        tryVerify(() => refresh.mapToItem(content, refresh.width, 0).x <= data.width - 28 + 0.5)
+        verify(adminText.visible && !adminText.truncated, "the admin pill keeps its text")
+        compare(adminText.text, "Autorisation admin.")
+        verify(simulated.visible)
+        verify(simulated.toolTip.startsWith("Machine simulée : /srv/démo/machine-simulee.json"))
+        const simulatedText = findChild(simulated, "pillText")
+        const subtitle = findChild(content, "subtitle")
+        if (data.simulatedWhole)
+            tryVerify(() => simulatedText.visible && !simulatedText.truncated)
+        tryVerify(() => !subtitle.truncated || !simulatedText.visible, 1000,
+                  "the simulated pill gives way before the subtitle")
+        tryVerify(() => simulated.mapToItem(content, simulated.width, 0).x
+                        <= admin.mapToItem(content, 0, 0).x - 14 + 0.5, 1000,
+                  "the pills do not overlap")
+        compare(content.model.statusText, "", "the status line starts empty")
+        compare(findChild(content, "leadingText").text, content.model.pendingHint)
+    }
+
+    // Cards that change places slide there; a click at the same spot just after the move does
+    // not reach the card that slid under the pointer.
+    function test_resortedCards() {
+        const content = makeContent()
+        const cards = content.cardsLayer, list = cards.list
+        cards.moveDuration = 1500
+        Fixtures.answerRead(["a", "b", "c"])
+        tryVerify(() => list.itemAtIndex(2) !== null && !cards.holdingClicks, 5000)
+        const toggle = findChild(list.itemAtIndex(0), "activationSwitch")
+        const spot = toggle.mapToItem(content, toggle.width / 2, toggle.height / 2)
+        const slotB = list.itemAtIndex(1), startB = slotB.y
+        content.model.requestRefresh(true)
+        Fixtures.answerRead(["b", "c", "a"])
+        tryVerify(() => list.itemAtIndex(0) === slotB)
+        verify(cards.holdingClicks)
+        mouseClick(content, spot.x, spot.y)
+        compare(Fixtures.commands(), [], "no other service is switched")
+        tryVerify(() => slotB.y < startB - 10 && slotB.y > 10, 3000, "the move is shown")
+        tryVerify(() => !cards.holdingClicks, 5000)
+        tryCompare(slotB, "y", 0)
+        mouseClick(content, spot.x, spot.y)
+        compare(Fixtures.commands(), ["setServiceEnabled|b|off"])
+    }
+
+    // The source menu shows every label whole and fits the window; the button keeps its width
+    // whichever source is chosen, so the field and "Ping" stay put.
+    function test_pingSourceMenu() {
+        const view = createTemporaryObject(pingComponent, testCase,
+                                           { appModel: Fixtures.newModel(true) })
+        Fixtures.refreshWith("wifi", { serviceName: "Adaptateur Thunderbolt vers Ethernet du bureau" })
+        const button = findChild(view, "sourceMenuButton")
+        const field = findChild(view, "targetField")
+        tryVerify(() => button.width > 300)
+        const width = button.width, fieldX = field.mapToItem(view, 0, 0).x
+        mouseClick(button)
+        const menu = findChild(view, "sourceMenu")
+        tryVerify(() => menu.opened)
+        compare(menu.count, 2)
+        for (let i = 0; i < menu.count; ++i) {
+            const item = menu.itemAt(i)
+            verify(!item.contentItem.truncated, item.text)
+            verify(item.contentItem.implicitWidth <= item.availableWidth, item.text)
+        }
+        verify(menu.width <= testCase.width)
+        const second = menu.itemAt(1)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Down)
+        keyClick(Qt.Key_Return)
+        tryVerify(() => !menu.visible)
+        verify(view.tab.selectedLabel.startsWith("Adaptateur Thunderbolt"))
+        compare(button.width, width)
+        compare(field.mapToItem(view, 0, 0).x, fieldX)
+    }
+
+    // The hidden ping tab lies over the cards: where the platform gives controls hover effects,
+    // it must not take the pointer's hover from the cards beneath.
+    function test_hoverReachesTheCards() {
+        const content = makeContent()
+        content.pingLayer.hoverEnabled = true
+        const list = content.cardsLayer.list
+        Fixtures.answerRead(["a", "b", "c"])
+        tryVerify(() => list.itemAtIndex(0) !== null && !content.cardsLayer.holdingClicks, 5000)
+        const button = findChild(list.itemAtIndex(0), "testButton")
+        mouseMove(button, 5, 5)
+        mouseMove(button, 10, 10)
+        tryVerify(() => button.hovering, 2000)
+    }
 }
+

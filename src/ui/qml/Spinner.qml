@@ -1,0 +1,55 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Brisvale
+
+// The small progress spinner: twelve spokes fading round the clock, 20 × 20. The indicator has
+// no padding, so its whole box is the drawing; the Basic style's own would leave it a few
+// pixels wide.
+BusyIndicator {
+    id: root
+
+    property color color: ThemeState.palette.textMuted
+
+    implicitWidth: 20
+    implicitHeight: 20
+    padding: 0
+    visible: running
+
+    contentItem: Item {
+        id: wheel
+        objectName: "spinnerWheel"
+
+        implicitWidth: 20
+        implicitHeight: 20
+
+        Repeater {
+            model: 12
+
+            Rectangle {
+                required property int index
+
+                x: (wheel.width - width) / 2
+                y: 0
+                width: Math.max(1.5, wheel.width / 10)
+                height: wheel.height * 0.28
+                radius: width / 2
+                color: root.color
+                // The leading spoke is the darkest; the others trail off behind it.
+                opacity: 0.2 + 0.8 * (index + 1) / 12
+                transform: Rotation {
+                    origin.x: width / 2
+                    origin.y: wheel.height / 2
+                    angle: index * 30
+                }
+            }
+        }
+
+        RotationAnimator on rotation {
+            running: root.running && root.visible
+            from: 0
+            to: 360
+            duration: 1000
+            loops: Animation.Infinite
+        }
+    }
+}

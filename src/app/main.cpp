@@ -14,12 +14,15 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
@@ -69,6 +72,50 @@ void placeMainWindow(QQuickWindow *window)
     if (area)
         window->setPosition(area->center() - QPoint(size.width() / 2, size.height() / 2));
     showMainWindow(window);
+}
+
+// With BRISVALE_TRACE_FRAMES set, each swapped frame of the main window prints "frame NS" and
+// the first one that shows a card prints "cards NS" as well, NS being the monotonic clock in
+// nanoseconds, so that a benchmark can time the start-up and count idle frames from outside.
+void traceFrames(QQuickWindow *window)
+{
+    if (qEnvironmentVariableIsEmpty("BRISVALE_TRACE_FRAMES"))
+        return;
+    const auto now = [] {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+    };
+    // 0: no card shown yet; 1: the frame being made shows one; 2: reported.
+    auto cards = std::make_shared<std::atomic<int>>(0);
+    // Between polish and sync, on the main thread: which frame first shows a card.
+    QObject::connect(window, &QQuickWindow::afterAnimating, window, [window, cards] {
+        if (cards->load() != 0)
+            return;
+        auto *list = window->findChild<QQuickItem *>(QStringLiteral("cardList"));
+        QQuickItem *first = nullptr;
+        if (list &&
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, first),
+                                      Q_ARG(int, 0)) &&
+            first) {
+            for (const QQuickItem *item = first; item; item = item->parentItem())
+                if (!item->isVisible() || item->opacity() <= 0 || item->height() <= 0)
+                    return;
+            cards->store(1);
+        }
+    });
+    // Possibly on the render thread: only print.
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [cards, now] {
+            const long long at = now();
+            std::printf("frame %lld\n", at);
+            int expected = 1;
+            if (cards->compare_exchange_strong(expected, 2))
+                std::printf("cards %lld\n", at);
+            std::fflush(stdout);
+        },
+        Qt::DirectConnection);
 }
 
 } // namespace
@@ -134,6 +181,7 @@ int main(int argc, char *argv[])
                        : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window)
         return 1;
+    traceFrames(window);
     if (!machinePath.isEmpty())
         model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
     placeMainWindow(window);

@@ -37,6 +37,7 @@ ScrollView {
     ListView {
         id: list
 
+        objectName: "cardList"
         model: root.model.cardList
         spacing: 16
         topMargin: 20

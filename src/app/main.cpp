@@ -127,7 +127,6 @@ int main(int argc, char *argv[])
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
     QGuiApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvale/brisvale-icon.png")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -185,6 +184,18 @@ int main(int argc, char *argv[])
     if (!machinePath.isEmpty())
         model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
     placeMainWindow(window);
+    // Decoding the large icon and scaling it for the window manager waits for the first frame.
+    auto iconSet = std::make_shared<QMetaObject::Connection>();
+    *iconSet = QObject::connect(
+        window, &QQuickWindow::frameSwapped, &app,
+        [iconSet] {
+            if (!*iconSet)
+                return;
+            QObject::disconnect(*iconSet);
+            *iconSet = {};
+            QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvale/brisvale-icon.png")));
+        },
+        Qt::QueuedConnection);
 
     std::unique_ptr<QuitDialogController> quitDialog;
     QuitGuard *guard = nullptr;

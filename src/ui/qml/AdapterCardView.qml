@@ -326,14 +326,18 @@ Item {
                     Layout.fillWidth: true
                     spacing: 10
 
-                    BusyIndicator {
+                    // Made for each operation: a stopped indicator still fades out, frame
+                    // after frame, once hidden.
+                    Loader {
                         objectName: "busySpinner"
                         visible: root.card.busy
-                        running: root.card.busy
+                        active: root.card.busy
                         Layout.preferredWidth: 20
                         Layout.preferredHeight: 20
-                        palette.dark: root.colors.textMuted
-                        Accessible.name: "Opération en cours"
+                        sourceComponent: BusyIndicator {
+                            palette.dark: root.colors.textMuted
+                            Accessible.name: "Opération en cours"
+                        }
                     }
                     Item { Layout.fillWidth: true }
                     FlatButton {

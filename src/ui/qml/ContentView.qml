@@ -3,8 +3,9 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Brisvale
 
-// The whole window content. Both tabs stay alive side by side so that a hidden one keeps its
-// state (drafts, the ping target and log); only their visibility follows the model's tab.
+// The whole window content. Both tabs stay alive side by side once shown, so that a hidden one
+// keeps its state (drafts, the ping target and log); only their visibility follows the model's
+// tab.
 Rectangle {
     id: root
 
@@ -74,13 +75,21 @@ Rectangle {
                 }
             }
 
-            PingView {
+            // Made on first use, then kept with its state (the target, the log): nothing of
+            // it delays the first frame.
+            Loader {
                 id: pingLayer
 
                 readonly property bool current: root.model.tab === Kinds.MainTab.ping
+                readonly property PingTab tab: item ? item.tab : null
+                property bool used: false
 
                 anchors.fill: parent
-                model: root.model
+                active: used || current
+                sourceComponent: Component {
+                    PingView { model: root.model }
+                }
+                onCurrentChanged: if (current) used = true
                 opacity: current ? 1 : 0
                 enabled: current
                 Accessible.ignored: !current

@@ -75,8 +75,9 @@ Rectangle {
                 }
             }
 
-            // Made on first use, then kept with its state (the target, the log): nothing of
-            // it delays the first frame.
+            // Nothing of the ping tab delays the first frame or the cards: it is made in the
+            // background once the first read is done, or at once when chosen before that (or
+            // while it is still being made), then kept with its state (the target, the log).
             Loader {
                 id: pingLayer
 
@@ -85,7 +86,8 @@ Rectangle {
                 property bool used: false
 
                 anchors.fill: parent
-                active: used || current
+                active: used || current || root.model.hasLoadedOnce
+                asynchronous: !current
                 sourceComponent: Component {
                     PingView { model: root.model }
                 }

@@ -119,8 +119,10 @@ ScrollView {
                             Menu {
                                 id: sourceMenu
                                 y: sourceButton.height + 2
+                                // Made when the menu opens: the choices change with every
+                                // refresh, and there may be hundreds of them.
                                 Repeater {
-                                    model: pingTab.choices
+                                    model: sourceMenu.visible ? pingTab.choices : []
                                     MenuItem {
                                         required property var modelData
                                         text: modelData.label

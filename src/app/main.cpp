@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickStyle>
@@ -52,6 +54,18 @@ QString userMachinePath(QString *problem)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
     return path;
+}
+
+// The sizes window managers and task bars show, made once from the large picture, which is
+// not kept: at full size it alone would hold 4 MB.
+QIcon windowIcon()
+{
+    const QImage picture(QStringLiteral(":/brisvale/brisvale-icon.png"));
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(
+            picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    return icon;
 }
 
 void showMainWindow(QQuickWindow *window)
@@ -184,7 +198,7 @@ int main(int argc, char *argv[])
     if (!machinePath.isEmpty())
         model.announce(QStringLiteral("Machine simulée : %1").arg(machinePath));
     placeMainWindow(window);
-    // Decoding the large icon and scaling it for the window manager waits for the first frame.
+    // Decoding the large picture and scaling it waits for the first frame.
     auto iconSet = std::make_shared<QMetaObject::Connection>();
     *iconSet = QObject::connect(
         window, &QQuickWindow::frameSwapped, &app,
@@ -193,7 +207,7 @@ int main(int argc, char *argv[])
                 return;
             QObject::disconnect(*iconSet);
             *iconSet = {};
-            QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvale/brisvale-icon.png")));
+            QGuiApplication::setWindowIcon(windowIcon());
         },
         Qt::QueuedConnection);
 

@@ -257,6 +257,12 @@ int child(int n)
         return 1;
     runFor(settle);
     report("ping");
+
+    // Every operation has ended: nothing on screen changes, so nothing should be drawn.
+    int frames = 0;
+    QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] { ++frames; });
+    runFor(1s);
+    std::printf("idle %d\n", frames);
     return 0;
 }
 
@@ -265,6 +271,7 @@ struct Figures {
     double built = 0;
     double memoryOpen = 0;
     double memoryScrolled = 0;
+    int idleFrames = -1;
 };
 
 std::optional<Figures> measure(int n)
@@ -287,6 +294,8 @@ std::optional<Figures> measure(int n)
         const QList<QByteArray> words = line.split(' ');
         if (words.size() == 3 && words[0] == "stall")
             figures.stalls.insert(QString::fromLatin1(words[1]), words[2].toDouble());
+        else if (words.size() == 2 && words[0] == "idle")
+            figures.idleFrames = words[1].toInt();
         else if (words.size() == 2 && words[0] == "built")
             figures.built = words[1].toDouble();
         else if (words.size() == 3 && words[0] == "memory")
@@ -312,18 +321,24 @@ int main(int argc, char *argv[])
         return 1;
 
     std::printf("longest main-thread stall (ms)   %8d %8d   goal\n", few, many);
-    std::printf("  %-30s %8.1f %8.1f   (window built before its first frame)\n", "build",
+    // Building the window and drawing its first frame happen before anything is on screen.
+    std::printf("  %-30s %8.1f %8.1f   (before it is on screen)\n", "build the window",
                 small->built, large->built);
+    std::printf("  %-30s %8.1f %8.1f   (before it is on screen)\n", "first frame",
+                small->stalls.value(QStringLiteral("first-frame")),
+                large->stalls.value(QStringLiteral("first-frame")));
     double worst = 0;
     for (const char *phase :
-         {"first-frame", "cards", "scroll", "refresh", "apply", "enable", "ping-tab", "ping"}) {
+         {"cards", "scroll", "refresh", "apply", "enable", "ping-tab", "ping"}) {
         const QString key = QString::fromLatin1(phase);
         worst = std::max(worst, large->stalls.value(key));
         std::printf("  %-30s %8.1f %8.1f   <= 16\n", phase, small->stalls.value(key),
                     large->stalls.value(key));
     }
-    std::printf("  %-30s %17.1f   %s\n", "worst with 512", worst, worst <= 16 ? "met" : "NOT MET");
-
+    std::printf("  %-30s %17.1f   %s\n", "worst on screen, 512", worst,
+                worst <= 16 ? "met" : "NOT MET");
+    std::printf("  %-30s %8d %8d   == 0 %s\n", "frames in 1 s of idle, at the end",
+                small->idleFrames, large->idleFrames, large->idleFrames == 0 ? "met" : "NOT MET");
     std::printf("resident memory (MB)\n");
     std::printf("  %-30s %8.1f %8.1f\n", "cards shown", small->memoryOpen / 1024,
                 large->memoryOpen / 1024);

@@ -15,13 +15,18 @@
 #include <QFuture>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QQmlApplicationEngine>
+#include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -53,6 +58,18 @@ QString userMachinePath(QString *problem)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
     return path;
+}
+
+// The sizes window managers and task bars show, made once from the large picture, which is
+// not kept: at full size it alone would hold 4 MB.
+QIcon windowIcon()
+{
+    const QImage picture(QStringLiteral(":/brisvale/brisvale-icon.png"));
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(
+            picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    return icon;
 }
 
 void showMainWindow(QQuickWindow *window)
@@ -129,6 +146,50 @@ int listServices(int argc, char *argv[])
     return 0;
 }
 
+// With BRISVALE_TRACE_FRAMES set, each swapped frame of the main window prints "frame NS" and
+// the first one that shows a card prints "cards NS" as well, NS being the monotonic clock in
+// nanoseconds, so that a benchmark can time the start-up and count idle frames from outside.
+void traceFrames(QQuickWindow *window)
+{
+    if (qEnvironmentVariableIsEmpty("BRISVALE_TRACE_FRAMES"))
+        return;
+    const auto now = [] {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+    };
+    // 0: no card shown yet; 1: the frame being made shows one; 2: reported.
+    auto cards = std::make_shared<std::atomic<int>>(0);
+    // Between polish and sync, on the main thread: which frame first shows a card.
+    QObject::connect(window, &QQuickWindow::afterAnimating, window, [window, cards] {
+        if (cards->load() != 0)
+            return;
+        auto *list = window->findChild<QQuickItem *>(QStringLiteral("cardList"));
+        QQuickItem *first = nullptr;
+        if (list &&
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, first),
+                                      Q_ARG(int, 0)) &&
+            first) {
+            for (const QQuickItem *item = first; item; item = item->parentItem())
+                if (!item->isVisible() || item->opacity() <= 0 || item->height() <= 0)
+                    return;
+            cards->store(1);
+        }
+    });
+    // Possibly on the render thread: only print.
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [cards, now] {
+            const long long at = now();
+            std::printf("frame %lld\n", at);
+            int expected = 1;
+            if (cards->compare_exchange_strong(expected, 2))
+                std::printf("cards %lld\n", at);
+            std::fflush(stdout);
+        },
+        Qt::DirectConnection);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -142,7 +203,6 @@ int main(int argc, char *argv[])
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
     QGuiApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/brisvale/brisvale-icon.png")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -192,9 +252,22 @@ int main(int argc, char *argv[])
                        : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (!window)
         return 1;
+    traceFrames(window);
     if (!machinePath.isEmpty())
         AppInfo::instance()->setMachinePath(machinePath);
     placeMainWindow(window);
+    // Decoding the large picture and scaling it waits for the first frame.
+    auto iconSet = std::make_shared<QMetaObject::Connection>();
+    *iconSet = QObject::connect(
+        window, &QQuickWindow::frameSwapped, &app,
+        [iconSet] {
+            if (!*iconSet)
+                return;
+            QObject::disconnect(*iconSet);
+            *iconSet = {};
+            QGuiApplication::setWindowIcon(windowIcon());
+        },
+        Qt::QueuedConnection);
 
     std::unique_ptr<QuitDialogController> quitDialog;
     QuitGuard *guard = nullptr;

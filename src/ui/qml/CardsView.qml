@@ -49,12 +49,16 @@ ScrollView {
     ListView {
         id: list
 
+        objectName: "cardList"
         model: root.appModel.cardList
         spacing: 16
         topMargin: 20
         bottomMargin: 20
-        // A handful of cards: keep every view alive rather than rebuild it on scrolling.
-        cacheBuffer: 100000
+        // About a window's height of cards either side stays built for smooth scrolling; the
+        // rest are made when scrolled to, so that hundreds of services cost only what is seen.
+        // A card being edited is the current item, which the list keeps wherever it goes.
+        cacheBuffer: 800
+        highlightFollowsCurrentItem: false
         boundsBehavior: Flickable.StopAtBounds
         activeFocusOnTab: false
 
@@ -171,15 +175,17 @@ ScrollView {
 
         // Roles reach only required properties declared by the delegate itself, not those a
         // type inherits, so a slot takes the card and hands it to the card view.
-        delegate: Item {
+        delegate: FocusScope {
             id: slot
 
             required property AdapterCardModel card
+            required property int index
             readonly property alias cardView: cardView
 
             x: (ListView.view.width - width) / 2
             width: root.columnWidth
             height: cardView.implicitHeight
+            onActiveFocusChanged: if (activeFocus) ListView.view.currentIndex = index
 
             AdapterCardView {
                 id: cardView

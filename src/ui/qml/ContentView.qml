@@ -3,8 +3,9 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Brisvale
 
-// The whole window content. Both tabs stay alive side by side so that a hidden one keeps its
-// state (drafts, the ping target and log); only their visibility follows the model's tab.
+// The whole window content. Both tabs stay alive side by side once shown, so that a hidden one
+// keeps its state (drafts, the ping target and log); only their visibility follows the model's
+// tab.
 Rectangle {
     id: root
 
@@ -79,13 +80,23 @@ Rectangle {
                 }
             }
 
-            PingView {
+            // Nothing of the ping tab delays the first frame or the cards: it is made in the
+            // background once the first read is done, or at once when chosen before that (or
+            // while it is still being made), then kept with its state (the target, the log).
+            Loader {
                 id: pingLayer
 
                 readonly property bool current: root.model.tab === Kinds.MainTab.ping
+                readonly property PingTab tab: item ? item.tab : null
+                property bool used: false
 
                 anchors.fill: parent
-                appModel: root.model
+                active: used || current || root.model.hasLoadedOnce
+                asynchronous: !current
+                sourceComponent: Component {
+                    PingView { appModel: root.model }
+                }
+                onCurrentChanged: if (current) used = true
                 opacity: current ? 1 : 0
                 // A hidden layer, even faded out and disabled, would still take the pointer's
                 // hover from the one beneath it.

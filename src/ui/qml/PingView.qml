@@ -167,8 +167,10 @@ ScrollView {
                                     border.color: ThemeState.palette.border
                                     border.width: 1
                                 }
+                                // Made when the menu opens: the choices change with every
+                                // refresh, and there may be hundreds of them.
                                 Repeater {
-                                    model: pingTab.choices
+                                    model: sourceMenu.visible ? pingTab.choices : []
                                     MenuItem {
                                         id: choice
                                         required property var modelData

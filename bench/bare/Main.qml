@@ -1,0 +1,20 @@
+import QtQuick
+import QtQuick.Controls.Basic
+
+// The baseline the application's start-up is measured against: the smallest Qt Quick window
+// with the same style and renderer.
+ApplicationWindow {
+    width: 1120
+    height: 840
+    visible: true
+    title: "Bare window"
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 8
+
+        Label { text: "Premier texte" }
+        Label { text: "Deuxième texte" }
+        Label { text: "Troisième texte" }
+    }
+}

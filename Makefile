@@ -4,7 +4,7 @@ BUILD_DIR := build
 APP := $(if $(filter Darwin,$(shell uname -s)),$(BUILD_DIR)/Brisvale.app/Contents/MacOS/Brisvale,$(BUILD_DIR)/brisvale)
 JOBS ?= $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test screenshots bench clean
+.PHONY: all deps configure build run test sanitize screenshots bench clean
 
 all: build
 
@@ -23,6 +23,13 @@ run: deps build
 test: deps build
 	ctest --preset default -j $(JOBS)
 
+# The whole suite again in a build of its own with AddressSanitizer and UndefinedBehaviorSanitizer
+# (float-cast-overflow included), every report fatal; see tools/sanitize/.
+sanitize: deps
+	@test -f build-asan/build.ninja || cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
 screenshots: build
 	$(BUILD_DIR)/tools/screenshots/brisvale_screenshots $(BUILD_DIR)/screenshots
 
@@ -34,4 +41,4 @@ bench: build
 	done
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan

@@ -3,12 +3,11 @@
 #include <QUrl>
 
 // Where the donation QR image is, looked up once per process: the image built into the
-// application, then "assets/donation-qr.png", then "mac/assets/donation-qr.png" below the
-// working directory. Empty when none exists.
+// application from the donation address. Empty when it cannot be loaded.
 namespace DonationQR {
 
 QUrl image();
-// The lookup itself, from a given folder; resourcePath is tried first.
-QUrl find(const QString &resourcePath, const QString &workingDirectory);
+// The lookup itself, for a given resource path.
+QUrl find(const QString &resourcePath);
 
 } // namespace DonationQR

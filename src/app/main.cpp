@@ -51,7 +51,8 @@ QString userMachinePath(QString *problem)
     const QString path = QDir(folder).filePath(QStringLiteral("machine-simulee.json"));
     if (QFile::exists(path))
         return path;
-    if (!QDir().mkpath(folder) || !QFile::copy(QStringLiteral(BRISVALE_DEMO_MACHINE), path)) {
+    if (!QDir().mkpath(folder) ||
+        !QFile::copy(QStringLiteral(":/brisvale/demo-machine.json"), path)) {
         *problem = QStringLiteral("impossible de créer la machine simulée « %1 »").arg(path);
         return {};
     }
@@ -202,6 +203,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationName(QStringLiteral("Brisvale"));
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));
     QGuiApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
+    // Ties the windows to the installed desktop entry (its icon, under Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(BRISVALE_APP_ID));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
     QCommandLineParser parser;

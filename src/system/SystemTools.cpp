@@ -19,12 +19,16 @@ SystemTools SystemTools::simulated()
     const QString fromEnvironment = qEnvironmentVariable("BRISVALE_SIM_ROOT");
     if (!fromEnvironment.isEmpty())
         return SystemTools(QDir::cleanPath(fromEnvironment));
-    if (QCoreApplication::instance()) {
-        const QString besideExecutable = QCoreApplication::applicationDirPath() + "/sim-root";
-        if (QFileInfo(besideExecutable).isDir())
-            return SystemTools(besideExecutable);
-    }
-    return SystemTools(QStringLiteral(BRISVALE_BUILD_SIM_ROOT));
+    // Never a path of the machine that built it: the build tree keeps the stand-ins beside
+    // the executable, an installation below libexec, both found from where it runs.
+    const QDir executableFolder(QCoreApplication::instance()
+                                    ? QCoreApplication::applicationDirPath()
+                                    : QDir::currentPath());
+    const QString besideExecutable = executableFolder.filePath(QStringLiteral("sim-root"));
+    if (QFileInfo(besideExecutable).isDir())
+        return SystemTools(besideExecutable);
+    return SystemTools(QDir::cleanPath(
+        executableFolder.filePath(QStringLiteral(BRISVALE_SIM_ROOT_FROM_EXECUTABLE))));
 }
 
 QString SystemTools::networksetup() const

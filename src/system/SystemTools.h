@@ -13,7 +13,8 @@ public:
     // The real programs of the running system.
     static SystemTools native();
     // The stand-ins of the simulated machine: BRISVALE_SIM_ROOT when set, else a "sim-root"
-    // folder beside the executable, else the one of the build tree.
+    // folder beside the executable (the build tree), else the installed one, found from the
+    // executable's folder (bin/../libexec/brisvale/sim-root).
     static SystemTools simulated();
 
     QString root() const { return m_root; }

@@ -1,10 +1,13 @@
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,6 +37,17 @@ private slots:
             "active, inactive ou none");
         row("unknown administrator answer", R"({"services": [], "administrator": "yes"})",
             "approve, cancel ou deny");
+        // A delay is at most an hour; larger ones froze a window or overflowed a rounding.
+        row("ping delay over an hour", R"({"services": [], "pingDelayMs": 3600001})",
+            "« pingDelayMs » doit être un nombre de 0 à 3600000 (une heure)");
+        row("huge ping delay", R"({"services": [], "pingDelayMs": 1e300})",
+            "« pingDelayMs » doit être un nombre de 0 à 3600000 (une heure)");
+        row("DHCP delay over an hour",
+            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 3600001}}}})",
+            "le délai « delayMs » du réseau « lan » dépasse une heure (3600000 ms)");
+        row("huge DHCP delay",
+            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 9.3e18}}}})",
+            "le délai « delayMs » du réseau « lan » dépasse une heure (3600000 ms)");
     }
 
     void malformedFilesAreRefused()
@@ -51,6 +65,48 @@ private slots:
         QVERIFY2(message.startsWith("Machine simulée « " + path + " »") &&
                      message.contains(problem) && message.endsWith(u'.') &&
                      !message.contains(u'\n'),
+                 qPrintable(message));
+    }
+
+    // Anything but a regular file of a sane size is refused before it is read: /dev/zero never
+    // ends, a FIFO blocks until someone writes to it.
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("FIFO") << "fifo"
+                              << "illisible : ce n'est pas un fichier ordinaire";
+        QTest::newRow("/dev/zero") << "/dev/zero"
+                                   << "illisible : ce n'est pas un fichier ordinaire";
+        QTest::newRow("/dev/null") << "/dev/null"
+                                   << "illisible : ce n'est pas un fichier ordinaire";
+        QTest::newRow("folder") << "folder"
+                                << "illisible : c'est un dossier";
+        QTest::newRow("over 16 MiB") << "large"
+                                     << "illisible : le fichier dépasse 16 Mio";
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, problem);
+
+        QTemporaryDir dir;
+        const QString path = kind.startsWith(u'/') ? kind : dir.filePath(kind);
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == "large") {
+            // No machine is that large; sparse on disk, so the test writes almost nothing.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(R"({"services": []})");
+            QVERIFY(file.resize(SimulatedMachine::maximumFileSize + 1));
+        }
+        QString message;
+        QVERIFY(!SimulatedMachine::load(path, &message));
+        QVERIFY2(message == "Machine simulée « " + path + " » " + problem + ".",
                  qPrintable(message));
     }
 

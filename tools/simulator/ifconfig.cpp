@@ -1,10 +1,8 @@
 // Stand-in for /sbin/ifconfig on the simulated machine: prints what the real program would show
 // for the devices of the machine file named by BRISVALE_SIMULATION. It only reads the file and
-// never touches a real interface. Plain main() without an application object, because the
-// reader runs it once per service on every refresh.
+// never touches a real interface.
 
 #include "StandIn.h"
-#include "platform/simulated/SimulatedMachine.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,11 +15,7 @@
 
 namespace {
 
-void print(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
+using StandIn::print;
 
 int usage(const QString &message)
 {
@@ -169,11 +163,9 @@ bool deviceOrder(const QString &a, const QString &b)
 
 int main(int argc, char **argv)
 {
-    silenceQtDiagnostics();
     bool all = false;
     QStringList operands;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
+    for (const QString &argument : StandIn::start(argc, argv)) {
         if (!argument.startsWith(u'-') || argument.size() < 2) {
             operands.append(argument);
             continue;
@@ -193,18 +185,10 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const QString path = qEnvironmentVariable(SimulatedMachine::environmentVariable);
-    if (path.isEmpty()) {
-        print(stderr, QStringLiteral("ifconfig: %1 is not set: no simulated machine to read\n")
-                          .arg(QLatin1String(SimulatedMachine::environmentVariable)));
+    const std::optional<SimulatedMachine> machine =
+        StandIn::loadMachine(QStringLiteral("ifconfig: "), QStringLiteral("read"));
+    if (!machine)
         return 1;
-    }
-    QString problem;
-    const std::optional<SimulatedMachine> machine = SimulatedMachine::load(path, &problem);
-    if (!machine) {
-        print(stderr, QStringLiteral("ifconfig: ") + problem + u'\n');
-        return 1;
-    }
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (!operands.isEmpty()) {

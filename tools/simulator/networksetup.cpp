@@ -1,11 +1,11 @@
 // Stand-in for /usr/sbin/networksetup on the simulated machine: the three changes Brisvale makes
 // and the list of services, on the machine file named by BRISVALE_SIMULATION. Like the real
 // program, which needs root for a change, it changes nothing unless the osascript stand-in has
-// lent it administrator rights (the privilege marker in its environment). Plain main() without
-// an application object, for a fast start like the other stand-ins.
+// lent it administrator rights (the privilege marker in its environment). The only program that
+// writes the machine file, hence the writer beside it.
 
+#include "MachineWriter.h"
 #include "StandIn.h"
-#include "platform/simulated/SimulatedMachine.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -42,11 +42,7 @@ const Command commands[] = {
     {"-listallnetworkservices", 0, "Usage: networksetup -listallnetworkservices", false},
 };
 
-void print(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
+using StandIn::print;
 
 // The real program reports every refused invocation on standard output, not standard error.
 int parametersNotValid(const QString &reason)
@@ -148,26 +144,24 @@ int change(const QString &path, const QString &serviceName, const ServiceChange 
     };
 
     QString problem;
-    switch (SimulatedMachine::update(path, apply, &problem)) {
-    case SimulatedMachine::UpdateResult::written:
+    switch (MachineWriter::update(path, apply, &problem)) {
+    case MachineWriter::Result::written:
         return 0;
-    case SimulatedMachine::UpdateResult::refused:
+    case MachineWriter::Result::refused:
         return parametersNotValid(problem);
-    case SimulatedMachine::UpdateResult::failed:
+    case MachineWriter::Result::failed:
         break;
     }
     print(stderr, QStringLiteral("networksetup: ") + problem + u'\n');
     return machineProblemStatus;
 }
 
-int listAllNetworkServices(const QString &path)
+int listAllNetworkServices()
 {
-    QString problem;
-    const std::optional<SimulatedMachine> machine = SimulatedMachine::load(path, &problem);
-    if (!machine) {
-        print(stderr, QStringLiteral("networksetup: ") + problem + u'\n');
+    const std::optional<SimulatedMachine> machine =
+        StandIn::loadMachine(QStringLiteral("networksetup: "), QStringLiteral("work on"));
+    if (!machine)
         return machineProblemStatus;
-    }
     QString text = QStringLiteral("An asterisk (*) denotes that a network service is disabled.\n");
     for (const QJsonValue value : machine->services()) {
         const QJsonObject service = value.toObject();
@@ -195,8 +189,7 @@ QString allUsages()
 
 int main(int argc, char **argv)
 {
-    silenceQtDiagnostics();
-    const QStringList arguments = standInArguments(argc, argv);
+    const QStringList arguments = StandIn::start(argc, argv);
     if (arguments.isEmpty())
         return parametersNotValid(allUsages());
 
@@ -219,15 +212,11 @@ int main(int argc, char **argv)
         return needsAdministratorStatus;
     }
 
-    const QString path = qEnvironmentVariable(SimulatedMachine::environmentVariable);
-    if (path.isEmpty()) {
-        print(stderr,
-              QStringLiteral("networksetup: %1 is not set: no simulated machine to work on\n")
-                  .arg(QLatin1String(SimulatedMachine::environmentVariable)));
-        return machineProblemStatus;
-    }
-
     if (!command->changes)
-        return listAllNetworkServices(path);
+        return listAllNetworkServices();
+    const QString path =
+        StandIn::machinePath(QStringLiteral("networksetup: "), QStringLiteral("work on"));
+    if (path.isEmpty())
+        return machineProblemStatus;
     return change(path, operands.first(), *changeFor(arguments.first(), operands));
 }

@@ -6,11 +6,10 @@
 // It answers the administrator prompt as the machine file says and runs LINE with /bin/sh. The
 // line names the real /usr/sbin/networksetup, which a simulated machine cannot replace, so the
 // stand-in swaps that first word for its sibling stand-in; since the simulated machine lends
-// administrator rights to networksetup only, any other line is refused. Plain main() without an
-// application object, for a fast start like the other stand-ins.
+// administrator rights to networksetup only, any other line is refused.
 
+#include "AppleScript.h"
 #include "StandIn.h"
-#include "platform/simulated/SimulatedMachine.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -28,6 +27,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <variant>
 #ifdef __APPLE__
 #include <mach-o/dyld.h>
 #endif
@@ -36,34 +36,16 @@ extern char **environ;
 
 namespace {
 
-const QLatin1String statementStart("do shell script \"");
-const QLatin1String statementEnd(" with administrator privileges");
 // As NetworkWriter quotes it; the writer quotes every word.
 const QLatin1String privilegedWord("'/usr/sbin/networksetup'");
 
-void print(FILE *stream, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-void print(FILE *stream, const QString &text)
-{
-    print(stream, text.toUtf8());
-}
+using StandIn::print;
 
 int usage(const QString &message)
 {
     print(stderr, QStringLiteral("osascript: %1\nusage: osascript -e 'do shell script "
                                  "\"…\" with administrator privileges'\n")
                       .arg(message));
-    return 1;
-}
-
-// AppleScript reports where in the script an error lies, in characters.
-int syntaxError(qsizetype start, qsizetype end, const QString &message)
-{
-    print(stderr,
-          QStringLiteral("%1:%2: syntax error: %3 (-2741)\n").arg(start).arg(end).arg(message));
     return 1;
 }
 
@@ -79,72 +61,17 @@ int executionError(qsizetype length, const QString &text, int code)
     return executionError(length, text.toUtf8(), code);
 }
 
-// The shell line inside the statement, with the string's escapes undone; nullopt once the
-// error has been printed.
-std::optional<QString> shellLine(const QString &script)
+// AppleScript reports where in the script an error lies, in characters.
+int scriptError(const AppleScript::Error &error)
 {
-    const qsizetype length = script.size();
-    if (!script.startsWith(statementStart)) {
-        executionError(length,
-                       QStringLiteral("The simulated machine only runs do shell script \"…\" "
-                                      "with administrator privileges."),
-                       -1708);
-        return std::nullopt;
-    }
-    QString line;
-    qsizetype i = statementStart.size();
-    for (; i < length; ++i) {
-        const QChar c = script.at(i);
-        if (c == u'"')
-            break;
-        if (c != u'\\') {
-            line += c;
-            continue;
-        }
-        if (i + 1 == length) {
-            i = length;
-            break;
-        }
-        const QChar escaped = script.at(++i);
-        if (escaped == u'\\' || escaped == u'"')
-            line += escaped;
-        else if (escaped == u'n')
-            line += u'\n';
-        else if (escaped == u't')
-            line += u'\t';
-        else if (escaped == u'r')
-            line += u'\r';
-        else {
-            syntaxError(i - 1, i + 1, QStringLiteral("Expected “\"” but found unknown token."));
-            return std::nullopt;
-        }
-    }
-    if (i >= length) {
-        syntaxError(length, length, QStringLiteral("Expected “\"” but found end of script."));
-        return std::nullopt;
-    }
-
-    // A quote that ended the string too early leaves quotes in what follows: an odd number
-    // opens a string that never ends.
-    const QStringView rest = QStringView(script).mid(i + 1);
-    const qsizetype quotes = rest.count(u'"');
-    if (quotes % 2 == 1) {
-        syntaxError(length, length, QStringLiteral("Expected “\"” but found end of script."));
-        return std::nullopt;
-    }
-    if (quotes > 0) {
-        const qsizetype at = i + 1 + rest.indexOf(u'"');
-        syntaxError(at, at + 1, QStringLiteral("Expected end of line but found “\"”."));
-        return std::nullopt;
-    }
-    if (rest != statementEnd) {
-        executionError(length,
-                       QStringLiteral("The simulated machine only runs do shell script \"…\" "
-                                      "with administrator privileges."),
-                       -1708);
-        return std::nullopt;
-    }
-    return line;
+    if (!error.syntax)
+        return executionError(error.end, error.text, error.code);
+    print(stderr, QStringLiteral("%1:%2: syntax error: %3 (%4)\n")
+                      .arg(error.start)
+                      .arg(error.end)
+                      .arg(error.text)
+                      .arg(error.code));
+    return 1;
 }
 
 QString quotedForShell(QString word)
@@ -274,8 +201,7 @@ QByteArray trimmed(QByteArray text)
 
 int main(int argc, char **argv)
 {
-    silenceQtDiagnostics();
-    const QStringList arguments = standInArguments(argc, argv);
+    const QStringList arguments = StandIn::start(argc, argv);
     if (arguments.isEmpty())
         return usage(QStringLiteral("the simulated machine reads no script from standard input"));
     const QString &first = arguments.first();
@@ -294,9 +220,10 @@ int main(int argc, char **argv)
 
     const QString script = arguments.at(1);
     const qsizetype length = script.size();
-    const std::optional<QString> line = shellLine(script);
-    if (!line)
-        return 1;
+    const std::variant<QString, AppleScript::Error> parsed = AppleScript::shellLine(script);
+    if (const auto *error = std::get_if<AppleScript::Error>(&parsed))
+        return scriptError(*error);
+    const QString *line = std::get_if<QString>(&parsed);
     const bool privilegedLine = line->startsWith(privilegedWord) &&
                                 (line->size() == privilegedWord.size() ||
                                  QStringLiteral(" \t\n").contains(line->at(privilegedWord.size())));
@@ -306,18 +233,10 @@ int main(int argc, char **argv)
                                              "privileges to /usr/sbin/networksetup only."),
                               -10004);
 
-    const QString path = qEnvironmentVariable(SimulatedMachine::environmentVariable);
-    if (path.isEmpty()) {
-        print(stderr, QStringLiteral("osascript: %1 is not set: no simulated machine to ask\n")
-                          .arg(QLatin1String(SimulatedMachine::environmentVariable)));
+    const std::optional<SimulatedMachine> machine =
+        StandIn::loadMachine(QStringLiteral("osascript: "), QStringLiteral("ask"));
+    if (!machine)
         return 1;
-    }
-    QString problem;
-    const std::optional<SimulatedMachine> machine = SimulatedMachine::load(path, &problem);
-    if (!machine) {
-        print(stderr, QStringLiteral("osascript: ") + problem + u'\n');
-        return 1;
-    }
     switch (machine->administrator()) {
     case SimulatedMachine::Administrator::approve:
         break;
@@ -331,6 +250,7 @@ int main(int argc, char **argv)
 
     const QString command =
         quotedForShell(siblingNetworksetup(argv[0])) + line->mid(privilegedWord.size());
+    QString problem;
     const std::optional<Outcome> outcome = runShell(command.toUtf8(), &problem);
     if (!outcome) {
         print(stderr, QStringLiteral("osascript: cannot run the command: ") + problem + u'\n');

@@ -1,10 +1,8 @@
 // Stand-in for /sbin/ping on the simulated machine: prints what the real program would for the
 // machine file named by BRISVALE_SIMULATION. Every reply is computed from the file; it never
-// opens a socket nor sends a packet. Plain main() without an application object, because the
-// card test runs it twice per click and the ping tab once per target.
+// opens a socket nor sends a packet.
 
 #include "StandIn.h"
-#include "platform/simulated/SimulatedMachine.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -35,8 +33,7 @@ volatile std::sig_atomic_t interrupted = 0;
 
 void print(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    StandIn::print(stream, text);
     // Whoever watches the run (a terminal, the ping tab's log) sees each reply as it comes.
     std::fflush(stream);
 }
@@ -198,9 +195,8 @@ QString number(double value)
 
 int main(int argc, char **argv)
 {
-    silenceQtDiagnostics();
     Options options;
-    if (const std::optional<int> status = parse(standInArguments(argc, argv), options))
+    if (const std::optional<int> status = parse(StandIn::start(argc, argv), options))
         return *status;
 
     const std::optional<quint32> target = SimulatedMachine::parseIPv4(options.host);
@@ -209,18 +205,10 @@ int main(int argc, char **argv)
         return unknownHostStatus;
     }
 
-    const QString path = qEnvironmentVariable(SimulatedMachine::environmentVariable);
-    if (path.isEmpty()) {
-        print(stderr, QStringLiteral("ping: %1 is not set: no simulated machine to read\n")
-                          .arg(QLatin1String(SimulatedMachine::environmentVariable)));
+    const std::optional<SimulatedMachine> machine =
+        StandIn::loadMachine(QStringLiteral("ping: "), QStringLiteral("read"));
+    if (!machine)
         return 1;
-    }
-    QString problem;
-    const std::optional<SimulatedMachine> machine = SimulatedMachine::load(path, &problem);
-    if (!machine) {
-        print(stderr, QStringLiteral("ping: ") + problem + u'\n');
-        return 1;
-    }
     if (options.device && *options.device != loopbackDevice &&
         !machine->hasDevice(*options.device)) {
         print(stderr, QStringLiteral("ping: bad interface name\n"));

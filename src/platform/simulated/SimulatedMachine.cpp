@@ -1,17 +1,17 @@
 #include "platform/simulated/SimulatedMachine.h"
 
-#include <QByteArrayList>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonValue>
-#include <QLockFile>
-#include <QSaveFile>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <thread>
-#include <vector>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,8 +64,10 @@ QString parseErrorText(QJsonParseError::ParseError error)
     return QStringLiteral("erreur de syntaxe JSON");
 }
 
+constexpr qint64 maximumDelayMs = SimulatedMachine::maximumDelay.count();
+
 // The one check that fails decides the sentence; an empty result means the shape is right.
-QString shapeProblem(const QJsonObject &root)
+QString shapeOf(const QJsonObject &root)
 {
     if (!root.contains(QLatin1String("services")))
         return QStringLiteral("la clé « services » manque");
@@ -107,6 +109,19 @@ QString shapeProblem(const QJsonObject &root)
             if (!it.value().isObject())
                 return QStringLiteral("le réseau « %1 » de « networks » doit être un objet")
                     .arg(it.key());
+            // Any other mistake in a DHCP server gives no lease, as a broken server would; a
+            // delay beyond an hour is no simulation of anything, only a window that never
+            // settles (or a number too large to count in milliseconds).
+            const QJsonValue delay = it.value()
+                                         .toObject()
+                                         .value(QLatin1String("dhcp"))
+                                         .toObject()
+                                         .value(QLatin1String("delayMs"));
+            if (delay.isDouble() && !(delay.toDouble() <= maximumDelayMs))
+                return QStringLiteral("le délai « delayMs » du réseau « %1 » dépasse une heure "
+                                      "(%2 ms)")
+                    .arg(it.key())
+                    .arg(maximumDelayMs);
         }
     }
 
@@ -118,8 +133,9 @@ QString shapeProblem(const QJsonObject &root)
     }
     if (root.contains(QLatin1String("pingDelayMs"))) {
         const QJsonValue delay = root.value(QLatin1String("pingDelayMs"));
-        if (!delay.isDouble() || !std::isfinite(delay.toDouble()) || delay.toDouble() < 0)
-            return QStringLiteral("« pingDelayMs » doit être un nombre positif ou nul");
+        if (!delay.isDouble() || !(delay.toDouble() >= 0 && delay.toDouble() <= maximumDelayMs))
+            return QStringLiteral("« pingDelayMs » doit être un nombre de 0 à %1 (une heure)")
+                .arg(maximumDelayMs);
     }
     return {};
 }
@@ -165,7 +181,9 @@ QString stringOf(const QJsonObject &object, QLatin1String key)
     return value.isString() ? value.toString() : QString();
 }
 
-// Reads the file at ioPath; messages name shownPath, the path the user gave.
+// Reads the file at ioPath; messages name shownPath, the path the user gave. Only a regular file
+// of a sane size is read: a device such as /dev/zero never ends and a FIFO blocks until someone
+// writes to it, both before any window could say what is wrong.
 std::optional<QByteArray> readMachineFile(const QString &ioPath, const QString &shownPath,
                                           QString *problem)
 {
@@ -174,17 +192,54 @@ std::optional<QByteArray> readMachineFile(const QString &ioPath, const QString &
             *problem = text;
         return std::nullopt;
     };
-    const QFileInfo info(ioPath);
-    if (!info.exists())
-        return fail(QStringLiteral("Machine simulée « %1 » introuvable : le fichier n'existe pas.")
-                        .arg(shownPath));
-    if (info.isDir())
+    // Non-blocking, so that opening a FIFO returns at once; the descriptor is then checked
+    // before a single byte is read.
+    const int fd = ::open(QFile::encodeName(ioPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return fail(
+                QStringLiteral("Machine simulée « %1 » introuvable : le fichier n'existe pas.")
+                    .arg(shownPath));
+        return fail(unreadable(shownPath, QStringLiteral("ouverture impossible (%1)")
+                                              .arg(QString::fromLocal8Bit(std::strerror(error)))));
+    }
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return fail(unreadable(shownPath, QString::fromLocal8Bit(std::strerror(errno))));
+    if (S_ISDIR(status.st_mode))
         return fail(unreadable(shownPath, QStringLiteral("c'est un dossier")));
-    QFile file(ioPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(unreadable(
-            shownPath, QStringLiteral("ouverture impossible (%1)").arg(file.errorString())));
-    const QByteArray data = file.readAll();
+    if (!S_ISREG(status.st_mode))
+        return fail(unreadable(shownPath, QStringLiteral("ce n'est pas un fichier ordinaire")));
+    const QString tooLarge = QStringLiteral("le fichier dépasse %1 Mio")
+                                 .arg(SimulatedMachine::maximumFileSize / (1024 * 1024));
+    if (status.st_size > SimulatedMachine::maximumFileSize)
+        return fail(unreadable(shownPath, tooLarge));
+
+    // The size may change under the reader; one byte more than the limit tells it grew too far.
+    QByteArray data;
+    data.resize(qsizetype(status.st_size) + 1);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == data.size()) {
+            if (data.size() > SimulatedMachine::maximumFileSize)
+                return fail(unreadable(shownPath, tooLarge));
+            data.resize(
+                std::min<qsizetype>(data.size() * 2, SimulatedMachine::maximumFileSize + 1));
+        }
+        const ssize_t count = ::read(fd, data.data() + filled, size_t(data.size() - filled));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return fail(
+                unreadable(shownPath, QStringLiteral("lecture impossible (%1)")
+                                          .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        if (count == 0)
+            break;
+        filled += count;
+    }
+    data.truncate(filled);
     if (data.trimmed().isEmpty())
         return fail(unreadable(shownPath, QStringLiteral("le fichier est vide")));
     return data;
@@ -217,436 +272,40 @@ std::optional<QJsonObject> parseMachineText(const QByteArray &data, const QStrin
     return document.object();
 }
 
-// --- Writing a change back into the text ---------------------------------------------------
-//
-// The file is often laid out by hand (one-line objects, chosen key order, notes). A rewrite
-// through QJsonDocument would sort every key and reflow every line, so a single click would
-// turn the file into a diff of its whole length. Instead, the parts that did not change are
-// copied byte for byte and only the changed values are written anew.
-
-// Where one value lies in the text; objects and arrays know where each of their children is.
-struct Span {
-    qsizetype begin = 0;
-    qsizetype end = 0; // one past the value's last byte
-    // For a member of an object: its key and where the key's opening quote is.
-    QString key;
-    qsizetype keyBegin = -1;
-    std::vector<Span> children;
-};
-
-// Trusts nothing: any surprise gives up, and the caller falls back to a plain rewrite.
-class SpanScanner {
-public:
-    explicit SpanScanner(const QByteArray &text)
-        : m_text(text)
-    {
-    }
-
-    std::optional<Span> document()
-    {
-        std::optional<Span> root = value(0);
-        skipSpace();
-        if (!root || m_pos != m_text.size())
-            return std::nullopt;
-        return root;
-    }
-
-private:
-    // QJsonDocument refuses deeper documents anyway.
-    static constexpr int maximumDepth = 1024;
-
-    bool at(char c) const { return m_pos < m_text.size() && m_text.at(m_pos) == c; }
-
-    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-    void skipSpace()
-    {
-        while (m_pos < m_text.size() && isSpace(m_text.at(m_pos)))
-            ++m_pos;
-    }
-
-    bool skipString()
-    {
-        if (!at('"'))
-            return false;
-        for (++m_pos; m_pos < m_text.size(); ++m_pos) {
-            const char c = m_text.at(m_pos);
-            if (c == '\\') {
-                ++m_pos;
-            } else if (c == '"') {
-                ++m_pos;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::optional<QString> memberKey()
-    {
-        const qsizetype begin = m_pos;
-        if (!skipString())
-            return std::nullopt;
-        // Escapes are rare in keys; letting the real parser decode them keeps the scanner from
-        // having its own idea of JSON strings.
-        const QByteArray token = m_text.mid(begin, m_pos - begin);
-        const QJsonArray decoded = QJsonDocument::fromJson('[' + token + ']').array();
-        if (decoded.size() != 1 || !decoded.at(0).isString())
-            return std::nullopt;
-        return decoded.at(0).toString();
-    }
-
-    std::optional<Span> value(int depth)
-    {
-        skipSpace();
-        if (m_pos >= m_text.size() || depth > maximumDepth)
-            return std::nullopt;
-        Span span;
-        span.begin = m_pos;
-        const char first = m_text.at(m_pos);
-        if (first == '{' || first == '[') {
-            const char close = first == '{' ? '}' : ']';
-            ++m_pos;
-            skipSpace();
-            if (at(close)) {
-                ++m_pos;
-            } else {
-                for (;;) {
-                    skipSpace();
-                    QString key;
-                    const qsizetype keyBegin = m_pos;
-                    if (first == '{') {
-                        const std::optional<QString> name = memberKey();
-                        skipSpace();
-                        if (!name || !at(':'))
-                            return std::nullopt;
-                        ++m_pos;
-                        key = *name;
-                    }
-                    std::optional<Span> child = value(depth + 1);
-                    if (!child)
-                        return std::nullopt;
-                    if (first == '{') {
-                        child->key = key;
-                        child->keyBegin = keyBegin;
-                    }
-                    span.children.push_back(std::move(*child));
-                    skipSpace();
-                    if (at(',')) {
-                        ++m_pos;
-                        continue;
-                    }
-                    if (!at(close))
-                        return std::nullopt;
-                    ++m_pos;
-                    break;
-                }
-            }
-        } else if (first == '"') {
-            if (!skipString())
-                return std::nullopt;
-        } else {
-            // A number or a literal runs up to the next separator.
-            while (m_pos < m_text.size() && !isSpace(m_text.at(m_pos)) &&
-                   !QByteArrayView(",:]}").contains(m_text.at(m_pos)))
-                ++m_pos;
-            if (m_pos == span.begin)
-                return std::nullopt;
-        }
-        span.end = m_pos;
-        return span;
-    }
-
-    const QByteArray &m_text;
-    qsizetype m_pos = 0;
-};
-
-// The order the format documents, for keys a change adds; others follow in sorted order.
-const QStringList documentedKeyOrder = {
-    QStringLiteral("ServiceID"), QStringLiteral("UserDefinedName"),
-    QStringLiteral("Enabled"),   QStringLiteral("Interface"),
-    QStringLiteral("IPv4"),      QStringLiteral("ConfigMethod"),
-    QStringLiteral("Addresses"), QStringLiteral("SubnetMasks"),
-    QStringLiteral("Router"),    QStringLiteral("ChangedAt"),
-};
-
-QStringList orderedKeys(const QJsonObject &object, const Span *hint)
-{
-    QStringList keys;
-    if (hint) {
-        for (const Span &member : hint->children) {
-            if (object.contains(member.key) && !keys.contains(member.key))
-                keys.append(member.key);
-        }
-    }
-    QStringList added;
-    for (const QString &key : object.keys()) {
-        if (!keys.contains(key))
-            added.append(key);
-    }
-    std::stable_sort(added.begin(), added.end(), [](const QString &a, const QString &b) {
-        const auto rank = [](const QString &key) {
-            const qsizetype index = documentedKeyOrder.indexOf(key);
-            return index < 0 ? documentedKeyOrder.size() : index;
-        };
-        return rank(a) < rank(b);
-    });
-    return keys + added;
-}
-
-const Span *childNamed(const Span *span, const QString &key)
-{
-    if (!span)
-        return nullptr;
-    for (const Span &member : span->children) {
-        if (member.key == key)
-            return &member;
-    }
-    return nullptr;
-}
-
-QByteArray scalarText(const QJsonValue &value)
-{
-    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
-}
-
-bool isContainer(const QJsonValue &value)
-{
-    return value.isObject() || value.isArray();
-}
-
-class TextRewriter {
-public:
-    explicit TextRewriter(const QByteArray &text)
-        : m_text(text)
-    {
-    }
-
-    // The new text, or nothing when the old one could not be followed.
-    std::optional<QByteArray> rewrite(const QJsonObject &before, const QJsonObject &after)
-    {
-        const std::optional<Span> root = SpanScanner(m_text).document();
-        if (!root)
-            return std::nullopt;
-        if (!root->children.empty()) {
-            const QByteArray indent = lineIndent(root->children.front().keyBegin);
-            if (!indent.isEmpty())
-                m_unit = indent;
-        }
-        return m_text.left(root->begin) + value(*root, before, after) + m_text.mid(root->end);
-    }
-
-private:
-    // Lines written anew are kept to the width of the lines around them.
-    static constexpr qsizetype lineWidth = 120;
-
-    QByteArray original(const Span &span) const
-    {
-        return m_text.mid(span.begin, span.end - span.begin);
-    }
-
-    qsizetype lineStart(qsizetype position) const
-    {
-        return m_text.lastIndexOf('\n', position - 1) + 1;
-    }
-
-    QByteArray lineIndent(qsizetype position) const
-    {
-        qsizetype end = lineStart(position);
-        const qsizetype start = end;
-        while (end < position && (m_text.at(end) == ' ' || m_text.at(end) == '\t'))
-            ++end;
-        return m_text.mid(start, end - start);
-    }
-
-    qsizetype column(qsizetype position) const { return position - lineStart(position); }
-
-    QByteArray value(const Span &span, const QJsonValue &before, const QJsonValue &after)
-    {
-        if (before == after)
-            return original(span);
-        std::optional<QByteArray> text;
-        if (before.isObject() && after.isObject())
-            text = object(span, before.toObject(), after.toObject());
-        else if (before.isArray() && after.isArray())
-            text = array(span, before.toArray(), after.toArray());
-        if (text)
-            return *text;
-        return format(after, lineIndent(span.begin), column(span.begin), &span);
-    }
-
-    // Members that changed are written in place. Added ones go after the last one, on lines of
-    // their own; an object on one line gets formatted whole instead, so that it may stay on
-    // one line, and so does one that lost a member, whose separators would be left behind.
-    std::optional<QByteArray> object(const Span &span, const QJsonObject &before,
-                                     const QJsonObject &after)
-    {
-        if (span.children.empty() || qsizetype(span.children.size()) != before.size())
-            return std::nullopt;
-        for (auto it = before.begin(); it != before.end(); ++it) {
-            if (!after.contains(it.key()))
-                return std::nullopt;
-        }
-        if (after.size() > before.size() && !original(span).contains('\n'))
-            return std::nullopt;
-        QByteArray text;
-        qsizetype cursor = span.begin;
-        for (const Span &member : span.children) {
-            const QJsonValue old = before.value(member.key);
-            const QJsonValue now = after.value(member.key);
-            if (old == now)
-                continue;
-            text += m_text.mid(cursor, member.begin - cursor);
-            text += value(member, old, now);
-            cursor = member.end;
-        }
-        const Span &last = span.children.back();
-        text += m_text.mid(cursor, last.end - cursor);
-        const QByteArray indent = lineIndent(last.keyBegin);
-        for (const QString &key : orderedKeys(after, &span)) {
-            if (before.contains(key))
-                continue;
-            const QByteArray name = scalarText(key) + ": ";
-            text += ",\n" + indent + name +
-                    format(after.value(key), indent, indent.size() + name.size(), nullptr);
-        }
-        text += m_text.mid(last.end, span.end - last.end);
-        return text;
-    }
-
-    std::optional<QByteArray> array(const Span &span, const QJsonArray &before,
-                                    const QJsonArray &after)
-    {
-        if (before.size() != after.size() || qsizetype(span.children.size()) != before.size())
-            return std::nullopt;
-        QByteArray text;
-        qsizetype cursor = span.begin;
-        for (qsizetype i = 0; i < before.size(); ++i) {
-            if (before.at(i) == after.at(i))
-                continue;
-            const Span &element = span.children.at(size_t(i));
-            text += m_text.mid(cursor, element.begin - cursor);
-            text += value(element, before.at(i), after.at(i));
-            cursor = element.end;
-        }
-        text += m_text.mid(cursor, span.end - cursor);
-        return text;
-    }
-
-    // One line for a list of plain values, or an object of plain values and such lists, when
-    // it fits, as the demo machine is laid out; otherwise one member per line.
-    static std::optional<QByteArray> oneLine(const QJsonValue &value, const Span *hint, int depth)
-    {
-        if (!isContainer(value))
-            return scalarText(value);
-        if (depth > 1)
-            return std::nullopt;
-        QByteArrayList parts;
-        if (value.isArray()) {
-            for (const QJsonValue element : value.toArray()) {
-                if (isContainer(element))
-                    return std::nullopt;
-                parts.append(scalarText(element));
-            }
-            return '[' + parts.join(", ") + ']';
-        }
-        const QJsonObject object = value.toObject();
-        if (object.isEmpty())
-            return QByteArray("{}");
-        for (const QString &key : orderedKeys(object, hint)) {
-            const QJsonValue member = object.value(key);
-            if (member.isObject())
-                return std::nullopt;
-            const std::optional<QByteArray> text = oneLine(member, nullptr, depth + 1);
-            if (!text)
-                return std::nullopt;
-            parts.append(scalarText(key) + ": " + *text);
-        }
-        return "{ " + parts.join(", ") + " }";
-    }
-
-    QByteArray format(const QJsonValue &value, const QByteArray &indent, qsizetype column,
-                      const Span *hint) const
-    {
-        if (const std::optional<QByteArray> line = oneLine(value, hint, 0)) {
-            // The comma that may follow counts too.
-            if (column + line->size() + 1 <= lineWidth)
-                return *line;
-        }
-        const QByteArray inner = indent + m_unit;
-        QByteArrayList lines;
-        if (value.isArray()) {
-            const QJsonArray array = value.toArray();
-            for (qsizetype i = 0; i < array.size(); ++i) {
-                const Span *child = hint && i < qsizetype(hint->children.size())
-                                        ? &hint->children.at(size_t(i))
-                                        : nullptr;
-                lines.append(inner + format(array.at(i), inner, inner.size(), child));
-            }
-            return "[\n" + lines.join(",\n") + '\n' + indent + ']';
-        }
-        const QJsonObject object = value.toObject();
-        for (const QString &key : orderedKeys(object, hint)) {
-            const QByteArray name = scalarText(key) + ": ";
-            lines.append(inner + name +
-                         format(object.value(key), inner, inner.size() + name.size(),
-                                childNamed(hint, key)));
-        }
-        return "{\n" + lines.join(",\n") + '\n' + indent + '}';
-    }
-
-    const QByteArray &m_text;
-    QByteArray m_unit = "  ";
-};
-
-// The new file: the old text with the change written into it, checked by parsing it back;
-// Qt's own layout when that check fails, so a surprise in the old text never costs the change.
-QByteArray machineText(const QByteArray &old, const QJsonObject &before, const QJsonObject &after)
-{
-    if (const std::optional<QByteArray> text = TextRewriter(old).rewrite(before, after)) {
-        QJsonParseError error;
-        const QJsonDocument check = QJsonDocument::fromJson(*text, &error);
-        if (error.error == QJsonParseError::NoError && check.isObject() && check.object() == after)
-            return *text;
-    }
-    return QJsonDocument(after).toJson(QJsonDocument::Indented);
-}
-
-// Holds the lock on behalf of one update. Short sleeps rather than QLockFile::tryLock(timeout),
-// whose back-off starts at 100 ms and doubles: fifty writers in a row would then take seconds.
-bool acquire(QLockFile &lock, std::chrono::milliseconds timeout)
-{
-    using namespace std::chrono_literals;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    auto pause = 1ms;
-    for (;;) {
-        if (lock.tryLock(0))
-            return true;
-        if (lock.error() != QLockFile::LockFailedError ||
-            std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(20));
-    }
-}
-
 } // namespace
 
 std::optional<SimulatedMachine> SimulatedMachine::load(const QString &path, QString *problem)
 {
-    const std::optional<QByteArray> data = readMachineFile(path, path, problem);
+    const std::optional<QByteArray> data = readText(path, path, problem);
     if (!data)
         return std::nullopt;
-    const std::optional<QJsonObject> root = parseMachineText(*data, path, problem);
+    return fromText(*data, path, problem);
+}
+
+std::optional<QByteArray> SimulatedMachine::readText(const QString &path, const QString &shownPath,
+                                                     QString *problem)
+{
+    return readMachineFile(path, shownPath, problem);
+}
+
+std::optional<SimulatedMachine> SimulatedMachine::fromText(const QByteArray &text,
+                                                           const QString &path, QString *problem)
+{
+    const std::optional<QJsonObject> root = parseMachineText(text, path, problem);
     if (!root)
         return std::nullopt;
     return fromJson(*root, path, problem);
 }
 
+QString SimulatedMachine::shapeProblem(const QJsonObject &root)
+{
+    return shapeOf(root);
+}
+
 std::optional<SimulatedMachine> SimulatedMachine::fromJson(const QJsonObject &root,
                                                            const QString &path, QString *problem)
 {
-    const QString shape = shapeProblem(root);
+    const QString shape = shapeOf(root);
     if (!shape.isEmpty()) {
         if (problem)
             *problem = invalid(path, shape);
@@ -780,8 +439,9 @@ std::optional<QJsonObject> SimulatedMachine::dhcpLease(const QJsonObject &servic
     const QJsonValue delayValue = dhcp.value(QLatin1String("delayMs"));
     qint64 delay = 0;
     if (!delayValue.isUndefined()) {
-        if (!delayValue.isDouble() || !std::isfinite(delayValue.toDouble()) ||
-            delayValue.toDouble() < 0)
+        // Checked by fromJson(); kept here so that no value can overflow the rounding below.
+        if (!delayValue.isDouble() ||
+            !(delayValue.toDouble() >= 0 && delayValue.toDouble() <= maximumDelayMs))
             return std::nullopt;
         delay = qRound64(delayValue.toDouble());
     }
@@ -851,74 +511,4 @@ QString SimulatedMachine::formatIPv4(quint32 address)
         .arg((address >> 16) & 0xff)
         .arg((address >> 8) & 0xff)
         .arg(address & 0xff);
-}
-
-SimulatedMachine::UpdateResult SimulatedMachine::update(const QString &path, const Change &change,
-                                                        QString *problem)
-{
-    using namespace std::chrono_literals;
-    const auto fail = [problem](const QString &text) {
-        if (problem)
-            *problem = text;
-        return UpdateResult::failed;
-    };
-    const auto unchanged = [&path](const QString &reason) {
-        return QStringLiteral("Machine simulée « %1 » non modifiée : %2.").arg(path, reason);
-    };
-
-    // Writers that name the file differently (a relative path, a symbolic link) must meet at
-    // one lock, and a link must stay a link.
-    const QFileInfo info(path);
-    const QString target = info.exists() ? info.canonicalFilePath() : path;
-    QString readProblem;
-    if ((!info.exists() || info.isDir()) && !readMachineFile(target, path, &readProblem))
-        return fail(readProblem);
-    // Replacing the file would get round a read-only mode that the user chose.
-    if (!QFileInfo(target).isWritable())
-        return fail(unchanged(QStringLiteral("le fichier est en lecture seule")));
-
-    QLockFile lock(target + QStringLiteral(".lock"));
-    // An update holds the lock for milliseconds; a lock this old was left by a writer that
-    // died, even when its process number has been given to another program since.
-    lock.setStaleLockTime(10000);
-    if (!acquire(lock, 30s)) {
-        if (lock.error() == QLockFile::LockFailedError)
-            return fail(
-                unchanged(QStringLiteral("le verrou « %1.lock » est resté pris plus de 30 secondes")
-                              .arg(target)));
-        return fail(
-            unchanged(QStringLiteral("impossible de créer le verrou « %1.lock »").arg(target)));
-    }
-
-    // Another writer may have changed the file while this one waited.
-    const std::optional<QByteArray> data = readMachineFile(target, path, &readProblem);
-    if (!data)
-        return fail(readProblem);
-    const std::optional<QJsonObject> before = parseMachineText(*data, path, &readProblem);
-    if (!before || !fromJson(*before, path, &readProblem))
-        return fail(readProblem);
-
-    QJsonObject after = *before;
-    QString reason;
-    if (!change(after, &reason)) {
-        if (problem)
-            *problem = reason;
-        return UpdateResult::refused;
-    }
-    const QString shape = shapeProblem(after);
-    if (!shape.isEmpty())
-        return fail(unchanged(
-            QStringLiteral("le changement rendrait le fichier invalide (%1)").arg(shape)));
-    if (after == *before)
-        return UpdateResult::written;
-
-    // Readers never take the lock: the new file replaces the old one in a single rename, so
-    // they see one or the other, whole.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(unchanged(QStringLiteral("écriture impossible (%1)").arg(file.errorString())));
-    file.write(machineText(*data, *before, after));
-    if (!file.commit())
-        return fail(unchanged(QStringLiteral("écriture impossible (%1)").arg(file.errorString())));
-    return UpdateResult::written;
 }

@@ -8,7 +8,6 @@
 #include <QStringView>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 
 // The simulated machine: one JSON file shaped like the macOS network configuration, plus what
@@ -29,27 +28,26 @@ public:
     // the networksetup stand-in makes no change without it.
     static constexpr auto privilegeVariable = "BRISVALE_SIMULATION_PRIVILEGED";
 
+    // Only a regular file up to this size is read: anything else (a device, a FIFO, a file
+    // that would fill the memory) is refused like a malformed file.
+    static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+    // The longest delay the file may ask for (pingDelayMs, a DHCP server's delayMs).
+    static constexpr std::chrono::milliseconds maximumDelay = std::chrono::hours(1);
+
     // Reads and checks the file; on failure, nullopt and one clear sentence naming the file
     // and the problem in *problem.
     static std::optional<SimulatedMachine> load(const QString &path, QString *problem);
+    // The two halves of load(), for the writer, which reads the file under its lock: the raw
+    // text (a regular file of at most maximumFileSize; messages name shownPath), then the
+    // machine it describes.
+    static std::optional<QByteArray> readText(const QString &path, const QString &shownPath,
+                                              QString *problem);
+    static std::optional<SimulatedMachine> fromText(const QByteArray &text, const QString &path,
+                                                    QString *problem);
     static std::optional<SimulatedMachine> fromJson(const QJsonObject &root, const QString &path,
                                                     QString *problem);
-
-    // How a change of the file ended.
-    enum class UpdateResult {
-        written, // the file now holds the change
-        refused, // the change itself declined, with its reason; the file is untouched
-        failed,  // the file could not be read, locked or written; the file is untouched
-    };
-    // Edits root in place and returns true, or leaves a reason and returns false.
-    using Change = std::function<bool(QJsonObject &root, QString *reason)>;
-
-    // Applies one change to the file at path, safe against other writers and readers: under an
-    // exclusive lock (<file>.lock) it re-reads the file, applies the change and replaces the
-    // file atomically, keeping its permissions and its layout outside what changed. Nothing is
-    // written unless the change succeeds and leaves a file load() accepts. *problem receives
-    // the change's reason (refused) or one sentence naming the file (failed).
-    static UpdateResult update(const QString &path, const Change &change, QString *problem);
+    // Why fromJson() would refuse root, as the end of a sentence; empty when it would not.
+    static QString shapeProblem(const QJsonObject &root);
 
     QString path() const { return m_path; }
     QJsonObject root() const { return m_root; }

@@ -1,0 +1,59 @@
+// The osascript stand-in's reading of a do shell script statement: any statement gets a line
+// or an error with sane positions, and any line escaped as Brisvale escapes it comes back
+// exactly.
+
+#include "AppleScript.h"
+#include "FuzzTarget.h"
+#include "system/NetworkWriter.h"
+
+#include <QStringList>
+
+QList<QByteArray> Fuzz::seeds()
+{
+    QList<QByteArray> seeds;
+    for (const char *name : {"Wi-Fi", "d'Anne", "Salle \"B\"", "fin\\", "a\nb", "$(id)", "É"})
+        seeds.append(
+            NetworkWriter::privilegedScript({"-setdhcp", QString::fromUtf8(name)}).toUtf8());
+    seeds.append(NetworkWriter::privilegedScript(
+                     {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0", "0.0.0.0"})
+                     .toUtf8());
+    seeds.append("do shell script \"x\\q\" with administrator privileges");
+    seeds.append("display dialog \"x\"");
+    return seeds;
+}
+
+QList<QByteArray> Fuzz::dictionary()
+{
+    return {"\\\\",
+            "\\\"",
+            "\\n",
+            "\\t",
+            "\\r",
+            "\"",
+            "'\\''",
+            "do shell script \"",
+            "\" with administrator privileges",
+            "\xe2\x80\x9c",
+            "\xf0\x9f\x98\x80"};
+}
+
+void Fuzz::setUp() {}
+
+void Fuzz::check(const QByteArray &input)
+{
+    const QString statement = QString::fromUtf8(input);
+    const auto parsed = AppleScript::shellLine(statement);
+    if (const auto *error = std::get_if<AppleScript::Error>(&parsed)) {
+        FUZZ_CHECK(0 <= error->start && error->start <= error->end &&
+                       error->end <= statement.size() && !error->text.isEmpty(),
+                   input);
+    }
+
+    // The same bytes as a line to run: escaped for an AppleScript string, then read back.
+    QString escaped = statement;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    const auto line = AppleScript::shellLine(QStringLiteral("do shell script \"") + escaped +
+                                             QStringLiteral("\" with administrator privileges"));
+    FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
+               input);
+}

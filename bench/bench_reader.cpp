@@ -66,8 +66,11 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const SystemTools tools(QStringLiteral(BRISVALE_BENCH_SIM_ROOT));
 
-    std::printf("%-9s %6s %14s %16s %8s\n", "services", "reads", "read/service", "ifconfig alone",
-                "ratio");
+    // With --refresh-only, only the 512-service refresh below.
+    const bool refreshOnly = app.arguments().contains(QStringLiteral("--refresh-only"));
+    if (!refreshOnly)
+        std::printf("%-9s %6s %14s %16s %8s\n", "services", "reads", "read/service",
+                    "ifconfig alone", "ratio");
     for (const int n : {8, 64, 512}) {
         const QString path = dir.filePath(QStringLiteral("machine-%1.json").arg(n));
         QFile file(path);
@@ -75,6 +78,8 @@ int main(int argc, char *argv[])
         file.write(QJsonDocument(machineOf(n)).toJson(QJsonDocument::Compact));
         file.close();
         qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+        if (refreshOnly)
+            continue;
 
         // Enough reads that each size starts about the same number of processes.
         const int reads = std::max(1, 1024 / n);

@@ -61,6 +61,26 @@ private slots:
         QVERIFY(!card.busy());
     }
 
+    // A refresh during the first ping changes the router and the device: the second ping
+    // follows the new record.
+    void routerAndDeviceReReadAfterTheFirstPing()
+    {
+        FakeSystem system;
+        system.holdPings();
+        AppModel model(system.services());
+        AdapterCardModel card(adapter("eth", "eth", "192.168.1.20"));
+        model.requestTest(&card);
+        AdapterInfo moved = card.info();
+        moved.router = "192.168.1.254";
+        moved.device = "en5";
+        card.update(moved, false);
+        system.releasePing({true, "ok", {}});
+        QTRY_COMPARE(system.pings().size(), 2);
+        QCOMPARE(system.pings().last(), "192.168.1.254|en5|2");
+        system.releasePing({true, "ok", {}});
+        QTRY_VERIFY(!card.busy());
+    }
+
     // A ping that never ends is stopped at its limit: the card is free again and says so.
     void aPingThatNeverEndsFreesTheCard()
     {

@@ -113,6 +113,15 @@ void FakeSystem::queueFailedRead(const QString &failure)
     m_state->queuedReads.push_back(AdapterRead{{}, failure});
 }
 
+void FakeSystem::releasePing(const PingOutcome &outcome)
+{
+    Q_ASSERT(!m_state->pendingPings.empty());
+    QPromise<PingOutcome> promise = std::move(m_state->pendingPings.front());
+    m_state->pendingPings.pop_front();
+    promise.addResult(outcome);
+    promise.finish();
+}
+
 void FakeSystem::queuePings(const QList<PingOutcome> &outcomes)
 {
     for (const PingOutcome &outcome : outcomes)

@@ -46,6 +46,8 @@ public:
     void queuePings(const QList<PingOutcome> &outcomes);
     // From now on pings stay pending for ever.
     void holdPings() { m_state->holdPings = true; }
+    // Answers the oldest held ping.
+    void releasePing(const PingOutcome &outcome);
     // The pings sent, as "address|device|count".
     QStringList pings() const { return m_state->pings; }
 

@@ -49,11 +49,19 @@ void Fuzz::check(const QByteArray &input)
                    input);
     }
 
-    // The same bytes as a line to run: escaped for an AppleScript string, then read back.
+    // The same bytes as a line to run, escaped for an AppleScript string then read back: as
+    // Brisvale escapes it, and with the escapes AppleScript also has for control characters.
     QString escaped = statement;
     escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-    const auto line = AppleScript::shellLine(QStringLiteral("do shell script \"") + escaped +
-                                             QStringLiteral("\" with administrator privileges"));
-    FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
-               input);
+    QString controls = escaped;
+    controls.replace(u'\n', QStringLiteral("\\n"))
+        .replace(u'\t', QStringLiteral("\\t"))
+        .replace(u'\r', QStringLiteral("\\r"));
+    for (const QString &text : {escaped, controls}) {
+        const auto line =
+            AppleScript::shellLine(QStringLiteral("do shell script \"") + text +
+                                   QStringLiteral("\" with administrator privileges"));
+        FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
+                   input);
+    }
 }

@@ -1,16 +1,20 @@
 #include "NetworkManagerRig.h"
+#include "model/AppModel.h"
 #include "ping/IputilsPing.h"
+#include "platform/networkmanager/NetworkManagerServices.h"
 #include "platform/networkmanager/NetworkManagerWriter.h"
 #include "system/NetworkWriter.h"
 #include "system/Shell.h"
 
 #include <QCoreApplication>
+#include <QCoroTimer>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -74,6 +78,32 @@ CommandResult change(const QStringList &request)
     return NetworkManagerWriter::setEnabled(request.value(1), request.value(2),
                                             request.value(3) == "on")
         .result();
+}
+
+QCoro::Task<> realWait(std::chrono::milliseconds delay)
+{
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.start(delay);
+    co_await timer;
+}
+
+// The application's model over the real daemon, as the window drives it.
+SystemServices realServices()
+{
+    SystemServices services = NetworkManagerServices::services();
+    services.wait = &realWait;
+    return services;
+}
+
+AdapterCardModel *cardOf(AppModel &model, const QString &id)
+{
+    QCoro::waitFor(model.refresh(true));
+    for (AdapterCardModel *card : model.cards()) {
+        if (card->id() == id)
+            return card;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -243,6 +273,52 @@ private slots:
             QVERIFY2(message.startsWith("Échec de la commande réseau : "), qPrintable(message));
         QCOMPARE(keyfileOf(fixedProfile) + keyfileOf(officeProfile), keyfilesBefore);
         QCOMPARE(addresses("rig-fixe") + addresses("rig-dup"), devicesBefore);
+    }
+
+    void applyFlowConfirmsManualThenDHCP()
+    {
+        AppModel model(realServices());
+        AdapterCardModel *card = cardOf(model, dhcpProfile);
+        QVERIFY(card);
+        card->changeMode(Kinds::ConfigMode::manual);
+        card->setIp("10.77.1.60");
+        card->setMask("255.255.255.0");
+        card->setRouter("10.77.1.1");
+        QVERIFY2(QCoro::waitFor(model.apply(card)), qPrintable(model.statusText()));
+        QCOMPARE(model.statusText(), "Configuration appliquée sur « Filaire DHCP ».");
+        QVERIFY(addresses("rig-dhcp").contains("10.77.1.60/24"));
+
+        card->changeMode(Kinds::ConfigMode::dhcp);
+        QVERIFY2(QCoro::waitFor(model.apply(card)), qPrintable(model.statusText()));
+        QCOMPARE(card->message(), "Configuration appliquée et vérifiée.");
+        // The lease from the rig's DHCP server, as the next read shows it.
+        QVERIFY(eventually([&] {
+            AdapterCardModel *now = cardOf(model, dhcpProfile);
+            return now && now->info().ip.startsWith("10.77.1.1") && now->info().ip.size() > 9;
+        }));
+    }
+
+    void enableFlowOffThenOn()
+    {
+        AppModel model(realServices());
+        AdapterCardModel *card = cardOf(model, officeProfile);
+        QVERIFY(card);
+        QCoro::waitFor(model.setEnabled(card, false));
+        QCOMPARE(card->message(), "Carte désactivée.");
+        QVERIFY(!card->info().enabled);
+        QCoro::waitFor(model.setEnabled(card, true));
+        QCOMPARE(card->message(), "Carte activée.");
+        QVERIFY(card->info().enabled);
+    }
+
+    void cardTestAnswers()
+    {
+        QVERIFY(eventually([] { return field(officeProfile, "GENERAL.STATE") == "activated"; }));
+        AppModel model(realServices());
+        AdapterCardModel *card = cardOf(model, officeProfile);
+        QVERIFY(card);
+        QCoro::waitFor(model.test(card));
+        QVERIFY2(card->messageKind() == Kinds::MessageKind::success, qPrintable(card->message()));
     }
 
     void pingFromTheRigsDevices_data()

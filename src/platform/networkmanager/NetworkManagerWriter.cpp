@@ -441,15 +441,18 @@ QFuture<CommandResult> NetworkManagerWriter::setManual(const QString &uuid, cons
     });
 }
 
-QFuture<CommandResult> NetworkManagerWriter::setDHCP(const QString &uuid, const QString &name)
+QFuture<CommandResult> NetworkManagerWriter::setDHCP(const QString &uuid, const QString &name,
+                                                     const QString &busAddress)
 {
-    return QtConcurrent::run(BlockingPool::instance(),
-                             [uuid, name] { return changeAddressing(uuid, name, &withDHCP); });
+    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, busAddress] {
+        return changeAddressing(uuid, name, busAddress, &withDHCP);
+    });
 }
 
 QFuture<CommandResult> NetworkManagerWriter::setEnabled(const QString &uuid, const QString &name,
-                                                        bool enabled)
+                                                        bool enabled, const QString &busAddress)
 {
-    return QtConcurrent::run(BlockingPool::instance(),
-                             [uuid, name, enabled] { return changeEnabled(uuid, name, enabled); });
+    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, enabled, busAddress] {
+        return changeEnabled(uuid, name, enabled, busAddress);
+    });
 }

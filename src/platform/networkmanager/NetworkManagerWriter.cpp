@@ -1,6 +1,6 @@
 #include "platform/networkmanager/NetworkManagerWriter.h"
 
-#include "model/IPv4.h"
+#include "net/IPv4.h"
 #include "system/BlockingPool.h"
 
 #include <QDBusArgument>

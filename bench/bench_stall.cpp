@@ -55,15 +55,17 @@ QList<AdapterInfo> servicesOf(int n)
 // A system held in memory that answers every request at once and remembers the changes.
 SystemServices servicesOver(std::shared_ptr<QList<AdapterInfo>> records)
 {
-    const auto find = [records](const QString &service) -> AdapterInfo * {
+    const auto find = [records](const ServiceTarget &service) -> AdapterInfo * {
         for (AdapterInfo &info : *records)
-            if (info.id == service || info.serviceName == service)
+            if (info.id == service.id)
                 return &info;
         return nullptr;
     };
     SystemServices services;
-    services.readAdapters = [records] { return QtFuture::makeReadyFuture(*records); };
-    services.setManual = [find](QString service, QString ip, QString mask, QString router) {
+    services.readAdapters = [records] {
+        return QtFuture::makeReadyFuture(AdapterRead{*records, {}});
+    };
+    services.setManual = [find](ServiceTarget service, QString ip, QString mask, QString router) {
         if (AdapterInfo *info = find(service)) {
             info->dhcp = false;
             info->ip = ip;
@@ -72,12 +74,12 @@ SystemServices servicesOver(std::shared_ptr<QList<AdapterInfo>> records)
         }
         return QtFuture::makeReadyFuture(CommandResult{});
     };
-    services.setDHCP = [find](QString service) {
+    services.setDHCP = [find](ServiceTarget service) {
         if (AdapterInfo *info = find(service))
             info->dhcp = true;
         return QtFuture::makeReadyFuture(CommandResult{});
     };
-    services.setServiceEnabled = [find](QString service, bool enabled) {
+    services.setServiceEnabled = [find](ServiceTarget service, bool enabled) {
         if (AdapterInfo *info = find(service))
             info->enabled = enabled;
         return QtFuture::makeReadyFuture(CommandResult{});

@@ -179,12 +179,14 @@ ScrollView {
                                         leftPadding: 12
                                         rightPadding: 12
                                         implicitHeight: 30
-                                        // Choosing rebuilds the items, this one too: the menu is
-                                        // closed first, while it still hears from it.
+                                        // Closing the menu, then choosing, each tear this item
+                                        // down: take what the handler needs while it lives.
                                         onTriggered: {
                                             const id = modelData.id
-                                            sourceMenu.close()
-                                            pingTab.choose(id)
+                                            const menu = sourceMenu
+                                            const tab = pingTab
+                                            menu.close()
+                                            tab.choose(id)
                                         }
                                         contentItem: Text {
                                             objectName: "choiceText"

@@ -275,10 +275,11 @@ TestCase {
     // it must not take the pointer's hover from the cards beneath.
     function test_hoverReachesTheCards() {
         const content = makeContent()
-        content.pingLayer.hoverEnabled = true
         const list = content.cardsLayer.list
         Fixtures.answerRead(["a", "b", "c"])
         tryVerify(() => list.itemAtIndex(0) !== null && !content.cardsLayer.holdingClicks, 5000)
+        tryVerify(() => content.pingLayer.item !== null, 5000, "the ping tab is made after the read")
+        content.pingLayer.item.hoverEnabled = true
         const button = findChild(list.itemAtIndex(0), "testButton")
         mouseMove(button, 5, 5)
         mouseMove(button, 10, 10)

@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 # The commands a newcomer needs; see README.md.
 BUILD_DIR := build
 # On macOS the application is a bundle.

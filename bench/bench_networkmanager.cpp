@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // How long Brisvale takes to read NetworkManager's profiles, against the bar of one start of
 // `nmcli -t -f NAME,UUID,TYPE,DEVICE connection show` on the same daemon: 8, 64 and 256
 // profiles, on the sandboxed daemon of the test rig (tests/rig/nm-rig.sh), which this program

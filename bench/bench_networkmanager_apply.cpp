@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // How long a change takes from the request to the device carrying it, on the rig's real
 // NetworkManager: Brisvale's writer against nmcli making the same change (modify, then up).
 // Both are timed to the same point, seen through netlink without starting a process.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // How long a read of the simulated machine takes per enabled service, against the floor a read
 // cannot beat: starting the ifconfig stand-in once per service.
 #include "adapters/NetworkReader.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The longest the main thread stays away from its event loop while the real window opens on
 // many services, scrolls through them, refreshes, applies, enables and pings, measured by a
 // 1 ms heartbeat timer; and how much memory each card costs beyond the first screenful. The

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // How long brisvale takes to show its first frame and its cards, how much memory it holds once
 // started and how many frames it renders while nothing changes, against a bare Qt Quick window
 // started the same way. Both run under a private Xvfb (offscreen when there is none) with the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The bare Qt Quick window of the start-up benchmark. It prints its swapped frames the way
 // brisvale does under BRISVALE_TRACE_FRAMES, so both are timed by the same clock.
 #include <QGuiApplication>

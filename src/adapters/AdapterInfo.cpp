@@ -1,4 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 #include "adapters/AdapterInfo.h"
+
+#include <QCollator>
+
+#include <algorithm>
 
 QString AdapterInfo::summaryText() const
 {
@@ -17,4 +24,18 @@ QString AdapterInfo::metaLabel() const
     if (device.isEmpty())
         return hardwareName;
     return hardwareName + QStringLiteral(" — ") + device;
+}
+
+void sortForDisplay(QList<AdapterInfo> &adapters)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(adapters.begin(), adapters.end(),
+                     [&collator](const AdapterInfo &a, const AdapterInfo &b) {
+                         if (a.connected != b.connected)
+                             return a.connected;
+                         if (a.enabled != b.enabled)
+                             return a.enabled;
+                         return collator.compare(a.serviceName, b.serviceName) < 0;
+                     });
 }

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 #pragma once
 
 #include "adapters/Kinds.h"
@@ -48,3 +51,7 @@ public:
 };
 
 Q_DECLARE_METATYPE(AdapterInfo)
+
+// Puts services in display order: connected first, then enabled, then by name as the user's
+// language orders it; ties keep the system's order.
+void sortForDisplay(QList<AdapterInfo> &adapters);

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 #include "adapters/NetworkReader.h"
 
 #include "system/BlockingPool.h"
@@ -157,18 +160,7 @@ AdapterRead NetworkReader::readAll() const
     makeIDsUnique(adapters);
     testLinks(adapters);
 
-    // Connected first, then enabled, then by name as the user's language orders it; ties keep
-    // the platform's order.
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(adapters.begin(), adapters.end(),
-                     [&collator](const AdapterInfo &a, const AdapterInfo &b) {
-                         if (a.connected != b.connected)
-                             return a.connected;
-                         if (a.enabled != b.enabled)
-                             return a.enabled;
-                         return collator.compare(a.serviceName, b.serviceName) < 0;
-                     });
+    sortForDisplay(adapters);
     return {adapters, {}};
 }
 

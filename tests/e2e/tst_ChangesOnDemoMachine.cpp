@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Changes made through the application model on a copy of the demo machine, with the real
 // stand-ins: the privileged path, the writes to the file and the re-reads that verify them.
 #include "model/AppModel.h"

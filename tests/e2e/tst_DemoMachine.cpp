@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The application and the reader against the demo machine, as a newcomer meets them.
 #include "adapters/NetworkReader.h"
 #include "platform/simulated/SimulatedMachine.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Runs a fuzz target. Without libFuzzer: a fixed number of inputs made from the target's seeds
 // by random mutations from a fixed seed, so that `make test` runs the same cases every time in
 // seconds; BRISVALE_FUZZ_CASES and BRISVALE_FUZZ_SEED run more, or others, by hand, and files

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The osascript stand-in's reading of a do shell script statement: any statement gets a line
 // or an error with sane positions, and any line escaped as Brisvale escapes it comes back
 // exactly.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The reader's link status, from whatever ifconfig prints. The reader runs the program itself,
 // so each input goes through a stand-in ifconfig that prints it, on a machine with one enabled
 // service. Where the output is unambiguous the answer is known: one "status:" line decides, and

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The machine file's reader, and the writer's layout-keeping rewrite of whatever text the
 // reader accepted: a change written into the text must read back as exactly that change.
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // The statistics of a ping run, as the ping tab and the card test condense them.
 
 #include "FuzzTarget.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 Brisvale contributors
 # install-test.sh BUILD_DIR SOURCE_DIR APP_ID VERSION
 # Installs into a temporary prefix (nothing outside it), checks what was installed, then runs
 # the installed application from another folder, in a private mount namespace where the build

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 Brisvale contributors
 # A throw-away NetworkManager on a private system bus, inside private network, mount, PID, UTS
 # and IPC namespaces, for the tests of the Linux backend. Nothing it does reaches the machine's
 # own network, files or daemons: every mount is private to the namespace, /run is a fresh tmpfs,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Renders the main states of the window content to PNG files. Everything runs offscreen on a
 // scratch copy of the demo machine through its stand-in programs, so nothing touches the real
 // network and the user's settings stay as they are.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Stand-in for /sbin/ifconfig on the simulated machine: prints what the real program would show
 // for the devices of the machine file named by BRISVALE_SIMULATION. It only reads the file and
 // never touches a real interface.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Stand-in for /usr/sbin/networksetup on the simulated machine: the three changes Brisvale makes
 // and the list of services, on the machine file named by BRISVALE_SIMULATION. Like the real
 // program, which needs root for a change, it changes nothing unless the osascript stand-in has

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Stand-in for /usr/bin/osascript on the simulated machine. It understands the one statement
 // Brisvale sends, which runs networksetup as administrator:
 //

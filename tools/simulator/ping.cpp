@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Stand-in for /sbin/ping on the simulated machine: prints what the real program would for the
 // machine file named by BRISVALE_SIMULATION. Every reply is computed from the file; it never
 // opens a socket nor sends a packet.

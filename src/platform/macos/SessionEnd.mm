@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 // Whether the quit being handled comes from the end of the desktop session: log-out, restart
 // or shut-down quit at once, without the quit dialog.
 #import <AppKit/AppKit.h>

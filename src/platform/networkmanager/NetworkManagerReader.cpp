@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
 #include "platform/networkmanager/NetworkManagerReader.h"
 
 #include "platform/networkmanager/DBusValues.h"
@@ -405,18 +408,7 @@ QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profi
         if (std::optional<AdapterInfo> adapter = adapterOf(profile, managedObjects, active))
             result.append(std::move(*adapter));
     }
-    // Connected first, then enabled, then by name as the user's language orders it; ties keep
-    // the daemon's order.
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(result.begin(), result.end(),
-                     [&collator](const AdapterInfo &a, const AdapterInfo &b) {
-                         if (a.connected != b.connected)
-                             return a.connected;
-                         if (a.enabled != b.enabled)
-                             return a.enabled;
-                         return collator.compare(a.serviceName, b.serviceName) < 0;
-                     });
+    sortForDisplay(result);
     return result;
 }
 

@@ -36,25 +36,6 @@ std::optional<int> readInteger(const QString &text)
     return ok ? std::optional(value) : std::nullopt;
 }
 
-QString oneDecimal(double value)
-{
-    return QString::asprintf("%.1f", value).replace(u'.', u',');
-}
-
-// The same line as on the Mac, from the same four numbers.
-QString describe(const PingRunner::Summary &summary)
-{
-    QStringList parts;
-    parts << (summary.received < 2 ? QStringLiteral("%1 paquet reçu sur %2")
-                                   : QStringLiteral("%1 paquets reçus sur %2"))
-                 .arg(summary.received)
-                 .arg(summary.transmitted);
-    parts << oneDecimal(summary.loss) + QStringLiteral(" % de perte");
-    if (summary.average)
-        parts << oneDecimal(*summary.average) + QStringLiteral(" ms en moyenne");
-    return parts.join(QStringLiteral(" · "));
-}
-
 } // namespace
 
 QString IputilsPing::program()
@@ -103,10 +84,19 @@ QFuture<PingOutcome> IputilsPing::send(const QString &program, const QString &ad
                                        const QString &device, int count)
 {
     return QtConcurrent::run(BlockingPool::instance(), [program, address, device, count] {
-        CommandResult kept = Shell::run(program, arguments(address, device, count));
-        if (needsUnboundRetry(device, kept))
-            kept = Shell::run(program, arguments(address, QString(), count));
-        return summarize(kept);
+        // The same limits and the same account of a retry as on the Mac.
+        const std::chrono::milliseconds limit =
+            PingRunner::timeLimit(count, PingRunner::defaultMargin);
+        CommandResult kept = Shell::run(program, arguments(address, device, count), limit);
+        const bool retried = needsUnboundRetry(device, kept);
+        if (retried)
+            kept = Shell::run(program, arguments(address, QString(), count), limit);
+        if (kept.timedOut)
+            return PingRunner::timedOut(kept, limit);
+        PingOutcome outcome = summarize(kept);
+        if (retried)
+            PingRunner::noteUnbound(outcome, device);
+        return outcome;
     });
 }
 
@@ -136,7 +126,9 @@ std::optional<PingRunner::Summary> IputilsPing::parse(const QString &output)
 PingOutcome IputilsPing::summarize(const CommandResult &kept)
 {
     if (const std::optional<PingRunner::Summary> summary = parse(kept.output))
-        return {.success = summary->received > 0, .detail = describe(*summary), .raw = kept.output};
+        return {.success = summary->received > 0,
+                .detail = PingRunner::describe(*summary),
+                .raw = kept.output};
     // Without statistics the run says nothing this dialect has of its own: a launch failure,
     // "connect: Network is unreachable", a success that printed no summary.
     return PingRunner::summarize(kept);

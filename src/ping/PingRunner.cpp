@@ -91,11 +91,7 @@ QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &a
         if (retried)
             kept = Shell::run(tools.ping(), arguments(address, QString(), count), limit);
         if (kept.timedOut)
-            return PingOutcome{
-                .success = false,
-                .detail =
-                    QStringLiteral("délai dépassé : ping arrêté après %1 ms").arg(limit.count()),
-                .raw = kept.combined()};
+            return timedOut(kept, limit);
         return retried ? summarize(kept, device) : summarize(kept);
     });
 }
@@ -126,27 +122,41 @@ std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
 PingOutcome PingRunner::summarize(const CommandResult &kept, const QString &unboundFrom)
 {
     PingOutcome outcome = summarize(kept);
-    // The reply, if any, did not necessarily come through that interface.
-    if (!unboundFrom.isEmpty())
-        outcome.detail += QStringLiteral(" · sans liaison à l'interface ") + unboundFrom;
+    noteUnbound(outcome, unboundFrom);
     return outcome;
+}
+
+void PingRunner::noteUnbound(PingOutcome &outcome, const QString &device)
+{
+    // The reply, if any, did not necessarily come through that interface.
+    if (!device.isEmpty())
+        outcome.detail += QStringLiteral(" · sans liaison à l'interface ") + device;
+}
+
+PingOutcome PingRunner::timedOut(const CommandResult &kept, std::chrono::milliseconds limit)
+{
+    return {.success = false,
+            .detail = QStringLiteral("délai dépassé : ping arrêté après %1 ms").arg(limit.count()),
+            .raw = kept.combined()};
+}
+
+QString PingRunner::describe(const Summary &summary)
+{
+    QStringList parts;
+    parts << (summary.received < 2 ? QStringLiteral("%1 paquet reçu sur %2")
+                                   : QStringLiteral("%1 paquets reçus sur %2"))
+                 .arg(summary.received)
+                 .arg(summary.transmitted);
+    parts << oneDecimal(summary.loss) + QStringLiteral(" % de perte");
+    if (summary.average)
+        parts << oneDecimal(*summary.average) + QStringLiteral(" ms en moyenne");
+    return parts.join(QStringLiteral(" · "));
 }
 
 PingOutcome PingRunner::summarize(const CommandResult &kept)
 {
-    if (const std::optional<Summary> summary = parse(kept.output)) {
-        QStringList parts;
-        parts << (summary->received < 2 ? QStringLiteral("%1 paquet reçu sur %2")
-                                        : QStringLiteral("%1 paquets reçus sur %2"))
-                     .arg(summary->received)
-                     .arg(summary->transmitted);
-        parts << oneDecimal(summary->loss) + QStringLiteral(" % de perte");
-        if (summary->average)
-            parts << oneDecimal(*summary->average) + QStringLiteral(" ms en moyenne");
-        return {.success = summary->received > 0,
-                .detail = parts.join(QStringLiteral(" · ")),
-                .raw = kept.output};
-    }
+    if (const std::optional<Summary> summary = parse(kept.output))
+        return {.success = summary->received > 0, .detail = describe(*summary), .raw = kept.output};
     if (kept.status == 0)
         return {.success = true, .detail = QStringLiteral("réponse reçue"), .raw = kept.output};
     const QString combined = kept.combined();

@@ -47,6 +47,12 @@ QStringList arguments(const QString &address, const QString &device, int count);
 bool needsUnboundRetry(const QString &device, const CommandResult &bound);
 
 std::optional<Summary> parse(const QString &output);
+// The French line of a run's statistics ("3 paquets reçus sur 4 · 25,0 % de perte · …").
+QString describe(const Summary &summary);
+// A run stopped at its time limit.
+PingOutcome timedOut(const CommandResult &kept, std::chrono::milliseconds limit);
+// Says that the reply, if any, came without binding to that interface.
+void noteUnbound(PingOutcome &outcome, const QString &device);
 // The outcome of the run that was kept.
 PingOutcome summarize(const CommandResult &kept);
 // The same for a run retried without binding to the device it should have been bound to.

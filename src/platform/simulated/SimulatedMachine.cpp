@@ -3,6 +3,8 @@
 
 #include "platform/simulated/SimulatedMachine.h"
 
+#include "net/IPv4.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -487,31 +489,13 @@ std::optional<QJsonObject> SimulatedMachine::dhcpLease(const QJsonObject &servic
 
 std::optional<quint32> SimulatedMachine::parseIPv4(QStringView text)
 {
-    quint32 address = 0;
-    int parts = 0;
-    for (const QStringView part : text.split(u'.')) {
-        if (part.isEmpty() || part.size() > 3)
-            return std::nullopt;
-        int value = 0;
-        for (const QChar c : part) {
-            if (c < u'0' || c > u'9')
-                return std::nullopt;
-            value = value * 10 + (c.unicode() - u'0');
-        }
-        if (value > 255 || ++parts > 4)
-            return std::nullopt;
-        address = (address << 8) | quint32(value);
-    }
-    if (parts != 4)
+    // The model's own parser, which forgives blanks around the address; the file does not.
+    if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()))
         return std::nullopt;
-    return address;
+    return IPv4::parse(text.toString());
 }
 
 QString SimulatedMachine::formatIPv4(quint32 address)
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xff)
-        .arg((address >> 8) & 0xff)
-        .arg(address & 0xff);
+    return IPv4::format(address);
 }

@@ -344,10 +344,13 @@ AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLi
     if (listCall.isError())
         return {{}, failureText(listCall.error(), Stage::beforeAnyAnswer)};
     const std::optional<QVariant> listed = replyValue(listCall.reply(), QLatin1String("ao"));
-    if (!listed || !list(*listed))
+    // Kept in a local: a range-for over a member of a temporary would outlive the temporary.
+    const std::optional<QVariantList> listedPaths =
+        listed ? list(*listed) : std::optional<QVariantList>();
+    if (!listedPaths)
         return {{}, unexpectedAnswer()};
     QStringList paths;
-    for (const QVariant &path : list(*listed).value())
+    for (const QVariant &path : *listedPaths)
         paths.append(text(path).value_or(QString()));
 
     // Every profile's settings at once, while the managed objects may still be on their way.

@@ -8,7 +8,9 @@
 #include "model/Settled.h"
 
 #include <QCoroFuture>
+#include <QHash>
 #include <QPointer>
+#include <QSet>
 
 #include <algorithm>
 
@@ -160,15 +162,18 @@ void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, boo
     for (const AdapterInfo &info : std::as_const(list))
         newIDs.insert(info.id);
 
+    // Looked up by id: with hundreds of services a scan per record would cost a frame.
+    QHash<QString, AdapterCardModel *> byID;
+    byID.reserve(m_cards.size());
+    for (AdapterCardModel *card : std::as_const(m_cards))
+        byID.insert(card->id(), card);
+
     QList<AdapterCardModel *> cards;
     cards.reserve(list.size());
     for (const AdapterInfo &info : std::as_const(list)) {
-        const auto existing =
-            std::find_if(m_cards.cbegin(), m_cards.cend(),
-                         [&info](const AdapterCardModel *card) { return card->id() == info.id; });
-        if (existing != m_cards.cend()) {
-            (*existing)->update(info, resetIDs.contains(info.id));
-            cards.append(*existing);
+        if (AdapterCardModel *existing = byID.value(info.id)) {
+            existing->update(info, resetIDs.contains(info.id));
+            cards.append(existing);
         } else {
             cards.append(new AdapterCardModel(info, this));
         }
@@ -185,13 +190,15 @@ void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, boo
 void AppModel::setCards(QList<AdapterCardModel *> cards)
 {
     const QList<AdapterCardModel *> previous = std::exchange(m_cards, std::move(cards));
-    for (AdapterCardModel *card : m_cards) {
-        if (!previous.contains(card))
+    const QSet<AdapterCardModel *> before(previous.cbegin(), previous.cend());
+    const QSet<AdapterCardModel *> after(m_cards.cbegin(), m_cards.cend());
+    for (AdapterCardModel *card : std::as_const(m_cards)) {
+        if (!before.contains(card))
             adopt(card);
     }
     emit cardsChanged();
     for (AdapterCardModel *card : previous) {
-        if (!m_cards.contains(card))
+        if (!after.contains(card))
             release(card);
     }
 }

@@ -9,6 +9,9 @@
 
 #include <QCoroFuture>
 #include <QDateTime>
+#include <QFontMetricsF>
+
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +85,18 @@ QVariantList PingTab::choices() const
         choices.append(QVariantMap{{QStringLiteral("id"), QString()},
                                    {QStringLiteral("label"), noSelectableCard}});
     return choices;
+}
+
+qreal PingTab::widestChoice(const QFont &font) const
+{
+    const QFontMetricsF metrics(font);
+    const QList<AdapterCardModel *> selectable = selectableAdapters();
+    if (selectable.isEmpty())
+        return metrics.horizontalAdvance(noSelectableCard);
+    qreal widest = 0;
+    for (const AdapterCardModel *card : selectable)
+        widest = std::max(widest, metrics.horizontalAdvance(label(card)));
+    return widest;
 }
 
 void PingTab::syncSelection()

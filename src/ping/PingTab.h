@@ -7,6 +7,7 @@
 #include "model/AppModel.h"
 #include "ping/PingLogModel.h"
 
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QVariantList>
@@ -57,6 +58,10 @@ public:
     QList<AdapterCardModel *> selectableAdapters() const;
     // The chosen card, else the first selectable one, else none.
     AdapterCardModel *selectedAdapter() const;
+
+    // The width of the longest choice in the given font, measured here because a script walking
+    // hundreds of choices through the property would copy the whole list at every step.
+    Q_INVOKABLE qreal widestChoice(const QFont &font) const;
 
     Q_INVOKABLE void syncSelection();
     Q_INVOKABLE void prefillTarget();

@@ -60,6 +60,12 @@ Item {
         }
     }
 
+    // This view now shows another card (the list hands views on while scrolling): nothing
+    // of the previous card's state may stay.
+    function reused() {
+        lastDirty = dirty
+    }
+
     // Return in a field does what "Changer" does, when it may.
     function applyIfReady() {
         if (applyButton.enabled)

@@ -61,6 +61,9 @@ ScrollView {
         // rest are made when scrolled to, so that hundreds of services cost only what is seen.
         // A card being edited is the current item, which the list keeps wherever it goes.
         cacheBuffer: 800
+        // A card scrolled out gives its view to the one scrolled in: making a card view costs
+        // far more than a frame, handing it another card only re-reads the card.
+        reuseItems: true
         highlightFollowsCurrentItem: false
         boundsBehavior: Flickable.StopAtBounds
         activeFocusOnTab: false
@@ -189,6 +192,7 @@ ScrollView {
             width: root.columnWidth
             height: cardView.implicitHeight
             onActiveFocusChanged: if (activeFocus) ListView.view.currentIndex = index
+            ListView.onReused: cardView.reused()
 
             AdapterCardView {
                 id: cardView

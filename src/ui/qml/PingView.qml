@@ -72,32 +72,38 @@ ScrollView {
                             color: ThemeState.palette.textMuted
                         }
                         // Every label is measured, so that the button is as wide as the
-                        // longest one and keeps its width whichever is chosen.
-                        Item {
+                        // longest one and keeps its width whichever is chosen. The choices
+                        // change with every refresh and may be hundreds: they are measured
+                        // without making an item for each, and only while the tab is shown.
+                        QtObject {
                             id: labels
-                            visible: false
                             property real widest: 0
+                            property bool stale: true
 
                             function measure() {
-                                let widest = 0
-                                for (let i = 0; i < measures.count; ++i) {
-                                    const label = measures.itemAt(i)
-                                    if (label)
-                                        widest = Math.max(widest, label.implicitWidth)
+                                if (!root.visible) {
+                                    labels.stale = true
+                                    return
                                 }
-                                labels.widest = widest
+                                labels.stale = false
+                                labels.widest = Math.ceil(pingTab.widestChoice(labels.font))
                             }
 
-                            Repeater {
-                                id: measures
-                                model: pingTab.choices
-                                onItemAdded: Qt.callLater(labels.measure)
-                                onItemRemoved: Qt.callLater(labels.measure)
-                                Text {
-                                    required property var modelData
-                                    text: modelData.label
-                                    font.pixelSize: ThemeState.textSize.body
-                                }
+                            readonly property font font: Qt.font({
+                                pixelSize: ThemeState.textSize.body
+                            })
+                            onFontChanged: Qt.callLater(measure)
+                            Component.onCompleted: measure()
+                        }
+                        Connections {
+                            target: pingTab
+                            function onSelectionChanged() { Qt.callLater(labels.measure) }
+                        }
+                        Connections {
+                            target: root
+                            function onVisibleChanged() {
+                                if (root.visible && labels.stale)
+                                    labels.measure()
                             }
                         }
                         Rectangle {

@@ -3,8 +3,12 @@
 
 #include "ui/ThemeState.h"
 
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QRawFont>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -70,6 +74,19 @@ private slots:
         setSystemDark(true);
         QVERIFY(!ThemeState::initialIsDark());
         QCOMPARE(state->palette().bg, QColor(0xED, 0xF1, 0xF7));
+    }
+
+    // The symbols come from the bundled font, under a family no installed copy shares, and
+    // every symbol the interface names is in it.
+    void symbolsFromTheBundledFont()
+    {
+        const QString family = ThemeState::symbolFontFamily();
+        QVERIFY(!QFontDatabase::families().contains(QStringLiteral("Material Icons")) ||
+                family != QStringLiteral("Material Icons"));
+        QCOMPARE(QFontInfo(QFont(family)).family(), family);
+        const QRawFont raw = QRawFont::fromFont(QFont(family));
+        QVERIFY(raw.isValid());
+        QVERIFY(raw.supportsCharacter(QChar(0xe5d5))); // refresh
     }
 };
 

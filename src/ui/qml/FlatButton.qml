@@ -25,54 +25,77 @@ Item {
     // shown while `shown` holds (its control is hovered) and its control stays where it was:
     // once the control moves under a still pointer (the list scrolled or re-sorted), the tip
     // goes until the pointer leaves and comes back.
-    component Tip: ToolTip {
-        id: tip
+    // The tooltip itself (a popup with its own items and timer) is made only while it is
+    // wanted: every card has several controls with a tip, and few are ever hovered. The slot
+    // is invisible and sizeless, so layouts pass over it.
+    component Tip: Loader {
+        id: slot
 
         property bool shown: false
-        property Item owner: parent
-        property bool moved: false
-        property point anchor
+        property string text
+        readonly property bool opened: item !== null && item.opened
+        readonly property bool showing: item !== null && item.visible
 
-        function sceneSpot() {
-            return owner ? owner.mapToItem(null, 0, 0) : Qt.point(0, 0)
-        }
+        visible: false
+        active: shown || showing
+        sourceComponent: Component {
+            ToolTip {
+                id: tip
 
-        // Opened and closed rather than bound: a tip that closes itself (a press elsewhere)
-        // would otherwise lose its binding and never come back.
-        readonly property bool wanted: shown && !moved && text !== ""
-        onWantedChanged: wanted ? open() : close()
+                readonly property bool shown: slot.shown
+                property Item owner: slot.parent
+                property bool moved: false
+                property point anchor
 
-        delay: 600
-        width: Math.min(implicitWidth, 360)
-        onShownChanged: {
-            moved = false
-            anchor = sceneSpot()
-        }
+                function sceneSpot() {
+                    return owner ? owner.mapToItem(null, 0, 0) : Qt.point(0, 0)
+                }
 
-        // Nothing tells an item that an ancestor moved; a look a few times a second, only
-        // while the tip is wanted, is enough.
-        Timer {
-            interval: 80
-            repeat: true
-            running: tip.shown && !tip.moved
-            onTriggered: {
-                const spot = tip.sceneSpot()
-                if (spot.x !== tip.anchor.x || spot.y !== tip.anchor.y)
-                    tip.moved = true
+                parent: owner
+                text: slot.text
+                // Opened and closed rather than bound: a tip that closes itself (a press
+                // elsewhere) would otherwise lose its binding and never come back.
+                readonly property bool wanted: shown && !moved && text !== ""
+                onWantedChanged: wanted ? open() : close()
+                Component.onCompleted: {
+                    anchor = sceneSpot()
+                    if (wanted)
+                        open()
+                }
+
+                delay: 600
+                width: Math.min(implicitWidth, 360)
+                onShownChanged: {
+                    moved = false
+                    anchor = sceneSpot()
+                }
+
+                // Nothing tells an item that an ancestor moved; a look a few times a second,
+                // only while the tip is wanted, is enough.
+                Timer {
+                    interval: 80
+                    repeat: true
+                    running: tip.shown && !tip.moved
+                    onTriggered: {
+                        const spot = tip.sceneSpot()
+                        if (spot.x !== tip.anchor.x || spot.y !== tip.anchor.y)
+                            tip.moved = true
+                    }
+                }
+
+                contentItem: Text {
+                    text: tip.text
+                    color: ThemeState.palette.text
+                    font.pixelSize: ThemeState.textSize.toolTip
+                    wrapMode: Text.Wrap
+                }
+                background: Rectangle {
+                    color: ThemeState.palette.surface
+                    border.color: ThemeState.palette.borderStrong
+                    border.width: 1
+                    radius: 6
+                }
             }
-        }
-
-        contentItem: Text {
-            text: tip.text
-            color: ThemeState.palette.text
-            font.pixelSize: ThemeState.textSize.toolTip
-            wrapMode: Text.Wrap
-        }
-        background: Rectangle {
-            color: ThemeState.palette.surface
-            border.color: ThemeState.palette.borderStrong
-            border.width: 1
-            radius: 6
         }
     }
     component FocusRing: Rectangle {

@@ -117,7 +117,7 @@ TestCase {
         verify(Qt.colorEqual(fill.color, ThemeState.palette.surfaceMuted))
         button.enabled = false
         verify(!button.hovering)
-        verify(!button.tip.visible)
+        verify(!button.tip.showing)
         verify(Qt.colorEqual(fill.color, ThemeState.palette.surface))
         mouseMove(testCase, 390, 290)
         button.enabled = true
@@ -141,7 +141,7 @@ TestCase {
         mouseMove(holder.button, 10, 10)
         tryVerify(() => holder.button.tip.opened, 3000)
         holder.y += data.shift
-        tryVerify(() => !holder.button.tip.visible, 1000)
+        tryVerify(() => !holder.button.tip.showing, 1000)
     }
 
     // A disabled "Changer" reads as disabled on the dark card too: no accent left in it.

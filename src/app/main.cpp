@@ -26,6 +26,7 @@
 #include <QQuickWindow>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtQml/QQmlExtensionPlugin>
 
 #include <atomic>
@@ -64,16 +65,26 @@ QString userMachinePath(QString *problem)
     return path;
 }
 
-// The sizes window managers and task bars show, made once from the large picture, which is
-// not kept: at full size it alone would hold 4 MB.
-QIcon windowIcon()
+// The sizes window managers and task bars show, made from the installed-size picture away from
+// the main thread: decoding and smoothing take longer than a frame, and the cards are drawn
+// meanwhile.
+QList<QImage> windowIconImages()
 {
-    const QImage picture(QStringLiteral(":/brisvale/brisvale-icon.png"));
-    QIcon icon;
+    const QImage picture(QStringLiteral(":/brisvale/hicolor/256x256/brisvale.png"));
+    QList<QImage> images;
     for (const int side : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(
-            picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    return icon;
+        images.append(picture.width() == side ? picture
+                                              : picture.scaled(side, side, Qt::KeepAspectRatio,
+                                                               Qt::SmoothTransformation));
+    return images;
+}
+
+void setWindowIcon(const QList<QImage> &images)
+{
+    QIcon icon;
+    for (const QImage &image : images)
+        icon.addPixmap(QPixmap::fromImage(image));
+    QGuiApplication::setWindowIcon(icon);
 }
 
 void showMainWindow(QQuickWindow *window)
@@ -262,16 +273,18 @@ int main(int argc, char *argv[])
     if (!machinePath.isEmpty())
         AppInfo::instance()->setMachinePath(machinePath);
     placeMainWindow(window);
-    // Decoding the large picture and scaling it waits for the first frame.
+    // The icon waits for the first frame, then is made in the background.
     auto iconSet = std::make_shared<QMetaObject::Connection>();
     *iconSet = QObject::connect(
         window, &QQuickWindow::frameSwapped, &app,
-        [iconSet] {
+        [iconSet, &app] {
             if (!*iconSet)
                 return;
             QObject::disconnect(*iconSet);
             *iconSet = {};
-            QGuiApplication::setWindowIcon(windowIcon());
+            QtConcurrent::run(windowIconImages).then(&app, [](const QList<QImage> &images) {
+                setWindowIcon(images);
+            });
         },
         Qt::QueuedConnection);
 

@@ -20,6 +20,7 @@ AppModel::AppModel(SystemServices services, QObject *parent)
     , m_cardList(new CardListModel(this))
 {
     connect(this, &AppModel::loadingChanged, this, &AppModel::pendingHintChanged);
+    connect(this, &AppModel::hasLoadedOnceChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::cardsChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::cardsChanged, this, &AppModel::isBusyChanged);
 }
@@ -51,7 +52,9 @@ bool AppModel::isBusy() const
 
 QString AppModel::pendingHint() const
 {
-    if (m_loading && m_cards.isEmpty())
+    // Until the first read has answered the cards are loading, also in the moment before the
+    // window, once drawn, starts it.
+    if ((m_loading || !m_hasLoadedOnce) && m_cards.isEmpty())
         return QStringLiteral("Chargement des cartes réseau…");
     const auto dirty = std::count_if(m_cards.cbegin(), m_cards.cend(),
                                      [](const AdapterCardModel *card) { return card->isDirty(); });

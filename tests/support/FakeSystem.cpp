@@ -4,6 +4,7 @@
 #include "support/FakeSystem.h"
 
 #include <QFuture>
+#include <QTest>
 
 namespace {
 
@@ -78,7 +79,11 @@ SystemServices FakeSystem::services() const
 
 void FakeSystem::answerRead(const QList<AdapterInfo> &adapters)
 {
-    Q_ASSERT(!m_state->pendingReads.empty());
+    // A window starts its first read only once drawn: give it the time to ask.
+    if (!QTest::qWaitFor([this] { return !m_state->pendingReads.empty(); }, 5000)) {
+        qWarning("FakeSystem: no read to answer");
+        return;
+    }
     QPromise<AdapterRead> promise = std::move(m_state->pendingReads.front());
     m_state->pendingReads.pop_front();
     promise.addResult(AdapterRead{adapters, {}});

@@ -12,8 +12,8 @@
 #include <deque>
 #include <memory>
 
-// A system that answers when the test says so. Each read stays pending until answerRead();
-// every wait returns at once and is only recorded.
+// A system that answers when the test says so. Each read stays pending until answerRead(), which
+// first waits a few seconds for one to be asked; every wait returns at once and is only recorded.
 class FakeSystem {
 public:
     FakeSystem();

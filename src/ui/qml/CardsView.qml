@@ -116,7 +116,7 @@ ScrollView {
                     anchors.bottomMargin: 32
                     anchors.leftMargin: 24
                     anchors.rightMargin: 24
-                    implicitHeight: root.appModel.loading ? searching.implicitHeight
+                    implicitHeight: searching.visible ? searching.implicitHeight
                                                        : empty.implicitHeight
 
                     RowLayout {
@@ -124,7 +124,8 @@ ScrollView {
 
                         objectName: "searchingCard"
                         anchors.centerIn: parent
-                        visible: root.appModel.loading
+                        // Also in the moment before the first read starts.
+                        visible: root.appModel.loading || !root.appModel.hasLoadedOnce
                         spacing: 12
 
                         Spinner {
@@ -145,7 +146,7 @@ ScrollView {
                         objectName: "emptyCard"
                         anchors.centerIn: parent
                         width: parent.width
-                        visible: !root.appModel.loading
+                        visible: !searching.visible
                         spacing: 10
 
                         Text {

@@ -23,10 +23,21 @@ Rectangle {
 
     // The first load waits until the content is on screen, and only ever starts once per
     // model: a later showing finds hasLoadedOnce set (or a refresh in flight, which the model
-    // drops).
+    // drops). On screen means drawn once: the read's link tests start programs that would
+    // otherwise take the processor from the first frame.
     readonly property bool shown: visible && Window.window !== null && Window.window.visible
+                                  && drawn
+    property bool drawn: false
     onShownChanged: loadFirstTime()
     Component.onCompleted: loadFirstTime()
+    // Emitted on this thread just before a frame is drawn; what is posted from here runs once
+    // the frame is done (or, with a render thread, while it is being drawn there).
+    Connections {
+        target: root.Window.window
+        enabled: !root.drawn
+        function onAfterAnimating() { Qt.callLater(root.markDrawn) }
+    }
+    function markDrawn() { drawn = true }
 
     function loadFirstTime() {
         if (shown && !model.hasLoadedOnce)

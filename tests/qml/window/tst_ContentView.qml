@@ -37,13 +37,21 @@ TestCase {
         return item !== null
     }
 
-    // A hidden view waits; a shown one reads once, whatever it shows next or how often.
+    // A hidden view waits, showing it searching; a shown one reads once it is drawn, and once
+    // only, whatever it shows next or how often.
     function test_firstLoad() {
         const content = makeContent(false)
+        wait(50)
         compare(Fixtures.readsStarted(), 0)
         content.visible = true
+        verify(isShown(findChild(content, "searchingCard")), "searching before the read starts")
+        compare(content.model.pendingHint, "Chargement des cartes réseau…")
         content.visible = false
         content.visible = true
+        tryVerify(() => Fixtures.readsStarted() === 1)
+        content.visible = false
+        content.visible = true
+        wait(50)
         compare(Fixtures.readsStarted(), 1, "a read in flight is not doubled")
         verify(isShown(findChild(content, "searchingCard")))
         Fixtures.answerRead([])
@@ -65,6 +73,7 @@ TestCase {
     function test_refreshButton() {
         const content = makeContent()
         const button = findChild(content, "refreshButton")
+        tryVerify(() => Fixtures.readsStarted() === 1)
         verify(!button.enabled, "during the first read")
         Fixtures.answerRead(["a"])
         tryVerify(() => button.enabled)

@@ -62,8 +62,6 @@ QStringList IputilsPing::arguments(const QString &address, const QString &device
 
 bool IputilsPing::needsUnboundRetry(const QString &device, const CommandResult &bound)
 {
-    if (bound.status == 0 || device.isEmpty())
-        return false;
     // A reply that never came is no reason: only a refusal of the binding is. "so_bindtodevice"
     // covers both an interface that does not exist and one this user may not bind to.
     static const QStringList markers = {
@@ -75,9 +73,7 @@ bool IputilsPing::needsUnboundRetry(const QString &device, const CommandResult &
         QStringLiteral("operation not permitted"),
         QStringLiteral("bind:"),
     };
-    const QString low = (bound.output + bound.error).toLower();
-    return std::any_of(markers.cbegin(), markers.cend(),
-                       [&low](const QString &marker) { return low.contains(marker); });
+    return PingRunner::bindingRefused(device, bound, markers);
 }
 
 QFuture<PingOutcome> IputilsPing::send(const QString &program, const QString &address,

@@ -58,10 +58,18 @@ QStringList PingRunner::arguments(const QString &address, const QString &device,
     return arguments;
 }
 
-bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &bound)
+bool PingRunner::bindingRefused(const QString &device, const CommandResult &bound,
+                                const QStringList &markers)
 {
     if (bound.status == 0 || device.isEmpty())
         return false;
+    const QString low = (bound.output + bound.error).toLower();
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [&low](const QString &marker) { return low.contains(marker); });
+}
+
+bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &bound)
+{
     static const QStringList markers = {
         QStringLiteral("usage:"),
         QStringLiteral("illegal option"),
@@ -70,9 +78,7 @@ bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &b
         QStringLiteral("operation not permitted"),
         QStringLiteral("bind:"),
     };
-    const QString low = (bound.output + bound.error).toLower();
-    return std::any_of(markers.cbegin(), markers.cend(),
-                       [&low](const QString &marker) { return low.contains(marker); });
+    return bindingRefused(device, bound, markers);
 }
 
 std::chrono::milliseconds PingRunner::timeLimit(int count, std::chrono::milliseconds margin)

@@ -43,6 +43,9 @@ std::chrono::milliseconds timeLimit(int count, std::chrono::milliseconds margin)
 
 // The arguments of one run, in ping's order.
 QStringList arguments(const QString &address, const QString &device, int count);
+// Whether a failed run bound to the device was refused for its binding, as its text (output
+// and error) says by naming one of the markers, given in lowercase.
+bool bindingRefused(const QString &device, const CommandResult &bound, const QStringList &markers);
 // Whether a failed bound run was refused for its binding and deserves an unbound one.
 bool needsUnboundRetry(const QString &device, const CommandResult &bound);
 

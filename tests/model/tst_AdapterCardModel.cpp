@@ -125,9 +125,9 @@ private slots:
             "error:Adresse IP invalide : 192.168.1.0 est l'adresse du réseau.");
         row("broadcast address", "fixed", "ip:192.168.1.255 errors", "", true,
             "error:Adresse IP invalide : 192.168.1.255 est l'adresse de diffusion du réseau.");
-        row("broadcast of a /25 is a host of a /24", "fixed",
-            "ip:192.168.1.127 mask:255.255.255.128 errors", "", true,
-            "error:Adresse IP invalide : 192.168.1.127 est l'adresse de diffusion du réseau.");
+        row("broadcast of a /30 is a host of a /24", "fixed",
+            "router: ip:10.0.0.3 mask:255.255.255.252 errors", "", true,
+            "error:Adresse IP invalide : 10.0.0.3 est l'adresse de diffusion du réseau.");
         row("router is the network", "fixed", "router:192.168.1.0 errors", "", true,
             "error:Passerelle invalide : 192.168.1.0 est l'adresse du réseau.");
         row("router is the broadcast", "fixed", "router:192.168.1.255 errors", "", true,

@@ -144,18 +144,13 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("hint");
 
-        QTest::newRow("disabled, whatever the mode") << "fixedOff"
-                                                     << "dhcp"
-                                                     << "Carte désactivée";
-        QTest::newRow("dhcp") << "fixed"
-                              << "dhcp"
-                              << "Adresse attribuée automatiquement par le réseau";
-        QTest::newRow("manual, pending") << "lease"
-                                         << "manual"
-                                         << "Configuration fixe en attente";
-        QTest::newRow("manual, applied") << "fixed"
-                                         << ""
-                                         << "Adresse configurée manuellement";
+        const auto row = [](const char *name, QString start, QString steps, QString hint) {
+            QTest::newRow(name) << start << steps << hint;
+        };
+        row("disabled, whatever the mode", "fixedOff", "dhcp", "Carte désactivée");
+        row("dhcp", "fixed", "dhcp", "Adresse attribuée automatiquement par le réseau");
+        row("manual, pending", "lease", "manual", "Configuration fixe en attente");
+        row("manual, applied", "fixed", "", "Adresse configurée manuellement");
     }
 
     void hintText()

@@ -31,9 +31,9 @@ private slots:
             "1 packets transmitted, 0 packets received, 100.0% packet loss\n", false,
             "0 paquet reçu sur 1 · 100,0 % de perte");
         row("decimal comma", 0,
-            "3 packets transmitted, 2 packets received, 33,3% packet loss\n"
+            "3 packets transmitted, 1 packets received, 66,7% packet loss\n"
             "round-trip min/avg/max/stddev = 1,000/1,26/1,500/0,250 ms\n",
-            true, "2 paquets reçus sur 3 · 33,3 % de perte · 1,3 ms en moyenne");
+            true, "1 paquet reçu sur 3 · 66,7 % de perte · 1,3 ms en moyenne");
         row("counts too large to read: no summary", 0,
             "99999999999 packets transmitted, 1 packets received, 0.0% packet loss", true,
             "réponse reçue");

@@ -105,9 +105,15 @@ QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &a
 std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
 {
     static const QRegularExpression statistics(statisticsPattern);
+    return summaryOf(statistics.match(output), output, 0);
+}
+
+std::optional<PingRunner::Summary> PingRunner::summaryOf(const QRegularExpressionMatch &match,
+                                                         const QString &output,
+                                                         qsizetype timingFrom)
+{
     static const QRegularExpression timing(timingPattern);
 
-    const QRegularExpressionMatch match = statistics.match(output);
     if (!match.hasMatch())
         return std::nullopt;
     const std::optional<int> transmitted = readInteger(match.captured(1));
@@ -119,7 +125,7 @@ std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
     summary.transmitted = *transmitted;
     summary.received = *received;
     summary.loss = readDouble(match.captured(3)).value_or(0);
-    const QRegularExpressionMatch times = timing.match(output);
+    const QRegularExpressionMatch times = timing.match(output, timingFrom);
     if (times.hasMatch())
         summary.average = readDouble(times.captured(2));
     return summary;

@@ -8,6 +8,7 @@
 #include "system/SystemTools.h"
 
 #include <QFuture>
+#include <QRegularExpressionMatch>
 #include <QString>
 
 #include <chrono>
@@ -50,6 +51,10 @@ bool bindingRefused(const QString &device, const CommandResult &bound, const QSt
 bool needsUnboundRetry(const QString &device, const CommandResult &bound);
 
 std::optional<Summary> parse(const QString &output);
+// The summary in a match of a dialect's statistics, whose groups are the requests sent, the
+// replies and the loss; the average comes from the first timing line from timingFrom on.
+std::optional<Summary> summaryOf(const QRegularExpressionMatch &statistics, const QString &output,
+                                 qsizetype timingFrom);
 // The French line of a run's statistics ("3 paquets reçus sur 4 · 25,0 % de perte · …").
 QString describe(const Summary &summary);
 // A run stopped at its time limit.

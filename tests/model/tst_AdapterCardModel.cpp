@@ -119,6 +119,8 @@ private slots:
             "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
         row("255.255.255.255", "fixed", "ip:255.255.255.255 errors", "", true,
             "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
+        row("mask 0.0.0.0 is no contiguous mask", "fixed", "mask:0.0.0.0 errors", "", true,
+            "error:Masque non contigu : utilisez par exemple 255.255.255.0 ou 255.255.0.0.");
         row("mask format", "fixed", "mask:255.255.0 errors", "", true,
             "error:Masque invalide. Format attendu : 255.255.255.0");
         row("network address", "fixed", "ip:192.168.1.0 errors", "", true,

@@ -16,25 +16,6 @@ namespace {
 // corrupted replies and errors are counted between the replies and the loss.
 const QString statisticsPattern = QStringLiteral("([0-9]+) packets transmitted, ([0-9]+) received,"
                                                  "(?: \\+[0-9]+ [a-z]+,)* ([0-9.,]+)% packet loss");
-// "rtt min/avg/max/mdev = 0.059/0.095/0.157/0.043 ms"
-const QString timingPattern = QStringLiteral("= ([0-9.,]+)/([0-9.,]+)/([0-9.,]+)");
-
-std::optional<double> readDouble(QString text)
-{
-    text.replace(u',', u'.');
-    if (text.isEmpty() || text.front().isSpace())
-        return std::nullopt;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok ? std::optional(value) : std::nullopt;
-}
-
-std::optional<int> readInteger(const QString &text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? std::optional(value) : std::nullopt;
-}
 
 } // namespace
 
@@ -62,8 +43,6 @@ QStringList IputilsPing::arguments(const QString &address, const QString &device
 
 bool IputilsPing::needsUnboundRetry(const QString &device, const CommandResult &bound)
 {
-    if (bound.status == 0 || device.isEmpty())
-        return false;
     // A reply that never came is no reason: only a refusal of the binding is. "so_bindtodevice"
     // covers both an interface that does not exist and one this user may not bind to.
     static const QStringList markers = {
@@ -75,9 +54,7 @@ bool IputilsPing::needsUnboundRetry(const QString &device, const CommandResult &
         QStringLiteral("operation not permitted"),
         QStringLiteral("bind:"),
     };
-    const QString low = (bound.output + bound.error).toLower();
-    return std::any_of(markers.cbegin(), markers.cend(),
-                       [&low](const QString &marker) { return low.contains(marker); });
+    return PingRunner::bindingRefused(device, bound, markers);
 }
 
 QFuture<PingOutcome> IputilsPing::send(const QString &program, const QString &address,
@@ -103,24 +80,9 @@ QFuture<PingOutcome> IputilsPing::send(const QString &program, const QString &ad
 std::optional<PingRunner::Summary> IputilsPing::parse(const QString &output)
 {
     static const QRegularExpression statistics(statisticsPattern);
-    static const QRegularExpression timing(timingPattern);
-
     const QRegularExpressionMatch match = statistics.match(output);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const std::optional<int> transmitted = readInteger(match.captured(1));
-    const std::optional<int> received = readInteger(match.captured(2));
-    if (!transmitted || !received)
-        return std::nullopt;
-
-    PingRunner::Summary summary;
-    summary.transmitted = *transmitted;
-    summary.received = *received;
-    summary.loss = readDouble(match.captured(3)).value_or(0);
-    const QRegularExpressionMatch times = timing.match(output, match.capturedEnd());
-    if (times.hasMatch())
-        summary.average = readDouble(times.captured(2));
-    return summary;
+    // "rtt min/avg/max/mdev = 0.059/0.095/0.157/0.043 ms", after the statistics.
+    return PingRunner::summaryOf(match, output, match.capturedEnd());
 }
 
 PingOutcome IputilsPing::summarize(const CommandResult &kept)

@@ -58,10 +58,18 @@ QStringList PingRunner::arguments(const QString &address, const QString &device,
     return arguments;
 }
 
-bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &bound)
+bool PingRunner::bindingRefused(const QString &device, const CommandResult &bound,
+                                const QStringList &markers)
 {
     if (bound.status == 0 || device.isEmpty())
         return false;
+    const QString low = (bound.output + bound.error).toLower();
+    return std::any_of(markers.cbegin(), markers.cend(),
+                       [&low](const QString &marker) { return low.contains(marker); });
+}
+
+bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &bound)
+{
     static const QStringList markers = {
         QStringLiteral("usage:"),
         QStringLiteral("illegal option"),
@@ -70,9 +78,7 @@ bool PingRunner::needsUnboundRetry(const QString &device, const CommandResult &b
         QStringLiteral("operation not permitted"),
         QStringLiteral("bind:"),
     };
-    const QString low = (bound.output + bound.error).toLower();
-    return std::any_of(markers.cbegin(), markers.cend(),
-                       [&low](const QString &marker) { return low.contains(marker); });
+    return bindingRefused(device, bound, markers);
 }
 
 std::chrono::milliseconds PingRunner::timeLimit(int count, std::chrono::milliseconds margin)
@@ -99,9 +105,15 @@ QFuture<PingOutcome> PingRunner::send(const SystemTools &tools, const QString &a
 std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
 {
     static const QRegularExpression statistics(statisticsPattern);
+    return summaryOf(statistics.match(output), output, 0);
+}
+
+std::optional<PingRunner::Summary> PingRunner::summaryOf(const QRegularExpressionMatch &match,
+                                                         const QString &output,
+                                                         qsizetype timingFrom)
+{
     static const QRegularExpression timing(timingPattern);
 
-    const QRegularExpressionMatch match = statistics.match(output);
     if (!match.hasMatch())
         return std::nullopt;
     const std::optional<int> transmitted = readInteger(match.captured(1));
@@ -113,7 +125,7 @@ std::optional<PingRunner::Summary> PingRunner::parse(const QString &output)
     summary.transmitted = *transmitted;
     summary.received = *received;
     summary.loss = readDouble(match.captured(3)).value_or(0);
-    const QRegularExpressionMatch times = timing.match(output);
+    const QRegularExpressionMatch times = timing.match(output, timingFrom);
     if (times.hasMatch())
         summary.average = readDouble(times.captured(2));
     return summary;

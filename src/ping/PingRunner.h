@@ -8,6 +8,7 @@
 #include "system/SystemTools.h"
 
 #include <QFuture>
+#include <QRegularExpressionMatch>
 #include <QString>
 
 #include <chrono>
@@ -43,10 +44,17 @@ std::chrono::milliseconds timeLimit(int count, std::chrono::milliseconds margin)
 
 // The arguments of one run, in ping's order.
 QStringList arguments(const QString &address, const QString &device, int count);
+// Whether a failed run bound to the device was refused for its binding, as its text (output
+// and error) says by naming one of the markers, given in lowercase.
+bool bindingRefused(const QString &device, const CommandResult &bound, const QStringList &markers);
 // Whether a failed bound run was refused for its binding and deserves an unbound one.
 bool needsUnboundRetry(const QString &device, const CommandResult &bound);
 
 std::optional<Summary> parse(const QString &output);
+// The summary in a match of a dialect's statistics, whose groups are the requests sent, the
+// replies and the loss; the average comes from the first timing line from timingFrom on.
+std::optional<Summary> summaryOf(const QRegularExpressionMatch &statistics, const QString &output,
+                                 qsizetype timingFrom);
 // The French line of a run's statistics ("3 paquets reçus sur 4 · 25,0 % de perte · …").
 QString describe(const Summary &summary);
 // A run stopped at its time limit.

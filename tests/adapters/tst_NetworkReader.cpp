@@ -69,7 +69,8 @@ private slots:
         QTest::addColumn<Service>("service");
         QTest::addColumn<QByteArray>("link"); // what ifconfig prints; empty: it fails
         QTest::addColumn<QString>("failing"); // what the store cannot give
-        // Identifier, hardware name, kind and link; empty when the service is left out.
+        // Identifier, hardware name, kind and link; empty when the service is left out; the
+        // failure when the read fails.
         QTest::addColumn<QString>("expected");
         const QByteArray active = "\tstatus: active\n";
         const auto row = [](const char *name, const Service &service, const char *expected,
@@ -96,8 +97,12 @@ private slots:
         row("a byte that is not UTF-8 hides no status line", {}, down,
             "\tdescription: caf\xe9\n\tstatus: inactive\n");
         row("disabled: no process", {.enabled = false}, down);
-        row("no preferences", {}, "", active, "preferences");
-        row("no list of services", {}, "", active, "services");
+        row("no preferences", {},
+            "Lecture réseau impossible : les préférences réseau du système sont inaccessibles.",
+            active, "preferences");
+        row("no list of services", {},
+            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.", active,
+            "services");
         row("no dynamic store", {}, up, active, "dynamic store");
     }
 
@@ -115,18 +120,20 @@ private slots:
         store.preferencesFail = failing == "preferences";
         store.servicesMissing = failing == "services";
         store.dynamicStoreFail = failing == "dynamic store";
-        QStringList found;
-        for (const AdapterInfo &a : read(store, service, ifconfig))
+        store.services = {service};
+        const AdapterRead read = NetworkReader::readOnceWithCause(store, ifconfig.tools());
+        QStringList found{read.failure};
+        for (const AdapterInfo &a : read.adapters)
             found << QStringList{a.id, a.hardwareName,
                                  QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind)),
                                  a.connected ? "up" : "down"}
                          .join(u'|');
-        QCOMPARE(found.join(u'\n'), expected);
+        QCOMPARE(found.join(u'\n').trimmed(), expected);
         // Every handle made is released, whatever path the read took.
         QCOMPARE(store.preferencesReleased, store.preferencesCreated);
         QCOMPARE(store.dynamicStoresReleased, store.dynamicStoresCreated);
         // Live state is asked for under the identifier used; a disabled service costs no process.
-        const bool listed = !expected.isEmpty();
+        const bool listed = read.failure.isEmpty() && !expected.isEmpty();
         QCOMPARE(store.dynamicKeysAsked.join(u' '),
                  listed && !store.dynamicStoreFail
                      ? "State:/Network/Service/" + expected.section(u'|', 0, 0) + "/IPv4"
@@ -274,32 +281,6 @@ private slots:
         QCOMPARE(concurrent.adapters, sequential.adapters);
         // Disabled services cost no process.
         QCOMPARE(ifconfig.calls().size(), 2 * 32);
-    }
-
-    // A read that fails at the root says why, in French.
-    void failureSaysWhy_data()
-    {
-        QTest::addColumn<bool>("noPreferences");
-        QTest::addColumn<QString>("failure");
-
-        QTest::newRow("no preferences") << true
-                                        << "Lecture réseau impossible : les préférences réseau du "
-                                           "système sont inaccessibles.";
-        QTest::newRow("no service list") << false
-                                         << "Lecture réseau impossible : la liste des services "
-                                            "réseau n'a pas pu être lue.";
-    }
-
-    void failureSaysWhy()
-    {
-        QFETCH(bool, noPreferences);
-        QFETCH(QString, failure);
-        FakeStore store;
-        store.preferencesFail = noPreferences;
-        store.servicesMissing = !noPreferences;
-        const AdapterRead read = NetworkReader::readOnceWithCause(store, FakeIfconfig().tools());
-        QVERIFY(read.adapters.isEmpty());
-        QCOMPARE(read.failure, failure);
     }
 
     void noStoreSaysWhy()

@@ -119,15 +119,17 @@ private slots:
             "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
         row("255.255.255.255", "fixed", "ip:255.255.255.255 errors", "", true,
             "error:Adresse IP invalide : 0.0.0.0 et 255.255.255.255 sont interdites.");
+        row("mask 0.0.0.0 is no contiguous mask", "fixed", "mask:0.0.0.0 errors", "", true,
+            "error:Masque non contigu : utilisez par exemple 255.255.255.0 ou 255.255.0.0.");
         row("mask format", "fixed", "mask:255.255.0 errors", "", true,
             "error:Masque invalide. Format attendu : 255.255.255.0");
         row("network address", "fixed", "ip:192.168.1.0 errors", "", true,
             "error:Adresse IP invalide : 192.168.1.0 est l'adresse du réseau.");
         row("broadcast address", "fixed", "ip:192.168.1.255 errors", "", true,
             "error:Adresse IP invalide : 192.168.1.255 est l'adresse de diffusion du réseau.");
-        row("broadcast of a /25 is a host of a /24", "fixed",
-            "ip:192.168.1.127 mask:255.255.255.128 errors", "", true,
-            "error:Adresse IP invalide : 192.168.1.127 est l'adresse de diffusion du réseau.");
+        row("broadcast of a /30 is a host of a /24", "fixed",
+            "router: ip:10.0.0.3 mask:255.255.255.252 errors", "", true,
+            "error:Adresse IP invalide : 10.0.0.3 est l'adresse de diffusion du réseau.");
         row("router is the network", "fixed", "router:192.168.1.0 errors", "", true,
             "error:Passerelle invalide : 192.168.1.0 est l'adresse du réseau.");
         row("router is the broadcast", "fixed", "router:192.168.1.255 errors", "", true,
@@ -144,18 +146,13 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("hint");
 
-        QTest::newRow("disabled, whatever the mode") << "fixedOff"
-                                                     << "dhcp"
-                                                     << "Carte désactivée";
-        QTest::newRow("dhcp") << "fixed"
-                              << "dhcp"
-                              << "Adresse attribuée automatiquement par le réseau";
-        QTest::newRow("manual, pending") << "lease"
-                                         << "manual"
-                                         << "Configuration fixe en attente";
-        QTest::newRow("manual, applied") << "fixed"
-                                         << ""
-                                         << "Adresse configurée manuellement";
+        const auto row = [](const char *name, QString start, QString steps, QString hint) {
+            QTest::newRow(name) << start << steps << hint;
+        };
+        row("disabled, whatever the mode", "fixedOff", "dhcp", "Carte désactivée");
+        row("dhcp", "fixed", "dhcp", "Adresse attribuée automatiquement par le réseau");
+        row("manual, pending", "lease", "manual", "Configuration fixe en attente");
+        row("manual, applied", "fixed", "", "Adresse configurée manuellement");
     }
 
     void hintText()

@@ -114,34 +114,19 @@ private slots:
         QTest::addColumn<QString>("sentRouter");
         QTest::addColumn<bool>("confirmed");
 
-        QTest::newRow("all shown") << "192.168.1.1"
-                                   << "255.255.255.0"
-                                   << "192.168.1.1"
-                                   << "192.168.1.1" << true;
-        QTest::newRow("another mask") << "192.168.1.1"
-                                      << "255.255.0.0"
-                                      << "192.168.1.1"
-                                      << "192.168.1.1" << false;
-        QTest::newRow("another router") << "192.168.1.1"
-                                        << "255.255.255.0"
-                                        << "192.168.1.254"
-                                        << "192.168.1.1" << false;
-        QTest::newRow("no router asked, the old one kept") << ""
-                                                           << "255.255.255.0"
-                                                           << "192.168.1.1"
-                                                           << "" << false;
-        QTest::newRow("no router asked, none shown") << ""
-                                                     << "255.255.255.0"
-                                                     << ""
-                                                     << "" << true;
-        QTest::newRow("no router asked, 0.0.0.0 shown") << ""
-                                                        << "255.255.255.0"
-                                                        << "0.0.0.0"
-                                                        << "" << true;
-        QTest::newRow("router typed with leading zeros") << "192.168.001.001"
-                                                         << "255.255.255.0"
-                                                         << "192.168.1.1"
-                                                         << "192.168.1.1" << true;
+        const auto row = [](const char *name, QString router, QString shownMask,
+                            QString shownRouter, QString sentRouter, bool confirmed) {
+            QTest::newRow(name) << router << shownMask << shownRouter << sentRouter << confirmed;
+        };
+        const QString mask = "255.255.255.0";
+        row("all shown", "192.168.1.1", mask, "192.168.1.1", "192.168.1.1", true);
+        row("another mask", "192.168.1.1", "255.255.0.0", "192.168.1.1", "192.168.1.1", false);
+        row("another router", "192.168.1.1", mask, "192.168.1.254", "192.168.1.1", false);
+        row("no router asked, the old one kept", "", mask, "192.168.1.1", "", false);
+        row("no router asked, none shown", "", mask, "", "", true);
+        row("no router asked, 0.0.0.0 shown", "", mask, "0.0.0.0", "", true);
+        row("router typed with leading zeros", "192.168.001.001", mask, "192.168.1.1",
+            "192.168.1.1", true);
     }
 
     void verification()

@@ -41,6 +41,8 @@ private slots:
             "Cette carte n'a pas d'adresse IPv4 valide à tester.", error);
         row("unparsable router not pinged", "192.168.1.20|192.168.1", "192.168.1.20|en0|3:ok", own,
             success);
+        row("router 0.0.0.0 pinged", "192.168.1.20|0.0.0.0",
+            "192.168.1.20|en0|3:ok 0.0.0.0|en0|2:ok", own, success);
     }
 
     void test()
@@ -65,7 +67,7 @@ private slots:
     }
 
     // A refresh during the first ping changes the router and the device: the second ping
-    // follows the new record.
+    // follows the new record. A second test meanwhile sends nothing.
     void routerAndDeviceReReadAfterTheFirstPing()
     {
         FakeSystem system;
@@ -73,6 +75,8 @@ private slots:
         AppModel model(system.services());
         AdapterCardModel card(adapter("eth", "eth", "192.168.1.20"));
         model.requestTest(&card);
+        model.requestTest(&card);
+        QCOMPARE(system.pings().size(), 1);
         AdapterInfo moved = card.info();
         moved.router = "192.168.1.254";
         moved.device = "en5";

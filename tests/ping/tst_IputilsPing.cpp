@@ -92,25 +92,21 @@ private slots:
         QTest::addColumn<QStringList>("runs");
         QTest::addColumn<bool>("success");
 
+        const auto row = [](const char *name, const char *device, const char *boundStatus,
+                            const char *boundError, QStringList runs, bool success) {
+            QTest::newRow(name) << QString(device) << QString(boundStatus) << QString(boundError)
+                                << runs << success;
+        };
         const QString bound = "-n -c 3 -W 1.2 -I veth0 10.0.0.1";
         const QString unbound = "-n -c 3 -W 1.2 10.0.0.1";
-        QTest::newRow("no device: one unbound run, even when it fails")
-            << ""
-            << "2" << noSuchDevice << QStringList{unbound} << false;
-        QTest::newRow("bound run answered") << "veth0"
-                                            << "0"
-                                            << "" << QStringList{bound} << true;
-        QTest::newRow("unknown interface: retried unbound")
-            << "veth0"
-            << "2" << noSuchDevice << QStringList{bound, unbound} << true;
-        QTest::newRow("binding not allowed: retried unbound")
-            << "veth0"
-            << "2"
-            << "ping: SO_BINDTODEVICE: Operation not permitted" << QStringList{bound, unbound}
-            << true;
-        QTest::newRow("silent host: no retry") << "veth0"
-                                               << "1"
-                                               << "" << QStringList{bound} << false;
+        row("no device: one unbound run, even when it fails", "", "2", noSuchDevice, {unbound},
+            false);
+        row("bound run answered", "veth0", "0", "", {bound}, true);
+        row("unknown interface: retried unbound", "veth0", "2", noSuchDevice, {bound, unbound},
+            true);
+        row("binding not allowed: retried unbound", "veth0", "2",
+            "ping: SO_BINDTODEVICE: Operation not permitted", {bound, unbound}, true);
+        row("silent host: no retry", "veth0", "1", "", {bound}, false);
     }
 
     void send()

@@ -96,6 +96,14 @@ private slots:
         tab.start();
         tab.start();
         QCOMPARE(system.pings().size(), 3);
+        // The log names the card as a refresh during the ping left it.
+        AdapterInfo moved = model.cards().first()->info();
+        moved.serviceName = "Dock";
+        moved.ip = "192.168.1.30";
+        model.cards().first()->update(moved, false);
+        system.releasePing({true, "ok", {}});
+        QTRY_COMPARE(tab.entries()->entries().size(), 3);
+        QVERIFY(tab.entries()->entries().last().text.contains(" via Dock (192.168.1.30)   ·   ok"));
     }
 };
 

@@ -6,36 +6,52 @@
 #include "support/TestSupport.h"
 #include "system/SystemTools.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-Q_DECLARE_METATYPE(Backend)
+namespace {
+
+// Counts each time the wait gives control back, and notes when the first time was.
+QCoro::Task<> countSettling(SystemServices services, std::chrono::milliseconds delay,
+                            const QElapsedTimer *clock, int *settled, qint64 *settledAfter)
+{
+    QCoro::Task<> waiting = services.wait(delay);
+    co_await waiting;
+    if (++*settled == 1)
+        *settledAfter = clock->elapsed();
+}
+
+} // namespace
 
 class tst_PlatformChoice : public QObject {
     Q_OBJECT
 
 private slots:
-    void backend_data()
+    // The model's waits between re-reads: never shorter than asked, and the event loop runs on
+    // meanwhile.
+    void waitLastsAtLeastItsDelayWithoutBlocking()
     {
-        QTest::addColumn<bool>("available");
-        QTest::addColumn<bool>("simulationRequested");
-        QTest::addColumn<Backend>("backend");
-
-        QTest::newRow("real system answers") << true << false << Backend::realSystem;
-        QTest::newRow("real system, asked to simulate")
-            << true << true << Backend::simulatedMachine;
-        QTest::newRow("no real system") << false << false << Backend::simulatedMachine;
-        QTest::newRow("no real system, simulating") << false << true << Backend::simulatedMachine;
-    }
-
-    void backend()
-    {
-        QFETCH(bool, available);
-        QFETCH(bool, simulationRequested);
-        QFETCH(Backend, backend);
-        QCOMPARE(chooseBackend(available, simulationRequested), backend);
+        using namespace std::chrono_literals;
+        const SystemServices services = simulatedServices(QString(), SystemTools(QString()));
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(10ms);
+        QElapsedTimer clock;
+        clock.start();
+        int settled = 0;
+        qint64 settledAfter = -1;
+        QCoro::Task<> task = countSettling(services, 250ms, &clock, &settled, &settledAfter);
+        QCOMPARE(settled, 0);
+        QTRY_COMPARE(settled, 1);
+        QVERIFY2(settledAfter >= 250, qPrintable(QString::number(settledAfter)));
+        QVERIFY(ticks > 0);
+        QTest::qWait(100);
+        QCOMPARE(settled, 1);
     }
 
     void realSystemWithoutBackendReadsNothing()

@@ -13,6 +13,23 @@ QCoro::Task<> finished()
     co_return;
 }
 
+// A future that the test settles later, through settleOldest().
+template<typename T> QFuture<T> pendingIn(std::deque<QPromise<T>> &pending)
+{
+    QPromise<T> &promise = pending.emplace_back();
+    promise.start();
+    return promise.future();
+}
+
+template<typename T> void settleOldest(std::deque<QPromise<T>> &pending, const T &value)
+{
+    Q_ASSERT(!pending.empty());
+    QPromise<T> promise = std::move(pending.front());
+    pending.pop_front();
+    promise.addResult(value);
+    promise.finish();
+}
+
 QFuture<AdapterRead> readyRead(const AdapterRead &read)
 {
     QPromise<AdapterRead> promise;
@@ -41,9 +58,7 @@ SystemServices FakeSystem::services() const
         }
         if (state->immediateAnswer)
             return readyRead(AdapterRead{*state->immediateAnswer, {}});
-        QPromise<AdapterRead> &promise = state->pendingReads.emplace_back();
-        promise.start();
-        return promise.future();
+        return pendingIn(state->pendingReads);
     };
     services.setManual = [state = m_state](ServiceTarget service, QString ip, QString mask,
                                            QString router) {
@@ -57,11 +72,8 @@ SystemServices FakeSystem::services() const
     };
     services.ping = [state = m_state](QString address, QString device, int count) {
         state->pings << QStringList{address, device, QString::number(count)}.join(u'|');
-        if (state->holdPings) {
-            QPromise<PingOutcome> &promise = state->pendingPings.emplace_back();
-            promise.start();
-            return promise.future();
-        }
+        if (state->holdPings)
+            return pendingIn(state->pendingPings);
         PingOutcome outcome{.success = false, .detail = "aucune réponse", .raw = {}};
         if (!state->queuedPings.empty()) {
             outcome = state->queuedPings.front();
@@ -84,10 +96,7 @@ void FakeSystem::answerRead(const QList<AdapterInfo> &adapters)
         qWarning("FakeSystem: no read to answer");
         return;
     }
-    QPromise<AdapterRead> promise = std::move(m_state->pendingReads.front());
-    m_state->pendingReads.pop_front();
-    promise.addResult(AdapterRead{adapters, {}});
-    promise.finish();
+    settleOldest(m_state->pendingReads, AdapterRead{adapters, {}});
 }
 
 QFuture<CommandResult> FakeSystem::commandAnswer(const std::shared_ptr<State> &state,
@@ -96,18 +105,12 @@ QFuture<CommandResult> FakeSystem::commandAnswer(const std::shared_ptr<State> &s
     state->commands << command.join(u'|');
     if (!state->holdCommands)
         return QtFuture::makeReadyFuture(state->commandResult);
-    QPromise<CommandResult> &promise = state->pendingCommands.emplace_back();
-    promise.start();
-    return promise.future();
+    return pendingIn(state->pendingCommands);
 }
 
 void FakeSystem::releaseCommand(const CommandResult &result)
 {
-    Q_ASSERT(!m_state->pendingCommands.empty());
-    QPromise<CommandResult> promise = std::move(m_state->pendingCommands.front());
-    m_state->pendingCommands.pop_front();
-    promise.addResult(result);
-    promise.finish();
+    settleOldest(m_state->pendingCommands, result);
 }
 
 void FakeSystem::queueReads(const QList<QList<AdapterInfo>> &reads)
@@ -123,11 +126,7 @@ void FakeSystem::queueFailedRead(const QString &failure)
 
 void FakeSystem::releasePing(const PingOutcome &outcome)
 {
-    Q_ASSERT(!m_state->pendingPings.empty());
-    QPromise<PingOutcome> promise = std::move(m_state->pendingPings.front());
-    m_state->pendingPings.pop_front();
-    promise.addResult(outcome);
-    promise.finish();
+    settleOldest(m_state->pendingPings, outcome);
 }
 
 void FakeSystem::queuePings(const QList<PingOutcome> &outcomes)

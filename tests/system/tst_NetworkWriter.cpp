@@ -6,7 +6,6 @@
 #include "system/Shell.h"
 
 #include <QFile>
-#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -174,27 +173,6 @@ private slots:
         for (qsizetype i = 0; i < names.size(); ++i) {
             QCOMPARE(received[2 * i], QStringLiteral("-setdhcp"));
             QCOMPARE(received[2 * i + 1], names[i]);
-        }
-    }
-
-    // A few dozen through the whole privileged chain of the simulated machine.
-    void generatedNamesReachNetworksetupUnchanged()
-    {
-        // A machine with no services: every name comes back in the "not recognized" message.
-        QTemporaryDir dir;
-        const QString path = TestSupport::writeMachine(dir, {{"services", QJsonArray()}});
-        qputenv("BRISVALE_SIMULATION", QFile::encodeName(path));
-        const SystemTools tools(TestSupport::simRoot());
-
-        const QStringList names = generatedNames(40, 20261207);
-        QList<QFuture<CommandResult>> runs;
-        for (const QString &name : names)
-            runs << NetworkWriter::setDHCP(tools, name);
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            const CommandResult result = runs[i].result();
-            QVERIFY2(result.status == 1 && result.combined().contains(
-                                               names[i] + " is not a recognized network service."),
-                     qPrintable(names[i] + ": " + result.combined()));
         }
     }
 };

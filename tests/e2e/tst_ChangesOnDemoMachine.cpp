@@ -140,7 +140,7 @@ private slots:
         const QByteArray before = readFile(machine.path);
         AdapterCardModel *card = machine.card("Ethernet");
         QVERIFY(card);
-        card->setIp(QStringLiteral("192.168.1.77"));
+        card->setIp("192.168.1.77");
         card->setRouter(router);
 
         const bool applied = QCoro::waitFor(machine.model().apply(card));
@@ -152,12 +152,11 @@ private slots:
             QCOMPARE(readFile(machine.path), before);
             return;
         }
-        QCOMPARE(card->message(), QStringLiteral("Configuration appliquée et vérifiée."));
-        QCOMPARE(card->info().ip, QStringLiteral("192.168.1.77"));
+        QCOMPARE(card->message(), "Configuration appliquée et vérifiée.");
+        QCOMPARE(card->info().ip, "192.168.1.77");
         QCOMPARE(card->info().router, router);
         const QJsonObject ipv4 = serviceNamed(machine.path, "Ethernet").value("IPv4").toObject();
-        QCOMPARE(ipv4.value("Addresses").toArray().first().toString(),
-                 QStringLiteral("192.168.1.77"));
+        QCOMPARE(ipv4.value("Addresses").toArray().first().toString(), "192.168.1.77");
         QCOMPARE(ipv4.value("Router").toString(), written);
     }
 
@@ -183,10 +182,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
                 QCoro::waitFor(machine.model().refresh(false));
-                return card->info().ip.startsWith(QStringLiteral("192.168.1.1"));
+                return card->info().ip.startsWith("192.168.1.1");
             }(),
             10000);
-        QCOMPARE(card->info().summaryText(), QStringLiteral("DHCP actif, ") + card->info().ip);
+        QCOMPARE(card->info().summaryText(), "DHCP actif, " + card->info().ip);
     }
 
     void cardTests_data()
@@ -234,7 +233,7 @@ private slots:
         PingTab tab;
         tab.setAppModel(&machine.model());
         tab.choose(machine.card("Ethernet")->id());
-        tab.setTarget(QStringLiteral("192.168.1.1"));
+        tab.setTarget("192.168.1.1");
 
         tab.start();
         QTRY_VERIFY_WITH_TIMEOUT(!tab.running(), 10000);
@@ -255,14 +254,14 @@ private slots:
         QVERIFY(card);
 
         QCoro::waitFor(machine.model().setEnabled(card, false));
-        QCOMPARE(card->message(), QStringLiteral("Carte désactivée."));
+        QCOMPARE(card->message(), "Carte désactivée.");
         QVERIFY(!card->info().enabled);
         QVERIFY(!card->info().connected);
         QCOMPARE(serviceNamed(machine.path, "Écran Studio").value("Enabled").toBool(true), false);
 
         QCoro::waitFor(machine.model().setEnabled(card, true));
-        QCOMPARE(card->message(), QStringLiteral("Carte activée."));
-        QCOMPARE(machine.model().statusText(), QStringLiteral("« Écran Studio » est activée."));
+        QCOMPARE(card->message(), "Carte activée.");
+        QCOMPARE(machine.model().statusText(), "« Écran Studio » est activée.");
         QVERIFY(card->info().enabled);
         QVERIFY(card->info().connected);
     }

@@ -19,29 +19,27 @@ namespace {
 using Settings = QMap<QString, QVariantMap>;
 using Objects = QMap<QDBusObjectPath, Settings>;
 
-const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
-const QString ip4Interface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+const QString activeInterface = "org.freedesktop.NetworkManager.Connection.Active";
+const QString deviceInterface = "org.freedesktop.NetworkManager.Device";
+const QString ip4Interface = "org.freedesktop.NetworkManager.IP4Config";
 
 QVariantMap addressData(const QString &address, quint32 prefix)
 {
-    return {{QStringLiteral("address"), address}, {QStringLiteral("prefix"), prefix}};
+    return {{"address", address}, {"prefix", prefix}};
 }
 
 // A profile's settings; `connection` and `ipv4` hold only the keys a case is about.
 QVariantMap profileSettings(const QVariantMap &connection, const QVariantMap &ipv4 = {})
 {
-    QVariantMap settings{{QStringLiteral("connection"), connection}};
+    QVariantMap settings{{"connection", connection}};
     if (!ipv4.isEmpty())
-        settings.insert(QStringLiteral("ipv4"), ipv4);
+        settings.insert("ipv4", ipv4);
     return settings;
 }
 
 QVariantMap ethernet(const QString &uuid, const QString &name)
 {
-    return {{QStringLiteral("uuid"), uuid},
-            {QStringLiteral("id"), name},
-            {QStringLiteral("type"), QStringLiteral("802-3-ethernet")}};
+    return {{"uuid", uuid}, {"id", name}, {"type", "802-3-ethernet"}};
 }
 
 QVariantMap with(QVariantMap map, const QString &key, const QVariant &value)
@@ -56,35 +54,29 @@ QVariantMap activeOn(const QString &profilePath, const QVariantMap &device, cons
                      quint32 activeState = 2)
 {
     return {
-        {QStringLiteral("/ac/1"),
-         QVariantMap{{activeInterface,
-                      QVariantMap{{QStringLiteral("Connection"), profilePath},
-                                  {QStringLiteral("State"), activeState},
-                                  {QStringLiteral("Devices"), QVariantList{"/dev/1"}},
-                                  {QStringLiteral("Ip4Config"), QStringLiteral("/ip4/1")}}}}},
-        {QStringLiteral("/dev/1"), QVariantMap{{deviceInterface, device}}},
-        {QStringLiteral("/ip4/1"), QVariantMap{{ip4Interface, live}}},
+        {"/ac/1", QVariantMap{{activeInterface, QVariantMap{{"Connection", profilePath},
+                                                            {"State", activeState},
+                                                            {"Devices", QVariantList{"/dev/1"}},
+                                                            {"Ip4Config", "/ip4/1"}}}}},
+        {"/dev/1", QVariantMap{{deviceInterface, device}}},
+        {"/ip4/1", QVariantMap{{ip4Interface, live}}},
     };
 }
 
-const QVariantMap upDevice{{QStringLiteral("Interface"), QStringLiteral("eth0")},
-                           {QStringLiteral("State"), 100u},
-                           {QStringLiteral("InterfaceFlags"), 0x10003u}};
-const QVariantMap liveConfig{
-    {QStringLiteral("AddressData"), QVariantList{addressData("10.0.0.5", 24)}},
-    {QStringLiteral("Gateway"), QStringLiteral("10.0.0.1")}};
+const QVariantMap upDevice{{"Interface", "eth0"}, {"State", 100u}, {"InterfaceFlags", 0x10003u}};
+const QVariantMap liveConfig{{"AddressData", QVariantList{addressData("10.0.0.5", 24)}},
+                             {"Gateway", "10.0.0.1"}};
 // The legacy address form: (address, prefix, gateway), each in network byte order.
 QVariantMap legacyIPv4()
 {
     const QVariantList entry = {QVariant(qToBigEndian(0x0a000203u)), QVariant(8u),
                                 QVariant(qToBigEndian(0x0a000001u))};
-    return {{QStringLiteral("addresses"), QVariantList{QVariant(entry)}}};
+    return {{"addresses", QVariantList{QVariant(entry)}}};
 }
 
-const QVariantMap manualIPv4{
-    {QStringLiteral("method"), QStringLiteral("manual")},
-    {QStringLiteral("address-data"), QVariantList{addressData("192.168.9.9", 16)}},
-    {QStringLiteral("gateway"), QStringLiteral("192.168.0.1")}};
+const QVariantMap manualIPv4{{"method", "manual"},
+                             {"address-data", QVariantList{addressData("192.168.9.9", 16)}},
+                             {"gateway", "192.168.0.1"}};
 
 // A stand-in daemon on a private bus: it answers the reader's three calls as the case says.
 class FakeDaemon : public QDBusVirtualObject {
@@ -103,7 +95,7 @@ public:
         QDBusMessage reply;
         if (member == QLatin1String("ListConnections")) {
             if (behaviour == Behaviour::listIsText) {
-                reply = message.createReply(QStringLiteral("/p/1"));
+                reply = message.createReply("/p/1");
             } else {
                 const QList<QDBusObjectPath> paths = {QDBusObjectPath("/p/1"),
                                                       QDBusObjectPath("/p/2")};
@@ -111,31 +103,27 @@ public:
             }
         } else if (member == QLatin1String("GetManagedObjects")) {
             if (behaviour == Behaviour::objectsAreText) {
-                reply = message.createReply(QStringLiteral("nothing"));
+                reply = message.createReply("nothing");
             } else {
                 Objects objects;
-                objects.insert(
-                    QDBusObjectPath("/ac/1"),
-                    {{activeInterface,
-                      {{QStringLiteral("Connection"), QVariant::fromValue(QDBusObjectPath("/p/2"))},
-                       {QStringLiteral("State"), 2u},
-                       {QStringLiteral("Devices"),
-                        QVariant::fromValue(QList<QDBusObjectPath>{QDBusObjectPath("/dev/1")})},
-                       {QStringLiteral("Ip4Config"), QVariant::fromValue(QDBusObjectPath("/"))}}}});
+                objects.insert(QDBusObjectPath("/ac/1"),
+                               {{activeInterface,
+                                 {{"Connection", QVariant::fromValue(QDBusObjectPath("/p/2"))},
+                                  {"State", 2u},
+                                  {"Devices", QVariant::fromValue(QList<QDBusObjectPath>{
+                                                  QDBusObjectPath("/dev/1")})},
+                                  {"Ip4Config", QVariant::fromValue(QDBusObjectPath("/"))}}}});
                 objects.insert(QDBusObjectPath("/dev/1"),
                                {{deviceInterface,
-                                 {{QStringLiteral("Interface"), QStringLiteral("eth7")},
-                                  {QStringLiteral("State"), 100u},
-                                  {QStringLiteral("Ip4Config"),
-                                   QVariant::fromValue(QDBusObjectPath("/ip4/1"))}}}});
+                                 {{"Interface", "eth7"},
+                                  {"State", 100u},
+                                  {"Ip4Config", QVariant::fromValue(QDBusObjectPath("/ip4/1"))}}}});
                 QDBusArgument live;
                 live.beginArray(QMetaType::fromType<QVariantMap>());
-                live << QVariantMap{{QStringLiteral("address"), QStringLiteral("10.1.2.3")},
-                                    {QStringLiteral("prefix"), 20u}};
+                live << QVariantMap{{"address", "10.1.2.3"}, {"prefix", 20u}};
                 live.endArray();
-                objects.insert(
-                    QDBusObjectPath("/ip4/1"),
-                    {{ip4Interface, {{QStringLiteral("AddressData"), QVariant::fromValue(live)}}}});
+                objects.insert(QDBusObjectPath("/ip4/1"),
+                               {{ip4Interface, {{"AddressData", QVariant::fromValue(live)}}}});
                 reply = message.createReply(QVariant::fromValue(objects));
             }
         } else if (member == QLatin1String("GetSettings")) {
@@ -143,16 +131,14 @@ public:
             if (behaviour == Behaviour::settingsAreText) {
                 reply = message.createReply(42);
             } else if (second && behaviour == Behaviour::oneVanished) {
-                reply = message.createErrorReply(
-                    QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"),
-                    QStringLiteral("gone"));
+                reply =
+                    message.createErrorReply("org.freedesktop.DBus.Error.UnknownObject", "gone");
             } else {
                 Settings settings;
-                settings.insert(QStringLiteral("connection"),
-                                {{QStringLiteral("id"), second ? "Deux" : "Un"},
-                                 {QStringLiteral("uuid"), second ? "uuid-2" : "uuid-1"},
-                                 {QStringLiteral("type"), QStringLiteral("802-3-ethernet")},
-                                 {QStringLiteral("autoconnect"), false}});
+                settings.insert("connection", {{"id", second ? "Deux" : "Un"},
+                                               {"uuid", second ? "uuid-2" : "uuid-1"},
+                                               {"type", "802-3-ethernet"},
+                                               {"autoconnect", false}});
                 reply = message.createReply(QVariant::fromValue(settings));
             }
         } else {
@@ -270,10 +256,10 @@ private slots:
         QFETCH(QString, expected);
 
         const QList<AdapterInfo> adapters =
-            NetworkManagerReader::adapters(objects, {{QStringLiteral("/p/1"), settings}});
+            NetworkManagerReader::adapters(objects, {{"/p/1", settings}});
         QCOMPARE(adapters.size(), expected == QLatin1String("none") ? 0 : 1);
         const QMetaObject &meta = AdapterInfo::staticMetaObject;
-        for (const QString &pair : expected.split(QStringLiteral(", "))) {
+        for (const QString &pair : expected.split(", ")) {
             if (adapters.isEmpty())
                 break;
             const QByteArray field = pair.section(u'=', 0, 0).toLatin1();
@@ -289,22 +275,19 @@ private slots:
         qDBusRegisterMetaType<Settings>();
         qDBusRegisterMetaType<Objects>();
         qDBusRegisterMetaType<QList<QDBusObjectPath>>();
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                     QStringLiteral("--nopidfile"), QStringLiteral("--print-address")});
+        m_bus.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
         if (!m_bus.waitForStarted(10000))
             QSKIP("dbus-daemon is missing");
         QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
         m_address = QString::fromLatin1(m_bus.readLine().trimmed());
-        QDBusConnection daemon = QDBusConnection::connectToBus(m_address, QStringLiteral("daemon"));
+        QDBusConnection daemon = QDBusConnection::connectToBus(m_address, "daemon");
         QVERIFY(daemon.isConnected());
-        QVERIFY(
-            daemon.registerVirtualObject(QStringLiteral("/"), &m_daemon, QDBusConnection::SubPath));
+        QVERIFY(daemon.registerVirtualObject("/", &m_daemon, QDBusConnection::SubPath));
     }
 
     void cleanupTestCase()
     {
-        QDBusConnection::disconnectFromBus(QStringLiteral("daemon"));
+        QDBusConnection::disconnectFromBus("daemon");
         m_bus.kill();
         m_bus.waitForFinished();
     }
@@ -317,7 +300,7 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QStringList>("services"); // id|device|ip|mask, in display order
 
-        const QString cannot = QStringLiteral("Lecture de NetworkManager impossible : ");
+        const QString cannot = "Lecture de NetworkManager impossible : ";
         const QString unexpected = cannot + "réponse inattendue du service.";
         using B = FakeDaemon::Behaviour;
         // Profile 2 is the active one; its connection names no IPv4 configuration ("/"), so the
@@ -349,14 +332,14 @@ private slots:
         QFETCH(QString, failure);
         QFETCH(QStringList, services);
 
-        QDBusConnection daemon(QStringLiteral("daemon"));
+        QDBusConnection daemon("daemon");
         m_daemon.behaviour = behaviour;
         if (bus == QLatin1String("ours"))
-            QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.NetworkManager")));
+            QVERIFY(daemon.registerService("org.freedesktop.NetworkManager"));
         QFuture<AdapterRead> reading = NetworkManagerReader::readAsync(
             {bus.startsWith(QLatin1String("unix:")) ? bus : m_address, 300ms});
         QTRY_VERIFY_WITH_TIMEOUT(reading.isFinished(), 20000);
-        daemon.unregisterService(QStringLiteral("org.freedesktop.NetworkManager"));
+        daemon.unregisterService("org.freedesktop.NetworkManager");
 
         const AdapterRead read = reading.result();
         QCOMPARE(read.failure, failure);

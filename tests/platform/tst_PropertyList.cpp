@@ -89,9 +89,8 @@ private slots:
         const QVariantMap map = converted.toMap();
         QCOMPARE(map.value("ConfigMethod").typeId(), QMetaType::QString);
         QCOMPARE(map.value("Addresses").typeId(), QMetaType::QVariantList);
-        QCOMPARE(map.value("Addresses").toList().first().toString(),
-                 QStringLiteral("192.168.1.20"));
-        QCOMPARE(map.value("Router").toString(), QStringLiteral("192.168.1.1"));
+        QCOMPARE(map.value("Addresses").toList().first().toString(), "192.168.1.20");
+        QCOMPARE(map.value("Router").toString(), "192.168.1.1");
     }
 
     void valuesTheReaderMustTellApart_data()

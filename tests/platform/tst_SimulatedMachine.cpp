@@ -67,9 +67,8 @@ private slots:
         QFETCH(QString, problem);
 
         QTemporaryDir dir;
-        const QString path = content.startsWith("/dev/")
-                                 ? QString::fromLatin1(content)
-                                 : dir.filePath(QStringLiteral("machine à l'essai.json"));
+        const QString path = content.startsWith("/dev/") ? QString::fromLatin1(content)
+                                                         : dir.filePath("machine à l'essai.json");
         if (content == "<fifo>") {
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (content == "<folder>") {

@@ -327,9 +327,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet(childChange)) {
         QCoreApplication app(argc, argv);
         const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
-        std::printf("%s\n",
-                    qPrintable(result.status == 0 ? QStringLiteral("changed")
-                                                  : NetworkWriter::friendlyMessage(result)));
+        std::printf(
+            "%s\n",
+            qPrintable(result.status == 0 ? "changed" : NetworkWriter::friendlyMessage(result)));
         return 0;
     }
     if (const std::optional<int> status = NetworkManagerRig::rerunInside(argc, argv))

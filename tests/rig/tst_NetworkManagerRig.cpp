@@ -65,7 +65,7 @@ std::optional<AdapterInfo> find(const QList<AdapterInfo> &adapters, const QStrin
 // The address dnsmasq leased on the rig's DHCP network.
 QString leasedAddress()
 {
-    QFile leases(qEnvironmentVariable("BRISVALE_RIG_DIR") + QStringLiteral("/dnsmasq-dhcp.leases"));
+    QFile leases(qEnvironmentVariable("BRISVALE_RIG_DIR") + "/dnsmasq-dhcp.leases");
     if (!leases.open(QIODevice::ReadOnly))
         return {};
     const QList<QByteArray> fields = leases.readLine().split(' ');
@@ -82,7 +82,7 @@ private slots:
     void initTestCase()
     {
         BRISVALE_REQUIRE_RIG();
-        QQuickStyle::setStyle(QStringLiteral("Basic"));
+        QQuickStyle::setStyle("Basic");
     }
 
     // Every service in display order: connected, then enabled, then by name. Ports, the dummy
@@ -96,7 +96,7 @@ private slots:
         QStringList lines;
         for (const AdapterInfo &adapter : read.adapters)
             lines << describe(adapter);
-        const QString c24 = QStringLiteral("255.255.255.0");
+        const QString c24 = "255.255.255.0";
         QCOMPARE(
             lines,
             QStringList({
@@ -124,9 +124,9 @@ private slots:
         QVERIFY(realSystemAvailable());
         AppModel model(realSystemServices());
         QQmlApplicationEngine engine;
-        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
-        engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/Main.qml")));
+        engine.addImportPath("qrc:/qt/qml");
+        engine.setInitialProperties({{"appModel", QVariant::fromValue(&model)}});
+        engine.load(QUrl("qrc:/qt/qml/Brisvale/ui/qml/Main.qml"));
         QCOMPARE(engine.rootObjects().size(), 1);
         auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
         QVERIFY(window);
@@ -142,20 +142,20 @@ private slots:
         QCOMPARE(ids, read);
         // The real system: no simulated machine pill.
         QVERIFY(!AppInfo::instance()->simulated());
-        auto *pill = window->findChild<QObject *>(QStringLiteral("simulatedPill"));
+        auto *pill = window->findChild<QObject *>("simulatedPill");
         QVERIFY(pill && !pill->property("visible").toBool());
 
         QTest::qWait(600);
         const QImage image = window->grabWindow();
-        const QString folder = QStringLiteral(BRISVALE_BUILD_DIR) + QStringLiteral("/screenshots");
+        const QString folder = QStringLiteral(BRISVALE_BUILD_DIR) + "/screenshots";
         QVERIFY(!image.isNull() && QDir().mkpath(folder));
-        QVERIFY(image.save(folder + QStringLiteral("/networkmanager-rig.png")));
+        QVERIFY(image.save(folder + "/networkmanager-rig.png"));
     }
 
     void listPrintsWhatTheCardsShow()
     {
         QProcess brisvale;
-        brisvale.start(QStringLiteral(BRISVALE_APP_PATH), {QStringLiteral("--list")});
+        brisvale.start(QStringLiteral(BRISVALE_APP_PATH), {"--list"});
         QVERIFY(brisvale.waitForFinished(60000));
         QCOMPARE(brisvale.exitCode(), 0);
         const QString printed = QString::fromUtf8(brisvale.readAllStandardOutput());

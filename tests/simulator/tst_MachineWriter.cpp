@@ -89,8 +89,10 @@ private slots:
 #endif
     }
 
+    // A fresh file each time: a case may have given it away or made it read-only.
     void init()
     {
+        QFile::remove(m_machine);
         write(m_machine, machineText());
         qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(m_machine));
         qputenv(SimulatedMachine::privilegeVariable, "1");
@@ -115,16 +117,16 @@ private slots:
         if (!m_privateMounts)
             SKIP_UNLESS_REQUIRED("no private mount namespace here to mount a small tmpfs in");
 #ifdef __linux__
-        const QString disk = m_dir.filePath(QStringLiteral("disk"));
+        const QString disk = m_dir.filePath("disk");
         QVERIFY(QDir().mkpath(disk));
         const QByteArray mountPoint = QFile::encodeName(disk);
         if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
             SKIP_UNLESS_REQUIRED("cannot mount a tmpfs");
         const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
 
-        const QString machine = QDir(disk).filePath(QStringLiteral("machine.json"));
+        const QString machine = QDir(disk).filePath("machine.json");
         write(machine, machineText());
-        fill(QDir(disk).filePath(QStringLiteral("filler")), freeKiB);
+        fill(QDir(disk).filePath("filler"), freeKiB);
         qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machine));
 
         const QStringList change{"-setdhcp", "Ethernet"};
@@ -241,7 +243,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    const QString m_machine = m_dir.filePath(QStringLiteral("machine.json"));
+    const QString m_machine = m_dir.filePath("machine.json");
     bool m_privateMounts = false;
 };
 

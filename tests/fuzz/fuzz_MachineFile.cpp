@@ -78,11 +78,11 @@ void Fuzz::check(const QByteArray &input)
     using namespace std::chrono_literals;
     QString problem;
     const std::optional<SimulatedMachine> machine =
-        SimulatedMachine::fromText(input, QStringLiteral("fuzz.json"), &problem);
+        SimulatedMachine::fromText(input, "fuzz.json", &problem);
     if (!machine) {
         // One sentence that names the file, whatever broke.
-        FUZZ_CHECK(problem.startsWith(QStringLiteral("Machine simulée « fuzz.json » ")) &&
-                       problem.endsWith(u'.') && !problem.contains(u'\n'),
+        FUZZ_CHECK(problem.startsWith("Machine simulée « fuzz.json » ") && problem.endsWith(u'.') &&
+                       !problem.contains(u'\n'),
                    input);
         return;
     }
@@ -107,15 +107,14 @@ void Fuzz::check(const QByteArray &input)
     if (!services.isEmpty()) {
         QJsonObject service = services.first().toObject();
         service.insert(QLatin1String("Enabled"), false);
-        service.insert(QLatin1String("IPv4"),
-                       QJsonObject{{QStringLiteral("ConfigMethod"), QStringLiteral("DHCP")}});
-        service.insert(QLatin1String("ChangedAt"), QStringLiteral("2026-12-01T10:00:00.000Z"));
+        service.insert(QLatin1String("IPv4"), QJsonObject{{"ConfigMethod", "DHCP"}});
+        service.insert(QLatin1String("ChangedAt"), "2026-12-01T10:00:00.000Z");
         services.replace(0, service);
         after.insert(QLatin1String("services"), services);
     }
     const QByteArray text = JsonTextRewriter::rewritten(input, machine->root(), after);
     QString reread;
     const std::optional<SimulatedMachine> written =
-        SimulatedMachine::fromText(text, QStringLiteral("fuzz.json"), &reread);
+        SimulatedMachine::fromText(text, "fuzz.json", &reread);
     FUZZ_CHECK(written && written->root() == after, input);
 }

@@ -35,40 +35,16 @@ QList<QByteArray> Fuzz::seeds()
 
 QList<QByteArray> Fuzz::dictionary()
 {
-    return {"\"services\"",
-            "\"devices\"",
-            "\"networks\"",
-            "\"dhcp\"",
-            "\"delayMs\"",
-            "\"pingDelayMs\"",
-            "\"link\"",
-            "\"inactive\"",
-            "\"none\"",
-            "\"administrator\"",
-            "\"ChangedAt\"",
-            "\"2026-12-01T09:00:00.000Z\"",
-            "\"IPv4\"",
-            "\"ConfigMethod\"",
-            "\"DHCP\"",
-            "\"Manual\"",
-            "\"subnet\"",
-            "\"10.0.0.0/8\"",
-            "\"first\"",
-            "\"last\"",
-            "\"lease\"",
-            "\"Interface\"",
-            "\"DeviceName\"",
-            "\"en0\"",
-            "1e308",
-            "3600001",
-            "-1",
-            "\"\\ud800\"",
-            "{}",
-            "[]",
-            "null",
-            "true",
-            ": ",
-            ",\n    "};
+    // The format's keys and values, one space apart; then the pieces of its layout.
+    QList<QByteArray> tokens =
+        QByteArray(R"("services" "devices" "networks" "dhcp" "delayMs" "pingDelayMs" "link")"
+                   R"( "inactive" "none" "administrator" "ChangedAt" "2026-12-01T09:00:00.000Z")"
+                   R"( "IPv4" "ConfigMethod" "DHCP" "Manual" "subnet" "10.0.0.0/8" "first" "last")"
+                   R"( "lease" "Interface" "DeviceName" "en0" 1e308 3600001 -1 "\ud800" {} [] null)"
+                   R"( true)")
+            .split(' ');
+    return tokens << ": "
+                  << ",\n    ";
 }
 
 void Fuzz::setUp() {}

@@ -55,15 +55,12 @@ void Fuzz::check(const QByteArray &input)
     // The same bytes as a line to run, escaped for an AppleScript string then read back: as
     // Brisvale escapes it, and with the escapes AppleScript also has for control characters.
     QString escaped = statement;
-    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    escaped.replace(u'\\', "\\\\").replace(u'"', "\\\"");
     QString controls = escaped;
-    controls.replace(u'\n', QStringLiteral("\\n"))
-        .replace(u'\t', QStringLiteral("\\t"))
-        .replace(u'\r', QStringLiteral("\\r"));
+    controls.replace(u'\n', "\\n").replace(u'\t', "\\t").replace(u'\r', "\\r");
     for (const QString &text : {escaped, controls}) {
-        const auto line =
-            AppleScript::shellLine(QStringLiteral("do shell script \"") + text +
-                                   QStringLiteral("\" with administrator privileges"));
+        const auto line = AppleScript::shellLine("do shell script \"" + text +
+                                                 "\" with administrator privileges");
         FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
                    input);
     }

@@ -35,40 +35,16 @@ QList<QByteArray> Fuzz::seeds()
 
 QList<QByteArray> Fuzz::dictionary()
 {
-    return {"\"services\"",
-            "\"devices\"",
-            "\"networks\"",
-            "\"dhcp\"",
-            "\"delayMs\"",
-            "\"pingDelayMs\"",
-            "\"link\"",
-            "\"inactive\"",
-            "\"none\"",
-            "\"administrator\"",
-            "\"ChangedAt\"",
-            "\"2026-12-01T09:00:00.000Z\"",
-            "\"IPv4\"",
-            "\"ConfigMethod\"",
-            "\"DHCP\"",
-            "\"Manual\"",
-            "\"subnet\"",
-            "\"10.0.0.0/8\"",
-            "\"first\"",
-            "\"last\"",
-            "\"lease\"",
-            "\"Interface\"",
-            "\"DeviceName\"",
-            "\"en0\"",
-            "1e308",
-            "3600001",
-            "-1",
-            "\"\\ud800\"",
-            "{}",
-            "[]",
-            "null",
-            "true",
-            ": ",
-            ",\n    "};
+    // The format's keys and values, one space apart; then the pieces of its layout.
+    QList<QByteArray> tokens =
+        QByteArray(R"("services" "devices" "networks" "dhcp" "delayMs" "pingDelayMs" "link")"
+                   R"( "inactive" "none" "administrator" "ChangedAt" "2026-12-01T09:00:00.000Z")"
+                   R"( "IPv4" "ConfigMethod" "DHCP" "Manual" "subnet" "10.0.0.0/8" "first" "last")"
+                   R"( "lease" "Interface" "DeviceName" "en0" 1e308 3600001 -1 "\ud800" {} [] null)"
+                   R"( true)")
+            .split(' ');
+    return tokens << ": "
+                  << ",\n    ";
 }
 
 void Fuzz::setUp() {}
@@ -78,11 +54,11 @@ void Fuzz::check(const QByteArray &input)
     using namespace std::chrono_literals;
     QString problem;
     const std::optional<SimulatedMachine> machine =
-        SimulatedMachine::fromText(input, QStringLiteral("fuzz.json"), &problem);
+        SimulatedMachine::fromText(input, "fuzz.json", &problem);
     if (!machine) {
         // One sentence that names the file, whatever broke.
-        FUZZ_CHECK(problem.startsWith(QStringLiteral("Machine simulée « fuzz.json » ")) &&
-                       problem.endsWith(u'.') && !problem.contains(u'\n'),
+        FUZZ_CHECK(problem.startsWith("Machine simulée « fuzz.json » ") && problem.endsWith(u'.') &&
+                       !problem.contains(u'\n'),
                    input);
         return;
     }
@@ -107,15 +83,14 @@ void Fuzz::check(const QByteArray &input)
     if (!services.isEmpty()) {
         QJsonObject service = services.first().toObject();
         service.insert(QLatin1String("Enabled"), false);
-        service.insert(QLatin1String("IPv4"),
-                       QJsonObject{{QStringLiteral("ConfigMethod"), QStringLiteral("DHCP")}});
-        service.insert(QLatin1String("ChangedAt"), QStringLiteral("2026-12-01T10:00:00.000Z"));
+        service.insert(QLatin1String("IPv4"), QJsonObject{{"ConfigMethod", "DHCP"}});
+        service.insert(QLatin1String("ChangedAt"), "2026-12-01T10:00:00.000Z");
         services.replace(0, service);
         after.insert(QLatin1String("services"), services);
     }
     const QByteArray text = JsonTextRewriter::rewritten(input, machine->root(), after);
     QString reread;
     const std::optional<SimulatedMachine> written =
-        SimulatedMachine::fromText(text, QStringLiteral("fuzz.json"), &reread);
+        SimulatedMachine::fromText(text, "fuzz.json", &reread);
     FUZZ_CHECK(written && written->root() == after, input);
 }

@@ -21,30 +21,19 @@ struct Node {
 };
 using Value = std::shared_ptr<Node>;
 
-Value string(const QString &text)
+using K = PropertyList::Kind;
+Value make(Node node)
 {
-    return std::make_shared<Node>(Node{PropertyList::Kind::string, text, 0, {}, {}});
+    return std::make_shared<Node>(std::move(node));
 }
-Value integer(qint64 n)
-{
-    return std::make_shared<Node>(Node{PropertyList::Kind::integer, {}, double(n), {}, {}});
-}
-Value boolean(bool b)
-{
-    return std::make_shared<Node>(Node{PropertyList::Kind::boolean, {}, b ? 1.0 : 0.0, {}, {}});
-}
-Value array(const QList<Value> &items)
-{
-    return std::make_shared<Node>(Node{PropertyList::Kind::array, {}, 0, items, {}});
-}
-Value dictionary(const Node::Entries &entries)
-{
-    return std::make_shared<Node>(Node{PropertyList::Kind::dictionary, {}, 0, {}, entries});
-}
-Value other()
-{
-    return std::make_shared<Node>(Node{PropertyList::Kind::other, {}, 0, {}, {}});
-}
+const auto string = [](const QString &text) { return make({K::string, text}); };
+const auto integer = [](qint64 n) { return make({K::integer, {}, double(n)}); };
+const auto boolean = [](bool b) { return make({K::boolean, {}, b ? 1.0 : 0.0}); };
+const auto array = [](const QList<Value> &items) { return make({K::array, {}, 0, items}); };
+const auto dictionary = [](const Node::Entries &entries) {
+    return make({K::dictionary, {}, 0, {}, entries});
+};
+const auto other = [] { return make({K::other}); };
 
 struct Adapter {
     static PropertyList::Kind kind(const Value &v)
@@ -89,9 +78,8 @@ private slots:
         const QVariantMap map = converted.toMap();
         QCOMPARE(map.value("ConfigMethod").typeId(), QMetaType::QString);
         QCOMPARE(map.value("Addresses").typeId(), QMetaType::QVariantList);
-        QCOMPARE(map.value("Addresses").toList().first().toString(),
-                 QStringLiteral("192.168.1.20"));
-        QCOMPARE(map.value("Router").toString(), QStringLiteral("192.168.1.1"));
+        QCOMPARE(map.value("Addresses").toList().first().toString(), "192.168.1.20");
+        QCOMPARE(map.value("Router").toString(), "192.168.1.1");
     }
 
     void valuesTheReaderMustTellApart_data()

@@ -188,4 +188,11 @@ QString connectionsFolder()
     return qEnvironmentVariable("BRISVALE_RIG_CONNECTIONS");
 }
 
+QString profileId(int n)
+{
+    return QStringLiteral("0a1b2c3d-%1-4000-8000-%2")
+        .arg(n, 4, 16, QLatin1Char('0'))
+        .arg(n, 12, 16, QLatin1Char('0'));
+}
+
 } // namespace NetworkManagerRig

@@ -52,6 +52,9 @@ bool startDaemon();
 // The folder of the daemon's keyfiles.
 QString connectionsFolder();
 
+// The UUID of the rig's profile n (nm-rig.sh numbers them from 0x01).
+QString profileId(int n);
+
 } // namespace NetworkManagerRig
 
 #define BRISVALE_REQUIRE_RIG()                                                                     \

@@ -67,176 +67,47 @@ check() {
 # Bond and VLAN profiles stay inactive: many kernels (this CI's among them) lack bonding and
 # 802.1Q, and the rig must look the same everywhere.
 
-keyfile() { # name, then the file's text on stdin
-    local file="$rig_dir/etc/system-connections/$1.nmconnection"
-    cat >"$file"
-    chmod 600 "$file"
+# One profile a line: file | id | the UUID's last two hex digits | type | interface ("-": bound
+# to none) | IPv4 (auto, ADDRESS/PREFIX[,GATEWAY], or "-" for a port, which has none of its own)
+# | further keys, section.key=value, grouped by section.
+profiles() {
+    cat <<P
+dhcp|Filaire DHCP|01|ethernet|dhcp|auto|
+fixe|Salle "B" \$HOME 'n'|02|ethernet|fixe|10.77.2.10/24,10.77.2.1|
+bridge|Pont du labo|03|bridge|br|10.77.3.10/24,10.77.3.1|bridge.stp=false
+bridge-port|Port du pont|04|ethernet|brp|-|connection.master=$prefix-br connection.slave-type=bridge
+bond|Agrégat|05|bond|bond|10.77.4.10/25,10.77.4.1|connection.autoconnect=false bond.mode=active-backup bond.miimon=100
+bond-port|Port de l'agrégat|06|ethernet|bdp|-|connection.master=$prefix-bond connection.slave-type=bond connection.autoconnect=false
+vlan|VLAN 42|07|vlan|vlan|10.77.42.10/24,10.77.42.1|connection.autoconnect=false vlan.id=42 vlan.parent=$prefix-fixe
+wifi|Réseau café — 東京|08|wifi|-|auto|wifi.mode=infrastructure wifi.ssid=cafe-tokyo
+inactive|Filaire inactif|09|ethernet|idle|10.77.9.10/16,10.77.9.1|connection.autoconnect=false
+dup-active|Bureau|0a|ethernet|dup|10.77.5.10/24,10.77.5.1|
+dup-idle|Bureau|0b|ethernet|dup|auto|connection.autoconnect=false
+newline|Ligne 1\nLigne\t2|0c|ethernet|-|10.77.6.10/24|connection.autoconnect=false
+dummy|Factice|0d|dummy|dummy|10.77.7.10/24|connection.autoconnect=false
+P
 }
 
 write_profiles() {
-    keyfile dhcp <<K
-[connection]
-id=Filaire DHCP
-uuid=0a1b2c3d-0001-4000-8000-000000000001
-type=ethernet
-interface-name=${prefix}-dhcp
-[ipv4]
-method=auto
-[ipv6]
-method=ignore
-K
-    keyfile fixe <<K
-[connection]
-id=Salle "B" \$HOME 'n'
-uuid=0a1b2c3d-0002-4000-8000-000000000002
-type=ethernet
-interface-name=${prefix}-fixe
-[ipv4]
-method=manual
-address1=10.77.2.10/24,10.77.2.1
-[ipv6]
-method=ignore
-K
-    keyfile bridge <<K
-[connection]
-id=Pont du labo
-uuid=0a1b2c3d-0003-4000-8000-000000000003
-type=bridge
-interface-name=${prefix}-br
-[bridge]
-stp=false
-[ipv4]
-method=manual
-address1=10.77.3.10/24,10.77.3.1
-[ipv6]
-method=ignore
-K
-    keyfile bridge-port <<K
-[connection]
-id=Port du pont
-uuid=0a1b2c3d-0004-4000-8000-000000000004
-type=ethernet
-interface-name=${prefix}-brp
-master=${prefix}-br
-slave-type=bridge
-K
-    keyfile bond <<K
-[connection]
-id=Agrégat
-uuid=0a1b2c3d-0005-4000-8000-000000000005
-type=bond
-interface-name=${prefix}-bond
-autoconnect=false
-[bond]
-mode=active-backup
-miimon=100
-[ipv4]
-method=manual
-address1=10.77.4.10/25,10.77.4.1
-[ipv6]
-method=ignore
-K
-    keyfile bond-port <<K
-[connection]
-id=Port de l'agrégat
-uuid=0a1b2c3d-0006-4000-8000-000000000006
-type=ethernet
-interface-name=${prefix}-bdp
-master=${prefix}-bond
-slave-type=bond
-autoconnect=false
-K
-    keyfile vlan <<K
-[connection]
-id=VLAN 42
-uuid=0a1b2c3d-0007-4000-8000-000000000007
-type=vlan
-interface-name=${prefix}-vlan
-autoconnect=false
-[vlan]
-id=42
-parent=${prefix}-fixe
-[ipv4]
-method=manual
-address1=10.77.42.10/24,10.77.42.1
-[ipv6]
-method=ignore
-K
-    keyfile wifi <<K
-[connection]
-id=Réseau café — 東京
-uuid=0a1b2c3d-0008-4000-8000-000000000008
-type=wifi
-[wifi]
-mode=infrastructure
-ssid=cafe-tokyo
-[ipv4]
-method=auto
-[ipv6]
-method=ignore
-K
-    keyfile inactive <<K
-[connection]
-id=Filaire inactif
-uuid=0a1b2c3d-0009-4000-8000-000000000009
-type=ethernet
-interface-name=${prefix}-idle
-autoconnect=false
-[ipv4]
-method=manual
-address1=10.77.9.10/16,10.77.9.1
-[ipv6]
-method=ignore
-K
-    keyfile dup-active <<K
-[connection]
-id=Bureau
-uuid=0a1b2c3d-000a-4000-8000-00000000000a
-type=ethernet
-interface-name=${prefix}-dup
-[ipv4]
-method=manual
-address1=10.77.5.10/24,10.77.5.1
-[ipv6]
-method=ignore
-K
-    keyfile dup-idle <<K
-[connection]
-id=Bureau
-uuid=0a1b2c3d-000b-4000-8000-00000000000b
-type=ethernet
-interface-name=${prefix}-dup
-autoconnect=false
-[ipv4]
-method=auto
-[ipv6]
-method=ignore
-K
-    keyfile newline <<K
-[connection]
-id=Ligne 1\nLigne\t2
-uuid=0a1b2c3d-000c-4000-8000-00000000000c
-type=ethernet
-autoconnect=false
-[ipv4]
-method=manual
-address1=10.77.6.10/24
-[ipv6]
-method=ignore
-K
-    keyfile dummy <<K
-[connection]
-id=Factice
-uuid=0a1b2c3d-000d-4000-8000-00000000000d
-type=dummy
-interface-name=${prefix}-dummy
-autoconnect=false
-[ipv4]
-method=manual
-address1=10.77.7.10/24
-[ipv6]
-method=ignore
-K
+    local file id n type interface ipv4 keys key section
+    while IFS='|' read -r file id n type interface ipv4 keys; do
+        section=connection
+        {
+            printf '[connection]\nid=%s\nuuid=0a1b2c3d-00%s-4000-8000-0000000000%s\ntype=%s\n' \
+                "$id" "$n" "$n" "$type"
+            [ "$interface" = - ] || echo "interface-name=$prefix-$interface"
+            for key in $keys; do
+                [ "${key%%.*}" = "$section" ] || { section=${key%%.*}; echo "[$section]"; }
+                echo "${key#*.}"
+            done
+            case $ipv4 in
+            -) ;;
+            auto) printf '[ipv4]\nmethod=auto\n[ipv6]\nmethod=ignore\n' ;;
+            *) printf '[ipv4]\nmethod=manual\naddress1=%s\n[ipv6]\nmethod=ignore\n' "$ipv4" ;;
+            esac
+        } >"$rig_dir/etc/system-connections/$file.nmconnection"
+        chmod 600 "$rig_dir/etc/system-connections/$file.nmconnection"
+    done < <(profiles)
 }
 
 # --- Inside the namespaces ------------------------------------------------------------------

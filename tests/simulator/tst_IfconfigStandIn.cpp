@@ -15,9 +15,10 @@
 const char *const machineText = R"({ "services": [
   { "Interface": { "DeviceName": "en0" }, "IPv4": { "ConfigMethod": "Manual",
     "Addresses": ["192.168.1.20"], "SubnetMasks": ["255.255.255.0"] } },
-  { "Interface": { "DeviceName": "en2" }, "IPv4": { "Addresses": ["10.1.0.2"] } },
+  { "Interface": { "DeviceName": "en2" }, "IPv4": { "ConfigMethod": "Manual", "Addresses": ["10.1.0.2"] } },
   { "Interface": { "DeviceName": "bridge0" } },
-  { "Interface": { "DeviceName": "en4" }, "Enabled": false, "IPv4": { "Addresses": ["10.0.0.4"] } } ],
+  { "Interface": { "DeviceName": "en4" }, "Enabled": false,
+    "IPv4": { "ConfigMethod": "Manual", "Addresses": ["10.0.0.4"] } } ],
   "devices": { "en0": { "link": "active", "ether": "3c:22:fb:10:20:30" },
     "en2": { "link": "inactive" }, "bridge0": { "link": "none" }, "en4": { "link": "active" } } })";
 

@@ -19,9 +19,12 @@ namespace {
 const char *const machineText = R"({ "pingDelayMs": %1, "services": [
   { "Interface": { "DeviceName": "en0" }, "IPv4": { "ConfigMethod": "Manual",
     "Addresses": ["192.168.1.20"], "SubnetMasks": ["255.255.255.0"] } },
-  { "Interface": { "DeviceName": "en2" }, "Enabled": false, "IPv4": { "Addresses": ["192.168.1.50"] } },
-  { "Interface": { "DeviceName": "en3" }, "IPv4": { "Addresses": ["192.168.1.60"] } },
-  { "Interface": { "DeviceName": "en4" }, "IPv4": { "Addresses": ["10.0.0.2"] } } ],
+  { "Interface": { "DeviceName": "en2" }, "Enabled": false,
+    "IPv4": { "ConfigMethod": "Manual", "Addresses": ["192.168.1.50"] } },
+  { "Interface": { "DeviceName": "en3" },
+    "IPv4": { "ConfigMethod": "Manual", "Addresses": ["192.168.1.60"] } },
+  { "Interface": { "DeviceName": "en4" },
+    "IPv4": { "ConfigMethod": "Manual", "Addresses": ["10.0.0.2"] } } ],
   "devices": { "en0": { "network": "bureau" }, "en2": { "network": "bureau" },
     "en3": { "link": "inactive", "network": "bureau" }, "en4": { "network": "atelier" } },
   "networks": {

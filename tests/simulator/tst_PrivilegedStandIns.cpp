@@ -216,7 +216,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    const QString m_machine = m_dir.filePath(QStringLiteral("machine.json"));
+    const QString m_machine = m_dir.filePath("machine.json");
 };
 
 QTEST_GUILESS_MAIN(tst_PrivilegedStandIns)

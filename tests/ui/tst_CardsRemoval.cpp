@@ -20,7 +20,7 @@ class tst_CardsRemoval : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { m_engine.addImportPath(QStringLiteral("qrc:/qt/qml")); }
+    void initTestCase() { m_engine.addImportPath("qrc:/qt/qml"); }
 
     void vanishingServices_data()
     {
@@ -48,8 +48,8 @@ private slots:
         AppModel model(fake.services());
         QQuickView view(&m_engine, nullptr);
         view.setResizeMode(QQuickView::SizeRootObjectToView);
-        view.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
-        view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/ContentView.qml")));
+        view.setInitialProperties({{"model", QVariant::fromValue(&model)}});
+        view.setSource(QUrl("qrc:/qt/qml/Brisvale/ui/qml/ContentView.qml"));
         QCOMPARE(view.status(), QQuickView::Ready);
         // Room for about one card: the others wait out of sight, as in a long list.
         view.resize(1000, 620);
@@ -105,12 +105,10 @@ private slots:
         auto *card = new AdapterCardModel(adapter("a"));
         card->setBusy(busy);
         if (dirty)
-            card->setIp(QStringLiteral("192.168.1.21"));
-        QQmlComponent component(
-            &m_engine, QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/AdapterCardView.qml")));
+            card->setIp("192.168.1.21");
+        QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Brisvale/ui/qml/AdapterCardView.qml"));
         std::unique_ptr<QObject> view(component.createWithInitialProperties(
-            {{QStringLiteral("card"), QVariant::fromValue(card)},
-             {QStringLiteral("appModel"), QVariant::fromValue(&model)}}));
+            {{"card", QVariant::fromValue(card)}, {"appModel", QVariant::fromValue(&model)}}));
         QVERIFY2(view, qPrintable(component.errorString()));
         QCOMPARE(view->property("busy").toBool(), busy);
 

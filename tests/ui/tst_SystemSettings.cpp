@@ -94,7 +94,7 @@ private slots:
     void machineFileAddressIsAValidUrl()
     {
         SystemSettings::Host host;
-        host.simulationFile = QStringLiteral("/tmp/a b/é#1.json");
+        host.simulationFile = "/tmp/a b/é#1.json";
         const QUrl parsed(SystemSettings::networkPlan(host).value(0).target);
         QVERIFY(parsed.isValid());
         QCOMPARE(parsed.toLocalFile(), host.simulationFile);

@@ -119,7 +119,7 @@ TestCase {
         mouseClick(child(view, "activationSwitch"))
         compare(Fixtures.commands(), ["setServiceEnabled|eth|off"])
         verify(child(view, "activationSwitch").isOn, "the switch waits for the system")
-        compare(view.opacity, 0.92)
+        verify(view.opacity < 1)
         const spinner = child(view, "busySpinner")
         verify(spinner.visible && spinner.running)
         verify(spinner.contentItem.width >= 16 && spinner.contentItem.height >= 16,

@@ -46,11 +46,10 @@ TestCase {
     // writes the state it shows.
     function test_pressAsks_data() {
         return [
-            { tag: "button", component: flatButton, signal: "clicked", dimmed: 0.45 },
-            { tag: "switch", component: cardSwitch, signal: "toggled", dimmed: 0.55,
-              state: "isOn", value: false },
+            { tag: "button", component: flatButton, signal: "clicked" },
+            { tag: "switch", component: cardSwitch, signal: "toggled", state: "isOn", value: false },
             { tag: "segment", component: modeSegment, part: "manual", signal: "modeRequested",
-              dimmed: 0.55, state: "mode", value: Kinds.ConfigMode.dhcp },
+              state: "mode", value: Kinds.ConfigMode.dhcp },
         ]
     }
 
@@ -64,7 +63,7 @@ TestCase {
             target.forceActiveFocus()
             keyClick(Qt.Key_Space)
             compare(spy.count, enabled ? 2 : 0)
-            compare(control.opacity, enabled ? 1 : data.dimmed)
+            verify(enabled ? control.opacity === 1 : control.opacity < 1, "dimmed when disabled")
             if (data.state)
                 compare(control[data.state], data.value)
             if (data.part && enabled)

@@ -54,6 +54,9 @@ TestCase {
         wait(50)
         compare(Fixtures.readsStarted(), 1, "a read in flight is not doubled")
         verify(isShown(findChild(content, "searchingCard")))
+        const spinner = findChild(content, "searchingSpinner")
+        verify(isShown(spinner) && spinner.running)
+        verify(spinner.contentItem.width >= 16 && spinner.contentItem.height >= 16)
         Fixtures.answerRead([])
         tryVerify(() => isShown(findChild(content, "emptyCard")))
         verify(!isShown(findChild(content, "searchingCard")))
@@ -182,13 +185,6 @@ TestCase {
                "the tab bar shows through")
         verify(Qt.colorEqual(image.pixel(content.width / 2, 4), ThemeState.palette.surface),
                "the header shows through")
-    }
-
-    function test_searchingSpinner() {
-        const content = makeContent()
-        const spinner = findChild(content, "searchingSpinner")
-        verify(isShown(spinner) && spinner.running)
-        verify(spinner.contentItem.width >= 16 && spinner.contentItem.height >= 16)
     }
 
     // The header keeps "Autorisation admin." whole at every width from the window's minimum;

@@ -358,10 +358,15 @@ Item {
                     Layout.fillWidth: true
                     spacing: 10
 
-                    Spinner {
-                        objectName: "busySpinner"
-                        running: root.card?.busy ?? false
-                        Accessible.name: "Opération en cours"
+                    // Made only while the card is busy, which most cards never are.
+                    Loader {
+                        active: root.busy
+                        visible: active
+                        sourceComponent: Spinner {
+                            objectName: "busySpinner"
+                            running: true
+                            Accessible.name: "Opération en cours"
+                        }
                     }
                     Item { Layout.fillWidth: true }
                     FlatButton {

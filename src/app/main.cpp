@@ -126,6 +126,41 @@ std::optional<SystemServices> chosenServices(const QString &simulate, QString *m
     return simulatedServices(*machinePath, SystemTools::simulated());
 }
 
+// The command line both start paths accept. Returns the machine file asked for (empty for
+// none), or nothing when the line is wrong, with the reason in *problem. --help and --version
+// print and exit here.
+std::optional<QString> machineFileAsked(QString *problem)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Change l'adressage IPv4 des services réseau, ici sur une machine simulée."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"),
+        QStringLiteral("Utilise la machine simulée décrite par FICHIER."),
+        QStringLiteral("FICHIER"));
+    parser.addOption(simulateOption);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("list"),
+        QStringLiteral("Affiche les services réseau, un par ligne (champs séparés par des "
+                       "tabulations), puis quitte.")));
+    if (!parser.parse(QCoreApplication::arguments())) {
+        *problem = parser.errorText();
+        return std::nullopt;
+    }
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        *problem =
+            QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first());
+        return std::nullopt;
+    }
+    return parser.isSet(simulateOption) ? parser.value(simulateOption) : QString();
+}
+
 // `brisvale --list`: the services the cards would show, for scripts and bug reports. It needs
 // no display, so it runs before any window system is touched.
 int listServices(int argc, char *argv[])
@@ -133,23 +168,14 @@ int listServices(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisvale"));
     QCoreApplication::setOrganizationName(QStringLiteral("Brisvale"));
-    QCommandLineParser parser;
-    const QCommandLineOption listOption(QStringLiteral("list"));
-    const QCommandLineOption simulateOption(QStringLiteral("simulate"), QString(),
-                                            QStringLiteral("FICHIER"));
-    parser.addOption(listOption);
-    parser.addOption(simulateOption);
-    if (!parser.parse(QCoreApplication::arguments()))
-        return fail(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return fail(
-            QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
-
-    QString machinePath;
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
     QString problem;
+    const std::optional<QString> machineFile = machineFileAsked(&problem);
+    if (!machineFile)
+        return fail(problem);
+    QString machinePath;
     const std::optional<SystemServices> services =
-        chosenServices(parser.isSet(simulateOption) ? parser.value(simulateOption) : QString(),
-                       &machinePath, &problem);
+        chosenServices(*machineFile, &machinePath, &problem);
     if (!services)
         return fail(problem);
     QFuture<AdapterRead> reading = services->readAdapters();
@@ -221,35 +247,13 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(BRISVALE_APP_ID));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Change l'adressage IPv4 des services réseau, ici sur une machine simulée."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption simulateOption(
-        QStringLiteral("simulate"),
-        QStringLiteral("Utilise la machine simulée décrite par FICHIER."),
-        QStringLiteral("FICHIER"));
-    parser.addOption(simulateOption);
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("list"),
-        QStringLiteral("Affiche les services réseau, un par ligne (champs séparés par des "
-                       "tabulations), puis quitte.")));
-    if (!parser.parse(QGuiApplication::arguments()))
-        return fail(parser.errorText());
-    if (parser.isSet(helpOption))
-        parser.showHelp(0);
-    if (parser.isSet(versionOption))
-        parser.showVersion();
-    if (!parser.positionalArguments().isEmpty())
-        return fail(
-            QStringLiteral("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
-
-    QString machinePath;
     QString problem;
+    const std::optional<QString> machineFile = machineFileAsked(&problem);
+    if (!machineFile)
+        return fail(problem);
+    QString machinePath;
     const std::optional<SystemServices> chosen =
-        chosenServices(parser.isSet(simulateOption) ? parser.value(simulateOption) : QString(),
-                       &machinePath, &problem);
+        chosenServices(*machineFile, &machinePath, &problem);
     if (!chosen)
         return fail(problem);
     const SystemServices &services = *chosen;

@@ -12,6 +12,7 @@
 #include <QPalette>
 #include <QQmlEngine>
 #include <QSettings>
+#include <QStringEncoder>
 
 namespace {
 
@@ -83,15 +84,11 @@ Palette ThemeState::palette() const
 QString ThemeState::symbolFontFamily()
 {
     static const QString family = [] {
-        const auto utf16 = [](QStringView text) {
-            QByteArray bytes;
-            for (const QChar c : text)
-                bytes.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xff));
-            return bytes;
-        };
+        // Font names are stored as UTF-16, big-endian.
+        QStringEncoder utf16(QStringConverter::Utf16BE);
         QFile file(QStringLiteral(":/qt/qml/Brisvale/fonts/MaterialIcons-Regular.ttf"));
         QByteArray font = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        font.replace(utf16(u"Material Icons"), utf16(u"Brisvale Icons"));
+        font.replace(QByteArray(utf16(u"Material Icons")), QByteArray(utf16(u"Brisvale Icons")));
         const int id = QFontDatabase::addApplicationFontFromData(font);
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         if (families.isEmpty()) {

@@ -116,16 +116,17 @@ ScrollView {
                     anchors.bottomMargin: 32
                     anchors.leftMargin: 24
                     anchors.rightMargin: 24
-                    implicitHeight: searching.visible ? searching.implicitHeight
-                                                       : empty.implicitHeight
+                    // Also in the moment before the first read starts.
+                    readonly property bool searchingNow: root.appModel.loading
+                                                         || !root.appModel.hasLoadedOnce
+                    implicitHeight: searchingNow ? searching.implicitHeight : empty.implicitHeight
 
                     RowLayout {
                         id: searching
 
                         objectName: "searchingCard"
                         anchors.centerIn: parent
-                        // Also in the moment before the first read starts.
-                        visible: root.appModel.loading || !root.appModel.hasLoadedOnce
+                        visible: stateContent.searchingNow
                         spacing: 12
 
                         Spinner {
@@ -146,7 +147,7 @@ ScrollView {
                         objectName: "emptyCard"
                         anchors.centerIn: parent
                         width: parent.width
-                        visible: !searching.visible
+                        visible: !stateContent.searchingNow
                         spacing: 10
 
                         Text {

@@ -57,10 +57,11 @@ ScrollView {
         spacing: 16
         topMargin: 20
         bottomMargin: 20
-        // About a window's height of cards either side stays built for smooth scrolling; the
-        // rest are made when scrolled to, so that hundreds of services cost only what is seen.
-        // A card being edited is the current item, which the list keeps wherever it goes.
-        cacheBuffer: 800
+        // Only the cards in sight have a view, so that hundreds of services cost only what is
+        // seen: a card scrolled to takes the view of one scrolled away, and the keyboard walk
+        // makes the next card's view before the focus reaches it. A card being edited is the
+        // current item, which the list keeps wherever it goes.
+        cacheBuffer: 0
         // A card scrolled out gives its view to the one scrolled in: making a card view costs
         // far more than a frame, handing it another card only re-reads the card.
         reuseItems: true
@@ -81,6 +82,10 @@ ScrollView {
 
         // Inside the list: a second child of the scroll view would take the list's place as
         // its content.
+        // Tab goes from card to card in the list's order, and the list follows it.
+        ListFocusChain {
+            list: list
+        }
         Timer {
             id: clickHold
             interval: root.moveDuration + 400

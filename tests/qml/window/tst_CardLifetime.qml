@@ -127,4 +127,72 @@ TestCase {
         compare(Fixtures.card("s2").ip, "1")
         verify(addressOf(viewOf(list, "s0")).activeFocus, "the focused card kept its focus")
     }
+
+    // Where the keyboard focus is: the card holding it (null outside the list) and whether the
+    // focused control lies within the list's viewport.
+    function focusPlace(list) {
+        const focused = testCase.Window.activeFocusItem
+        let slot = focused
+        while (slot && slot.cardView === undefined)
+            slot = slot.parent
+        const top = focused ? focused.mapToItem(list, 0, 0).y : -1
+        return { index: slot ? slot.index : -1, shown: top >= 0 && top + focused.height <= list.height }
+    }
+
+    function test_keyboardWalksCardByCard_data() {
+        const down = [...Array(11).keys()], up = down.map(i => 39 - i)
+        return [
+            { tag: "Tab, ten cards down", start: 0, forward: true, visits: down },
+            { tag: "Shift+Tab, ten cards up", start: 39, forward: false, visits: up },
+            { tag: "Tab past the last card", start: 38, forward: true, visits: [38, 39, -1],
+              back: 39 },
+            { tag: "Shift+Tab past the first card", start: 1, forward: false, visits: [1, 0, -1],
+              back: 0 },
+        ]
+    }
+
+    // Focus moves card after card in the list's order, whatever order their views were made
+    // in, and the list follows it: a card off screen gets its view in time and shows the
+    // focused control. Past either end the focus leaves the list, and the other key brings it
+    // back to the card at that end.
+    function test_keyboardWalksCardByCard(data) {
+        const list = loaded(idsFrom(range(40))).cardsLayer.list
+        const press = (forward) => keyClick(Qt.Key_Tab, forward ? Qt.NoModifier : Qt.ShiftModifier)
+        list.positionViewAtIndex(data.start, ListView.Contain)
+        tryVerify(() => viewOf(list, "s" + data.start) !== null)
+        addressOf(viewOf(list, "s" + data.start)).forceActiveFocus()
+        const visits = [data.start]
+        for (let presses = 0; presses < 400 && visits.length < data.visits.length; ++presses) {
+            press(data.forward)
+            const place = focusPlace(list)
+            if (place.index !== visits[visits.length - 1])
+                visits.push(place.index)
+            if (place.index >= 0)
+                verify(place.shown, "the focused control in card " + place.index + " is off screen")
+        }
+        compare(visits, data.visits)
+        if (data.back === undefined)
+            return
+        press(!data.forward)
+        compare(focusPlace(list).index, data.back)
+        verify(focusPlace(list).shown)
+    }
+
+    // A card mostly below the window: Tab down its controls scrolls the list each time one
+    // would be hidden, so the focus is never out of sight.
+    function test_keyboardRevealsControlsBelowTheWindow() {
+        const list = loaded(idsFrom(range(40))).cardsLayer.list
+        const slot = viewOf(list, "s1")
+        const start = findChild(slot.cardView, "activationSwitch")
+        list.contentY += start.mapToItem(list, 0, 0).y - (list.height - start.height - 10)
+        start.forceActiveFocus()
+        verify(focusPlace(list).shown, "the card's first control is in view")
+        verify(slot.mapToItem(list, 0, slot.height).y > list.height, "the rest is below the window")
+        for (let presses = 0; presses < 12 && focusPlace(list).index === 1; ++presses) {
+            keyClick(Qt.Key_Tab)
+            if (focusPlace(list).index === 1)
+                verify(focusPlace(list).shown, "control " + presses + " of the card is off screen")
+        }
+        compare(focusPlace(list).index, 2)
+    }
 }

@@ -18,7 +18,10 @@ constexpr int longestWalk = 10000;
 
 } // namespace
 
-ListFocusChain::ListFocusChain(QObject *parent) : QObject(parent) {}
+ListFocusChain::ListFocusChain(QObject *parent)
+    : QObject(parent)
+{
+}
 
 void ListFocusChain::setList(QQuickItem *list)
 {
@@ -132,9 +135,8 @@ QQuickItem *ListFocusChain::rowAt(int index) const
     const QMetaObject *meta = m_list->metaObject();
     const QMetaEnum modes = meta->enumerator(meta->indexOfEnumerator("PositionMode"));
     const int contain = modes.isValid() ? modes.keyToValue("Contain") : -1;
-    if (contain < 0 ||
-        !QMetaObject::invokeMethod(m_list, "positionViewAtIndex", Q_ARG(int, index),
-                                   Q_ARG(int, contain)))
+    if (contain < 0 || !QMetaObject::invokeMethod(m_list, "positionViewAtIndex", Q_ARG(int, index),
+                                                  Q_ARG(int, contain)))
         return nullptr;
     QQuickItem *row = nullptr;
     QMetaObject::invokeMethod(m_list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row),

@@ -97,6 +97,8 @@ Rectangle {
             // Nothing of the ping tab delays the first frame or the cards: it is made in the
             // background once the first read is done, or at once when chosen before that (or
             // while it is still being made), then kept with its state (the target, the log).
+            // Named by its file rather than its type, so that its types (its menu above all)
+            // are not even read before then.
             Loader {
                 id: pingLayer
 
@@ -107,9 +109,8 @@ Rectangle {
                 anchors.fill: parent
                 active: used || current || root.model.hasLoadedOnce
                 asynchronous: !current
-                sourceComponent: Component {
-                    PingView { appModel: root.model }
-                }
+                Component.onCompleted: setSource(Qt.resolvedUrl("PingView.qml"),
+                                                 { appModel: root.model })
                 onCurrentChanged: if (current) used = true
                 opacity: current ? 1 : 0
                 // A hidden layer, even faded out and disabled, would still take the pointer's

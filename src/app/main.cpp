@@ -32,8 +32,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
+#include <string_view>
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
@@ -161,9 +161,27 @@ std::optional<QString> machineFileAsked(QString *problem)
     return parser.isSet(simulateOption) ? parser.value(simulateOption) : QString();
 }
 
-// `brisvale --list`: the services the cards would show, for scripts and bug reports. It needs
-// no display, so it runs before any window system is touched.
-int listServices(int argc, char *argv[])
+// Whether the command line asks for an answer in text (the list, help, the version) rather than
+// the window: read before any application object exists, so by hand, skipping the value of
+// --simulate and what follows "--".
+bool asksForText(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--")
+            return false;
+        if (argument == "--simulate")
+            ++i;
+        else if (argument == "--list" || argument == "--help" || argument == "-h" ||
+                 argument == "-?" || argument == "--version" || argument == "-v")
+            return true;
+    }
+    return false;
+}
+
+// `brisvale --list`: the services the cards would show, for scripts and bug reports; also
+// --help and --version. None needs a display, so they run before any window system is touched.
+int answerInText(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Brisvale"));
@@ -235,10 +253,8 @@ void traceFrames(QQuickWindow *window)
 
 int main(int argc, char *argv[])
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--list") == 0)
-            return listServices(argc, argv);
-    }
+    if (asksForText(argc, argv))
+        return answerInText(argc, argv);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Brisvale"));
     QGuiApplication::setOrganizationName(QStringLiteral("Brisvale"));

@@ -6,10 +6,11 @@
 #include "platform/simulated/SimulatedMachine.h"
 #include "platform/simulated/SimulatedStore.h"
 #include "support/TestSupport.h"
-#include "system/Shell.h"
 
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,30 +56,49 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("display");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("expectedText");
 
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "Brisvale 1.1.1";
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "bogus";
-        QTest::newRow("stray argument") << QStringList{"machine.json"} << 2 << "machine.json";
+        QTest::newRow("version") << QStringList{"--version"} << true << 0 << "Brisvale 1.1.1";
+        QTest::newRow("help") << QStringList{"--help"} << true << 0 << "--simulate";
+        // Over a remote shell, with no window system at all.
+        QTest::newRow("version, no display") << QStringList{"-v"} << false << 0 << "1.1.1";
+        QTest::newRow("help, no display")
+            << QStringList{"--simulate", "x.json", "-h"} << false << 0 << "--list";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 2 << "bogus";
+        QTest::newRow("stray argument")
+            << QStringList{"machine.json"} << true << 2 << "machine.json";
         QTest::newRow("missing machine file")
-            << QStringList{"--simulate", "/nonexistent/machine.json"} << 2
+            << QStringList{"--simulate", "/nonexistent/machine.json"} << true << 2
             << "/nonexistent/machine.json";
         const QString notAMachine = QStringLiteral(BRISVALE_SOURCE_DIR "/CMakeLists.txt");
         QTest::newRow("malformed machine file")
-            << QStringList{"--simulate", notAMachine} << 2 << notAMachine;
+            << QStringList{"--simulate", notAMachine} << true << 2 << notAMachine;
     }
 
     void commandLine()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(bool, display);
         QFETCH(int, status);
         QFETCH(QString, expectedText);
 
-        const CommandResult result = Shell::run(application(), arguments);
-        QCOMPARE(result.status, status);
-        QVERIFY2(result.combined().contains(expectedText), qPrintable(result.combined()));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!display) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        }
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(application(), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        const QString output = QString::fromUtf8(process.readAll());
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        QVERIFY2(output.contains(expectedText), qPrintable(output));
     }
 };
 

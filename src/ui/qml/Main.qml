@@ -15,7 +15,10 @@ ApplicationWindow {
     height: 840
     minimumWidth: 880
     minimumHeight: 620
-    visible: true
+    // The application sizes and places the window for the screen before showing it: shown
+    // here, it would be mapped once at this size, then moved and resized, and its first frame
+    // would wait for the window system to catch up.
+    visible: false
     color: ThemeState.palette.bg
 
     // Standard pieces the views do not draw themselves (tooltips, selection, scroll bars)

@@ -112,7 +112,10 @@ void placeMainWindow(QQuickWindow *window)
 std::optional<SystemServices> chosenServices(const QString &simulate, QString *machinePath,
                                              QString *problem)
 {
-    const Backend backend = chooseBackend(realSystemAvailable(), !simulate.isEmpty());
+    // A machine asked for is used whatever the system: the probe is not even made.
+    const bool simulationRequested = !simulate.isEmpty();
+    const Backend backend =
+        chooseBackend(!simulationRequested && realSystemAvailable(), simulationRequested);
     if (backend == Backend::realSystem)
         return realSystemServices();
     *machinePath =

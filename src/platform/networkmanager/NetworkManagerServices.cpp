@@ -10,11 +10,11 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
-#include <QThread>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <atomic>
+#include <memory>
 
 namespace NetworkManagerServices {
 
@@ -59,13 +59,18 @@ bool answers(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds lim
 bool available(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
 {
     // Even connecting may hang on a wedged bus: the probe runs aside and is given up on after
-    // the limit.
-    QFuture<bool> probe =
-        QtConcurrent::run(BlockingPool::instance(), [bus, limit] { return answers(bus, limit); });
-    const QDeadlineTimer deadline(limit);
-    while (!probe.isFinished() && !deadline.hasExpired())
-        QThread::msleep(5);
-    return probe.isFinished() && probe.result();
+    // the limit. It may outlive this call, so what it reports into is shared with it.
+    struct Outcome {
+        QSemaphore done;
+        std::atomic<bool> running = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    QThreadPool *pool = BlockingPool::instance();
+    pool->start([bus, limit, outcome] {
+        outcome->running = answers(bus, limit);
+        outcome->done.release();
+    });
+    return outcome->done.tryAcquire(1, int(limit.count())) && outcome->running;
 }
 
 SystemServices services(const NetworkManagerReader::Bus &bus)

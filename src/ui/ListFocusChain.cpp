@@ -15,6 +15,8 @@ namespace {
 // A focus chain is a ring over the whole window; a walk that goes round it without finding
 // what it looks for stops here.
 constexpr int longestWalk = 10000;
+// Kept between the focused control and the list's edges when the list follows the focus.
+constexpr qreal margin = 12;
 
 } // namespace
 
@@ -34,14 +36,6 @@ void ListFocusChain::setList(QQuickItem *list)
         connect(m_list, &QQuickItem::windowChanged, this, &ListFocusChain::watchWindow);
     watchWindow();
     emit listChanged();
-}
-
-void ListFocusChain::setMargin(qreal margin)
-{
-    if (qFuzzyCompare(m_margin, margin))
-        return;
-    m_margin = margin;
-    emit marginChanged();
 }
 
 // The keys reach the window before any item: Qt Quick would otherwise walk its own chain
@@ -180,10 +174,10 @@ void ListFocusChain::reveal(QQuickItem *item) const
     const QRectF box = item->mapRectToItem(m_list, item->boundingRect());
     const qreal height = m_list->height();
     qreal shift = 0;
-    if (box.bottom() > height - m_margin)
-        shift = box.bottom() - (height - m_margin);
-    if (box.top() - shift < m_margin)
-        shift = box.top() - m_margin;
+    if (box.bottom() > height - margin)
+        shift = box.bottom() - (height - margin);
+    if (box.top() - shift < margin)
+        shift = box.top() - margin;
     if (qFuzzyIsNull(shift))
         return;
     const auto real = [this](const char *name) { return m_list->property(name).toReal(); };

@@ -22,29 +22,23 @@ class ListFocusChain : public QObject {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QQuickItem *list READ list WRITE setList NOTIFY listChanged)
-    // Kept between the focused control and the list's edges when the list follows the focus.
-    Q_PROPERTY(qreal margin READ margin WRITE setMargin NOTIFY marginChanged)
 
 public:
     explicit ListFocusChain(QObject *parent = nullptr);
 
     QQuickItem *list() const { return m_list; }
     void setList(QQuickItem *list);
-    qreal margin() const { return m_margin; }
-    void setMargin(qreal margin);
-
-    // Moves the focus one step, as Tab (forward) or Shift+Tab would from the focused item;
-    // false when the step does not concern the list and Qt Quick's own walk should take it.
-    Q_INVOKABLE bool step(bool forward);
 
 signals:
     void listChanged();
-    void marginChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Moves the focus one step, as Tab (forward) or Shift+Tab would from the focused item;
+    // false when the step does not concern the list and Qt Quick's own walk should take it.
+    bool step(bool forward);
     void watchWindow();
     QQuickItem *contentItem() const;
     // The delegate holding item, or null when item is not inside one.
@@ -59,5 +53,4 @@ private:
 
     QPointer<QQuickItem> m_list;
     QPointer<QQuickWindow> m_window;
-    qreal m_margin = 12;
 };

@@ -65,8 +65,7 @@ bool available(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds l
         std::atomic<bool> running = false;
     };
     auto outcome = std::make_shared<Outcome>();
-    QThreadPool *pool = BlockingPool::instance();
-    pool->start([bus, limit, outcome] {
+    BlockingPool::instance()->start([bus, limit, outcome] {
         outcome->running = answers(bus, limit);
         outcome->done.release();
     });

@@ -80,8 +80,9 @@ ScrollView {
         Accessible.role: Accessible.List
         Accessible.name: "Cartes réseau"
 
-        // Inside the list: a second child of the scroll view would take the list's place as
-        // its content.
+        // What follows is inside the list: a second child of the scroll view would take the
+        // list's place as its content.
+
         // Tab goes from card to card in the list's order, and the list follows it.
         ListFocusChain {
             list: list

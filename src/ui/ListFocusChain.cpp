@@ -74,30 +74,22 @@ bool ListFocusChain::step(bool forward)
     QQuickItem *focused = m_window->activeFocusItem();
     if (!focused)
         return false;
-    const int count = m_list->property("count").toInt();
-    const int direction = forward ? 1 : -1;
-
+    QQuickItem *next = focused->nextItemInFocusChain(forward);
     QQuickItem *target = nullptr;
     if (QQuickItem *row = rowOf(focused)) {
-        QQuickItem *next = focused->nextItemInFocusChain(forward);
         if (next && next != focused && row->isAncestorOf(next)) {
             target = next;
         } else {
             // Past the row's edge: the neighbouring rows in the list's order, then out.
-            for (int index = row->property("index").toInt() + direction;
-                 !target && index >= 0 && index < count; index += direction)
-                target = edgeStop(rowAt(index), forward);
+            target = stopInRowsFrom(row->property("index").toInt() + (forward ? 1 : -1), forward);
             if (!target)
                 target = stopOutsideList(focused, forward);
         }
     } else {
         // Into the list from outside: its first row going forward, its last going back.
-        QQuickItem *next = focused->nextItemInFocusChain(forward);
         if (!next || !rowOf(next))
             return false;
-        for (int index = forward ? 0 : count - 1; !target && index >= 0 && index < count;
-             index += direction)
-            target = edgeStop(rowAt(index), forward);
+        target = stopInRowsFrom(forward ? 0 : m_list->property("count").toInt() - 1, forward);
     }
     if (!target)
         return false;
@@ -152,6 +144,15 @@ QQuickItem *ListFocusChain::edgeStop(QQuickItem *row, bool first) const
             break;
         stop = next;
     }
+    return stop;
+}
+
+QQuickItem *ListFocusChain::stopInRowsFrom(int index, bool forward) const
+{
+    const int count = m_list->property("count").toInt();
+    QQuickItem *stop = nullptr;
+    for (; !stop && index >= 0 && index < count; index += forward ? 1 : -1)
+        stop = edgeStop(rowAt(index), forward);
     return stop;
 }
 

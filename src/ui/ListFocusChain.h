@@ -47,6 +47,8 @@ private:
     QQuickItem *rowAt(int index) const;
     // The first or last control of row that takes the focus on Tab; null when it has none.
     QQuickItem *edgeStop(QQuickItem *row, bool first) const;
+    // The edge stop of the first row from index on, in that direction, that has one.
+    QQuickItem *stopInRowsFrom(int index, bool forward) const;
     // The first control outside the list in that direction from item.
     QQuickItem *stopOutsideList(QQuickItem *item, bool forward) const;
     void reveal(QQuickItem *item) const;

@@ -104,6 +104,10 @@ void placeMainWindow(QQuickWindow *window)
     window->resize(size);
     if (area)
         window->setPosition(area->center() - QPoint(size.width() / 2, size.height() / 2));
+    // Made now, while the window system is idle. Left to Qt Quick, the cursor is loaded just
+    // after the first frame, and under X11 that is a round trip which waits until the server
+    // has taken in the whole frame: the first read would only start after it.
+    window->setCursor(Qt::ArrowCursor);
     showMainWindow(window);
 }
 
@@ -296,20 +300,34 @@ int main(int argc, char *argv[])
     if (!machinePath.isEmpty())
         AppInfo::instance()->setMachinePath(machinePath);
     placeMainWindow(window);
-    // The icon waits for the first frame, then is made in the background.
+    // The icon waits for the frame that follows the first read's answer (the cards), then is
+    // made in the background. Setting it sends every size of the picture to the window system;
+    // sent sooner, under X11 it waited behind the server taking in the first frame, and the
+    // cards with it.
     auto iconSet = std::make_shared<QMetaObject::Connection>();
-    *iconSet = QObject::connect(
-        window, &QQuickWindow::frameSwapped, &app,
-        [iconSet, &app] {
-            if (!*iconSet)
-                return;
-            QObject::disconnect(*iconSet);
-            *iconSet = {};
-            QtConcurrent::run(windowIconImages).then(&app, [](const QList<QImage> &images) {
-                setWindowIcon(images);
-            });
-        },
-        Qt::QueuedConnection);
+    const auto setIconAfterNextFrame = [window, iconSet, &app] {
+        *iconSet = QObject::connect(
+            window, &QQuickWindow::frameSwapped, &app,
+            [iconSet, &app] {
+                if (!*iconSet)
+                    return;
+                QObject::disconnect(*iconSet);
+                *iconSet = {};
+                QtConcurrent::run(windowIconImages).then(&app, [](const QList<QImage> &images) {
+                    setWindowIcon(images);
+                });
+            },
+            Qt::QueuedConnection);
+        window->update();
+    };
+    auto loaded = std::make_shared<QMetaObject::Connection>();
+    *loaded = QObject::connect(&model, &AppModel::hasLoadedOnceChanged, &app,
+                               [loaded, &model, setIconAfterNextFrame] {
+                                   if (!model.hasLoadedOnce())
+                                       return;
+                                   QObject::disconnect(*loaded);
+                                   setIconAfterNextFrame();
+                               });
 
     std::unique_ptr<QuitDialogController> quitDialog;
     QuitGuard *guard = nullptr;

@@ -43,6 +43,7 @@ TestCase {
         const content = makeContent(false)
         wait(50)
         compare(Fixtures.readsStarted(), 0)
+        verify(!findChild(content, "refreshButton").enabled, "Actualiser waits for the first read")
         content.visible = true
         verify(isShown(findChild(content, "searchingCard")), "searching before the read starts")
         compare(content.model.pendingHint, "Chargement des cartes réseau…")

@@ -49,15 +49,23 @@ BusyIndicator {
 
         // A twelfth of a turn at a time, as the system's spoke spinner moves: twelve frames a
         // second rather than one per screen refresh, which a start-up or an apply would pay for.
+        // The first step waits a quarter of a second: a wait that ends sooner shows a still
+        // wheel rather than a twitch, and the one on screen at start-up does not draw a frame
+        // of its own between the window's first and the one with the cards.
         property int step: 0
+        property bool turning: false
 
         rotation: step * 30
 
         Timer {
-            interval: 83
+            interval: wheel.turning ? 83 : 250
             repeat: true
             running: root.running && root.visible
-            onTriggered: wheel.step = (wheel.step + 1) % 12
+            onRunningChanged: if (!running) wheel.turning = false
+            onTriggered: {
+                wheel.turning = true
+                wheel.step = (wheel.step + 1) % 12
+            }
         }
     }
 }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-// Stand-in for /sbin/ifconfig on the simulated machine: prints what the real program would show
-// for the devices of the machine file named by BRISVALE_SIMULATION. It only reads the file and
-// never touches a real interface.
+// The complete stand-in for /sbin/ifconfig on the simulated machine: prints what the real
+// program would show for the devices of the machine file named by BRISVALE_SIMULATION, and
+// what it says when asked wrongly. It only reads the file and never touches a real interface.
+// The ifconfig installed under sbin answers the reader's usual run itself and hands every other
+// one to this program.
 
 #include "StandIn.h"
 

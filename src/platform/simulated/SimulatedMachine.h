@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "platform/simulated/MachineFileLimits.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -25,17 +27,13 @@ public:
     // How the administrator prompt answers.
     enum class Administrator { approve, cancel, deny };
 
-    // The environment variable that carries the machine file's path to every stand-in.
-    static constexpr auto environmentVariable = "BRISVALE_SIMULATION";
+    static constexpr auto environmentVariable = MachineFileLimits::environmentVariable;
     // Set to "1" by the osascript stand-in once the administrator prompt has been approved;
     // the networksetup stand-in makes no change without it.
     static constexpr auto privilegeVariable = "BRISVALE_SIMULATION_PRIVILEGED";
 
-    // Only a regular file up to this size is read: anything else (a device, a FIFO, a file
-    // that would fill the memory) is refused like a malformed file.
-    static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
-    // The longest delay the file may ask for (pingDelayMs, a DHCP server's delayMs).
-    static constexpr std::chrono::milliseconds maximumDelay = std::chrono::hours(1);
+    static constexpr qint64 maximumFileSize = MachineFileLimits::maximumFileSize;
+    static constexpr std::chrono::milliseconds maximumDelay = MachineFileLimits::maximumDelay;
 
     // Reads and checks the file; on failure, nullopt and one clear sentence naming the file
     // and the problem in *problem.

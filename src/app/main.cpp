@@ -87,6 +87,34 @@ void setWindowIcon(const QList<QImage> &images)
     QGuiApplication::setWindowIcon(icon);
 }
 
+// The icon waits for the frame that follows the first read's answer (the cards), then is made
+// in the background. Setting it sends every size of the picture to the window system; sent
+// sooner, under X11 it waited behind the server taking in the first frame, and the cards with
+// it.
+void setWindowIconOnceLoaded(QQuickWindow *window, const AppModel *model)
+{
+    auto loaded = std::make_shared<QMetaObject::Connection>();
+    *loaded = QObject::connect(model, &AppModel::hasLoadedOnceChanged, window, [=] {
+        if (!model->hasLoadedOnce())
+            return;
+        QObject::disconnect(*loaded);
+        auto swapped = std::make_shared<QMetaObject::Connection>();
+        *swapped = QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [swapped, window] {
+                if (!*swapped)
+                    return;
+                QObject::disconnect(*swapped);
+                *swapped = {};
+                QtConcurrent::run(windowIconImages).then(window, [](const QList<QImage> &images) {
+                    setWindowIcon(images);
+                });
+            },
+            Qt::QueuedConnection);
+        window->update();
+    });
+}
+
 void showMainWindow(QQuickWindow *window)
 {
     window->show();
@@ -300,34 +328,7 @@ int main(int argc, char *argv[])
     if (!machinePath.isEmpty())
         AppInfo::instance()->setMachinePath(machinePath);
     placeMainWindow(window);
-    // The icon waits for the frame that follows the first read's answer (the cards), then is
-    // made in the background. Setting it sends every size of the picture to the window system;
-    // sent sooner, under X11 it waited behind the server taking in the first frame, and the
-    // cards with it.
-    auto iconSet = std::make_shared<QMetaObject::Connection>();
-    const auto setIconAfterNextFrame = [window, iconSet, &app] {
-        *iconSet = QObject::connect(
-            window, &QQuickWindow::frameSwapped, &app,
-            [iconSet, &app] {
-                if (!*iconSet)
-                    return;
-                QObject::disconnect(*iconSet);
-                *iconSet = {};
-                QtConcurrent::run(windowIconImages).then(&app, [](const QList<QImage> &images) {
-                    setWindowIcon(images);
-                });
-            },
-            Qt::QueuedConnection);
-        window->update();
-    };
-    auto loaded = std::make_shared<QMetaObject::Connection>();
-    *loaded = QObject::connect(&model, &AppModel::hasLoadedOnceChanged, &app,
-                               [loaded, &model, setIconAfterNextFrame] {
-                                   if (!model.hasLoadedOnce())
-                                       return;
-                                   QObject::disconnect(*loaded);
-                                   setIconAfterNextFrame();
-                               });
+    setWindowIconOnceLoaded(window, &model);
 
     std::unique_ptr<QuitDialogController> quitDialog;
     QuitGuard *guard = nullptr;

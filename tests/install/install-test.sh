@@ -34,7 +34,7 @@ done <"$build/install_manifest.txt"
 app="$prefix/bin/brisvale"
 sim_root="$prefix/libexec/brisvale/sim-root"
 for file in "$app" "$sim_root/usr/sbin/networksetup" "$sim_root/usr/bin/osascript" \
-    "$sim_root/sbin/ifconfig" "$sim_root/sbin/ping"; do
+    "$sim_root/sbin/ifconfig" "$sim_root/sbin/ifconfig-full" "$sim_root/sbin/ping"; do
     [ -x "$file" ] || fail "missing or not executable: ${file#"$prefix"/}"
 done
 
@@ -82,6 +82,8 @@ cmp -s "$machine" "$away/expected-demo-machine.json" || fail "$machine is not th
 # The installed stand-ins work on that machine.
 export BRISVALE_SIMULATION="$machine"
 "$sim_root/sbin/ifconfig" -a | grep -q "^en0: " || fail "the installed ifconfig stand-in failed"
+"$sim_root/sbin/ifconfig" en0 | grep -q "status: active" \
+    || fail "the installed ifconfig stand-in failed for one device"
 "$sim_root/usr/sbin/networksetup" -listallnetworkservices | grep -q "^Ethernet$" \
     || fail "the installed networksetup stand-in failed"
 

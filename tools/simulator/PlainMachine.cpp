@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -302,13 +301,7 @@ std::optional<std::string> PlainMachine::inetLine(const std::string &device,
         const std::optional<std::uint32_t> address = parseIPv4(now.addressAndMask->first);
         if (!address)
             continue;
-        const std::optional<std::uint32_t> mask = parseIPv4(now.addressAndMask->second);
-        if (!mask)
-            return "\tinet " + formatIPv4(*address) + " netmask 0xffffffff\n";
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "0x%08x", unsigned(*mask));
-        return "\tinet " + formatIPv4(*address) + " netmask " + hex + " broadcast " +
-               formatIPv4(*address | ~*mask) + '\n';
+        return IfconfigText::inetLine(*address, parseIPv4(now.addressAndMask->second));
     }
     return std::string();
 }

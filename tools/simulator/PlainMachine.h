@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "IfconfigText.h"
 #include "PlainJson.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@
 // inetLine() say so by returning nothing.
 class PlainMachine {
 public:
-    enum class Link { active, inactive, noStatus };
+    using Link = IfconfigText::Link;
 
     static std::optional<PlainMachine> load(const char *path);
 

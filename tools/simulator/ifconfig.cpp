@@ -9,6 +9,7 @@
 // vouch for) is handed to the complete program beside it, ifconfig-full, which reads with Qt
 // and says what the real one would.
 
+#include "IfconfigText.h"
 #include "PlainMachine.h"
 #include "platform/simulated/MachineFileLimits.h"
 
@@ -23,94 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string deviceType(const PlainMachine &machine, const std::string &device)
-{
-    if (std::optional<std::string> type = machine.serviceType(device))
-        return *type;
-    if (device.rfind("bridge", 0) == 0)
-        return "Bridge";
-    if (device.rfind("vlan", 0) == 0)
-        return "VLAN";
-    if (device.rfind("bond", 0) == 0)
-        return "Bond";
-    return "Ethernet";
-}
-
-// A locally administered address that stays the same for a device name from run to run.
-std::string derivedEther(const std::string &device)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char byte : device) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 1099511628211ull;
-    }
-    std::string text;
-    for (int i = 5; i >= 0; --i) {
-        auto octet = static_cast<unsigned char>(hash >> (8 * i));
-        if (i == 5)
-            octet = static_cast<unsigned char>((octet & 0xfc) | 0x02);
-        char part[4];
-        std::snprintf(part, sizeof part, "%02x", unsigned(octet));
-        if (!text.empty())
-            text += ':';
-        text += part;
-    }
-    return text;
-}
-
-// What ifconfig prints for one device; nothing when the file is not understood here.
-std::optional<std::string> block(const PlainMachine &machine, const std::string &device,
-                                 std::int64_t nowMs)
-{
-    const std::optional<std::string> inet = machine.inetLine(device, nowMs);
-    if (!inet)
-        return std::nullopt;
-    const PlainMachine::Link link = machine.link(device);
-    const std::string type = deviceType(machine, device);
-    const bool running = link != PlainMachine::Link::inactive;
-
-    std::string text = device + ": flags=";
-    text += running ? "8863<UP,BROADCAST,SMART,RUNNING,SIMPLEX,MULTICAST>"
-                    : "8823<UP,BROADCAST,SMART,SIMPLEX,MULTICAST>";
-    text += " mtu 1500\n";
-
-    if (type == "IEEE80211")
-        text += "\toptions=6460<TSO4,TSO6,CHANNEL_IO,PARTIAL_CSUM,ZEROINVERT_CSUM>\n";
-    else if (type == "Bridge")
-        text += "\toptions=63<RXCSUM,TXCSUM,TSO4,TSO6>\n";
-    else if (type == "VLAN" || type == "Bond")
-        text += "\toptions=3<RXCSUM,TXCSUM>\n";
-    else
-        text += "\toptions=6463<RXCSUM,TXCSUM,TSO4,TSO6,CHANNEL_IO,PARTIAL_CSUM,"
-                "ZEROINVERT_CSUM>\n";
-
-    text += "\tether " + machine.ether(device).value_or(derivedEther(device)) + '\n';
-    text += *inet;
-
-    if (type == "Bridge") {
-        text += "\tConfiguration:\n"
-                "\t\tid 0:0:0:0:0:0 priority 0 hellotime 0 fwddelay 0\n"
-                "\t\tmaxage 0 holdcnt 0 proto stp maxaddr 100 timeout 1200\n"
-                "\t\troot id 0:0:0:0:0:0 priority 0 ifcost 0 port 0\n"
-                "\t\tipfilter disabled flags 0x0\n";
-    }
-    text += "\tnd6 options=201<PERFORMNUD,DAD>\n";
-
-    switch (link) {
-    case PlainMachine::Link::active:
-        text += type == "Ethernet" ? "\tmedia: autoselect (1000baseT <full-duplex>)\n"
-                                   : "\tmedia: autoselect\n";
-        text += "\tstatus: active\n";
-        break;
-    case PlainMachine::Link::inactive:
-        text += "\tmedia: autoselect (none)\n\tstatus: inactive\n";
-        break;
-    case PlainMachine::Link::noStatus:
-        break;
-    }
-    return text;
-}
 
 // The complete program, beside this one.
 [[noreturn]] void runComplete(char **argv)
@@ -141,9 +54,14 @@ int main(int argc, char **argv)
     const std::int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::system_clock::now().time_since_epoch())
                                    .count();
-    const std::optional<std::string> text = block(*machine, device, nowMs);
-    if (!text)
+    std::optional<std::string> inet = machine->inetLine(device, nowMs);
+    if (!inet)
         runComplete(argv);
-    std::fwrite(text->data(), 1, text->size(), stdout);
+    const std::string text = IfconfigText::block({.name = device,
+                                                  .link = machine->link(device),
+                                                  .serviceType = machine->serviceType(device),
+                                                  .ether = machine->ether(device),
+                                                  .inet = std::move(*inet)});
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

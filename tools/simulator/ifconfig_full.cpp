@@ -7,6 +7,7 @@
 // The ifconfig installed under sbin answers the reader's usual run itself and hands every other
 // one to this program.
 
+#include "IfconfigText.h"
 #include "StandIn.h"
 
 #include <QByteArray>
@@ -28,9 +29,21 @@ int usage(const QString &message)
     return 1;
 }
 
-// The interface type of the first service on the device; devices no service names get the
-// type their name suggests.
-QString deviceType(const SimulatedMachine &machine, const QString &device)
+IfconfigText::Link linkOf(SimulatedMachine::Link link)
+{
+    switch (link) {
+    case SimulatedMachine::Link::active:
+        return IfconfigText::Link::active;
+    case SimulatedMachine::Link::inactive:
+        return IfconfigText::Link::inactive;
+    case SimulatedMachine::Link::noStatus:
+        break;
+    }
+    return IfconfigText::Link::noStatus;
+}
+
+// The interface type of the first service on the device that names one.
+std::optional<std::string> serviceType(const SimulatedMachine &machine, const QString &device)
 {
     for (const QJsonValue value : machine.services()) {
         const QJsonObject service = value.toObject();
@@ -39,42 +52,13 @@ QString deviceType(const SimulatedMachine &machine, const QString &device)
         const QJsonValue type =
             service.value(QLatin1String("Interface")).toObject().value(QLatin1String("Type"));
         if (type.isString())
-            return type.toString();
+            return type.toString().toStdString();
     }
-    if (device.startsWith(QLatin1String("bridge")))
-        return QStringLiteral("Bridge");
-    if (device.startsWith(QLatin1String("vlan")))
-        return QStringLiteral("VLAN");
-    if (device.startsWith(QLatin1String("bond")))
-        return QStringLiteral("Bond");
-    return QStringLiteral("Ethernet");
-}
-
-// A locally administered address that stays the same for a device name from run to run.
-QString derivedEther(const QString &device)
-{
-    quint64 hash = 14695981039346656037ull;
-    for (const char byte : device.toUtf8()) {
-        hash ^= quint8(byte);
-        hash *= 1099511628211ull;
-    }
-    QStringList octets;
-    for (int i = 5; i >= 0; --i) {
-        quint8 octet = quint8(hash >> (8 * i));
-        if (i == 5)
-            octet = quint8((octet & 0xfc) | 0x02);
-        octets.append(QStringLiteral("%1").arg(octet, 2, 16, QLatin1Char('0')));
-    }
-    return octets.join(u':');
-}
-
-QString hex(quint32 value)
-{
-    return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0'));
+    return std::nullopt;
 }
 
 // "inet ..." for the first enabled service on the device that has an address right now.
-QString inetLine(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
+std::string inetLine(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
 {
     for (const QJsonValue value : machine.services()) {
         const QJsonObject service = value.toObject();
@@ -87,69 +71,23 @@ QString inetLine(const SimulatedMachine &machine, const QString &device, const Q
             live->value(QLatin1String("Addresses")).toArray().at(0).toString());
         if (!address)
             continue;
-        const std::optional<quint32> mask = SimulatedMachine::parseIPv4(
-            live->value(QLatin1String("SubnetMasks")).toArray().at(0).toString());
-        if (!mask)
-            return QStringLiteral("\tinet %1 netmask 0xffffffff\n")
-                .arg(SimulatedMachine::formatIPv4(*address));
-        return QStringLiteral("\tinet %1 netmask %2 broadcast %3\n")
-            .arg(SimulatedMachine::formatIPv4(*address), hex(*mask),
-                 SimulatedMachine::formatIPv4(*address | ~*mask));
+        return IfconfigText::inetLine(
+            *address, SimulatedMachine::parseIPv4(
+                          live->value(QLatin1String("SubnetMasks")).toArray().at(0).toString()));
     }
     return {};
 }
 
-QString block(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
+QByteArray block(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
 {
-    const SimulatedMachine::Link link = machine.link(device);
-    const QString type = deviceType(machine, device);
-    const bool running = link != SimulatedMachine::Link::inactive;
-
-    QString text = device + QStringLiteral(": flags=");
-    text += running ? QStringLiteral("8863<UP,BROADCAST,SMART,RUNNING,SIMPLEX,MULTICAST>")
-                    : QStringLiteral("8823<UP,BROADCAST,SMART,SIMPLEX,MULTICAST>");
-    text += QStringLiteral(" mtu 1500\n");
-
-    if (type == QLatin1String("IEEE80211"))
-        text +=
-            QStringLiteral("\toptions=6460<TSO4,TSO6,CHANNEL_IO,PARTIAL_CSUM,ZEROINVERT_CSUM>\n");
-    else if (type == QLatin1String("Bridge"))
-        text += QStringLiteral("\toptions=63<RXCSUM,TXCSUM,TSO4,TSO6>\n");
-    else if (type == QLatin1String("VLAN") || type == QLatin1String("Bond"))
-        text += QStringLiteral("\toptions=3<RXCSUM,TXCSUM>\n");
-    else
-        text += QStringLiteral("\toptions=6463<RXCSUM,TXCSUM,TSO4,TSO6,CHANNEL_IO,PARTIAL_CSUM,"
-                               "ZEROINVERT_CSUM>\n");
-
     const QJsonValue ether = machine.device(device).value(QLatin1String("ether"));
-    text += QStringLiteral("\tether ") +
-            (ether.isString() ? ether.toString() : derivedEther(device)) + u'\n';
-    text += inetLine(machine, device, now);
-
-    if (type == QLatin1String("Bridge")) {
-        text += QStringLiteral("\tConfiguration:\n"
-                               "\t\tid 0:0:0:0:0:0 priority 0 hellotime 0 fwddelay 0\n"
-                               "\t\tmaxage 0 holdcnt 0 proto stp maxaddr 100 timeout 1200\n"
-                               "\t\troot id 0:0:0:0:0:0 priority 0 ifcost 0 port 0\n"
-                               "\t\tipfilter disabled flags 0x0\n");
-    }
-    text += QStringLiteral("\tnd6 options=201<PERFORMNUD,DAD>\n");
-
-    switch (link) {
-    case SimulatedMachine::Link::active:
-        if (type == QLatin1String("Ethernet"))
-            text += QStringLiteral("\tmedia: autoselect (1000baseT <full-duplex>)\n");
-        else
-            text += QStringLiteral("\tmedia: autoselect\n");
-        text += QStringLiteral("\tstatus: active\n");
-        break;
-    case SimulatedMachine::Link::inactive:
-        text += QStringLiteral("\tmedia: autoselect (none)\n\tstatus: inactive\n");
-        break;
-    case SimulatedMachine::Link::noStatus:
-        break;
-    }
-    return text;
+    return QByteArray::fromStdString(IfconfigText::block({
+        .name = device.toStdString(),
+        .link = linkOf(machine.link(device)),
+        .serviceType = serviceType(machine, device),
+        .ether = ether.isString() ? std::optional(ether.toString().toStdString()) : std::nullopt,
+        .inet = inetLine(machine, device, now),
+    }));
 }
 
 // en2 before en10, as the system numbers them.

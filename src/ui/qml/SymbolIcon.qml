@@ -53,14 +53,17 @@ Item {
         font.weight: root.weight
     }
 
-    Text {
-        objectName: "lock"
-        visible: root.name === "lock.shield.fill"
+    // Only the shield carries the lock: other symbols make nothing for it.
+    Loader {
+        active: root.name === "lock.shield.fill"
         anchors.centerIn: glyph
         anchors.verticalCenterOffset: glyph.implicitHeight * 0.04
-        text: String.fromCodePoint(0xe897) // lock
-        color: root.cutoutColor
-        font.family: ThemeState.symbolFontFamily
-        font.pixelSize: Math.max(1, ThemeState.pixels(root.size * 0.5))
+        sourceComponent: Text {
+            objectName: "lock"
+            text: String.fromCodePoint(0xe897) // lock
+            color: root.cutoutColor
+            font.family: ThemeState.symbolFontFamily
+            font.pixelSize: Math.max(1, ThemeState.pixels(root.size * 0.5))
+        }
     }
 }

@@ -18,6 +18,7 @@ TestCase {
     Component { id: cardSwitch; CardSwitch {} }
     Component { id: modeSegment; ModeSegment {} }
     Component { id: themeSwitch; ThemeSwitch {} }
+    Component { id: symbolIcon; SymbolIcon {} }
     Component { id: spyComponent; SignalSpy {} }
     Component {
         id: onSurface
@@ -141,6 +142,22 @@ TestCase {
         tryVerify(() => holder.button.tip.opened, 3000)
         holder.y += data.shift
         tryVerify(() => !holder.button.tip.showing, 1000)
+    }
+
+    // The shield carries its lock, cut out in the colour behind it; no other symbol shows one,
+    // and a symbol renamed gains or loses it.
+    function test_shieldLock() {
+        const icon = createTemporaryObject(symbolIcon, testCase, { name: "network" })
+        const lockShown = () => {
+            const lock = findChild(icon, "lock")
+            return lock !== null && lock.visible
+        }
+        verify(!lockShown())
+        icon.name = "lock.shield.fill"
+        verify(lockShown())
+        compare(findChild(icon, "lock").color, icon.cutoutColor)
+        icon.name = "wifi"
+        tryVerify(() => !lockShown())
     }
 
     // A disabled "Changer" reads as disabled on the dark card too: no accent left in it.

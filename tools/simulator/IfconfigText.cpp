@@ -7,12 +7,6 @@
 
 namespace {
 
-std::string dotted(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-}
-
 // Devices no service names get the type their name suggests.
 std::string typeOf(const IfconfigText::Device &device)
 {
@@ -50,6 +44,12 @@ std::string derivedEther(const std::string &device)
 }
 
 } // namespace
+
+std::string IfconfigText::dotted(std::uint32_t address)
+{
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
 
 std::string IfconfigText::inetLine(std::uint32_t address, std::optional<std::uint32_t> mask)
 {

@@ -25,6 +25,9 @@ struct Device {
     std::string inet;
 };
 
+// An address as dotted decimals, without leading zeros.
+std::string dotted(std::uint32_t address);
+
 // "\tinet ..." for an address, with its mask when it has a usable one.
 std::string inetLine(std::uint32_t address, std::optional<std::uint32_t> mask);
 

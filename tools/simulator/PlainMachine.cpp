@@ -123,12 +123,6 @@ std::optional<std::uint32_t> parseIPv4(std::string_view text)
     return value;
 }
 
-std::string formatIPv4(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-}
-
 struct Subnet {
     std::uint32_t network = 0;
     std::uint32_t mask = 0;
@@ -378,8 +372,8 @@ PlainMachine::Published PlainMachine::dhcpLease(const PlainJson &service, const 
             !subnet->contains(*last))
             return {};
         const std::uint64_t size = std::uint64_t(*last) - *first + 1;
-        lease = formatIPv4(static_cast<std::uint32_t>(
+        lease = IfconfigText::dotted(static_cast<std::uint32_t>(
             *first + fnv1a(serviceIdentifier(service) + '/' + device) % size));
     }
-    return {true, std::pair(lease, formatIPv4(subnet->mask))};
+    return {true, std::pair(lease, IfconfigText::dotted(subnet->mask))};
 }

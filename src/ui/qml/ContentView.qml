@@ -28,16 +28,23 @@ Rectangle {
     readonly property bool shown: visible && Window.window !== null && Window.window.visible
                                   && drawn
     property bool drawn: false
+    // The frame that shows the first read's answer (the cards) is done: what is not needed for
+    // it may start.
+    property bool answerDrawn: false
     onShownChanged: loadFirstTime()
     Component.onCompleted: loadFirstTime()
     // Emitted on this thread just before a frame is drawn; what is posted from here runs once
     // the frame is done (or, with a render thread, while it is being drawn there).
     Connections {
         target: root.Window.window
-        enabled: !root.drawn
+        enabled: !root.drawn || (root.model.hasLoadedOnce && !root.answerDrawn)
         function onAfterAnimating() { Qt.callLater(root.markDrawn) }
     }
-    function markDrawn() { drawn = true }
+    function markDrawn() {
+        drawn = true
+        if (model.hasLoadedOnce)
+            answerDrawn = true
+    }
 
     function loadFirstTime() {
         if (shown && !model.hasLoadedOnce)
@@ -95,8 +102,10 @@ Rectangle {
             }
 
             // Nothing of the ping tab delays the first frame or the cards: it is made in the
-            // background once the first read is done, or at once when chosen before that (or
-            // while it is still being made), then kept with its state (the target, the log).
+            // background once the first read's answer is drawn, or at once when chosen before
+            // that (or while it is still being made), then kept with its state (the target, the
+            // log). Made as the answer came, its types were read on another thread and its
+            // first objects made between frames, beside the cards.
             // Named by its file rather than its type, so that its types (its menu above all)
             // are not even read before then.
             Loader {
@@ -107,7 +116,7 @@ Rectangle {
                 property bool used: false
 
                 anchors.fill: parent
-                active: used || current || root.model.hasLoadedOnce
+                active: used || current || root.answerDrawn
                 asynchronous: !current
                 Component.onCompleted: setSource(Qt.resolvedUrl("PingView.qml"),
                                                  { appModel: root.model })

@@ -280,6 +280,23 @@ TestCase {
         compare(field.mapToItem(view, 0, 0).x, fieldX)
     }
 
+    // The ping tab is made once the frame with the first cards is drawn, not beside them.
+    function test_pingTabWaitsForTheCards() {
+        const content = makeContent()
+        const list = content.cardsLayer.list
+        let cardsWhenMade = null
+        const note = () => {
+            if (content.pingLayer.active && cardsWhenMade === null)
+                cardsWhenMade = list.itemAtIndex(0) !== null
+        }
+        content.pingLayer.activeChanged.connect(note)
+        tryVerify(() => Fixtures.readsStarted() === 1)
+        verify(!content.pingLayer.active, "not while the first read runs")
+        Fixtures.answerRead(["a"])
+        tryVerify(() => content.pingLayer.item !== null, 5000)
+        verify(cardsWhenMade, "made only once the cards are")
+    }
+
     // The hidden ping tab lies over the cards: where the platform gives controls hover effects,
     // it must not take the pointer's hover from the cards beneath.
     function test_hoverReachesTheCards() {

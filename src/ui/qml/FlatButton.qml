@@ -168,14 +168,18 @@ Item {
                                    : root.kind === "ghost" ? ThemeState.palette.textMuted
                                    : ThemeState.palette.text
 
-        SymbolIcon {
+        // Most buttons (those of every card) have no symbol: none is made for them.
+        Loader {
             anchors.verticalCenter: parent.verticalCenter
-            visible: root.icon !== ""
-            name: root.icon
-            size: 12
-            weight: Font.DemiBold
-            color: content.ink
-            cutoutColor: fill.color
+            active: root.icon !== ""
+            visible: active
+            sourceComponent: SymbolIcon {
+                name: root.icon
+                size: 12
+                weight: Font.DemiBold
+                color: content.ink
+                cutoutColor: fill.color
+            }
         }
         Text {
             objectName: "title"

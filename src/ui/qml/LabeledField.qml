@@ -82,40 +82,46 @@ Item {
             border.width: 1
 
             // Glow and outline fade in and out over the plain outline, so that a change of
-            // theme recolours them at once.
-            Item {
-                objectName: "invalidMark"
+            // theme recolours them at once. Made only while shown or fading: most fields are
+            // never invalid.
+            Loader {
                 anchors.fill: parent
-                opacity: root.invalid ? 1 : 0
-                Behavior on opacity {
-                    NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
-                }
+                active: root.invalid || (item !== null && item.opacity > 0)
+                sourceComponent: Item {
+                    objectName: "invalidMark"
+                    // Made clear, then bound: the first change fades in like any other.
+                    opacity: 0
+                    Component.onCompleted: opacity = Qt.binding(() => root.invalid ? 1 : 0)
+                    Behavior on opacity {
+                        NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
+                    }
 
-                Rectangle {
-                    anchors.fill: parent
-                    anchors.margins: -4
-                    radius: 12
-                    color: "transparent"
-                    border.color: ThemeState.palette.danger
-                    border.width: 2
-                    opacity: 0.09
-                }
-                Rectangle {
-                    anchors.fill: parent
-                    anchors.margins: -2
-                    radius: 10
-                    color: "transparent"
-                    border.color: ThemeState.palette.danger
-                    border.width: 2
-                    opacity: 0.18
-                }
-                Rectangle {
-                    objectName: "invalidOutline"
-                    anchors.fill: parent
-                    radius: 8
-                    color: "transparent"
-                    border.color: ThemeState.palette.danger
-                    border.width: 1.6
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.margins: -4
+                        radius: 12
+                        color: "transparent"
+                        border.color: ThemeState.palette.danger
+                        border.width: 2
+                        opacity: 0.09
+                    }
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.margins: -2
+                        radius: 10
+                        color: "transparent"
+                        border.color: ThemeState.palette.danger
+                        border.width: 2
+                        opacity: 0.18
+                    }
+                    Rectangle {
+                        objectName: "invalidOutline"
+                        anchors.fill: parent
+                        radius: 8
+                        color: "transparent"
+                        border.color: ThemeState.palette.danger
+                        border.width: 1.6
+                    }
                 }
             }
         }

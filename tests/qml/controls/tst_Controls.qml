@@ -106,6 +106,20 @@ TestCase {
         compare(labeled.writes, 1, "text from the model is no edit")
     }
 
+    // The invalid outline fades in and out, and is gone once faded out.
+    function test_invalidMarkFades() {
+        const labeled = createTemporaryObject(echoField, testCase, { text: "10.0.0." })
+        verify(findChild(labeled, "invalidMark") === null)
+        labeled.invalid = true
+        const mark = findChild(labeled, "invalidMark")
+        verify(mark !== null && mark.opacity < 1, "it fades in")
+        tryCompare(mark, "opacity", 1)
+        labeled.invalid = false
+        tryVerify(() => findChild(labeled, "invalidMark") === mark && mark.opacity < 1
+                  && mark.opacity > 0, 1000, "it fades out")
+        tryVerify(() => findChild(labeled, "invalidMark") === null)
+    }
+
     // Hover follows the pointer and the enabled state: a button disabled under the pointer
     // drops its hover fill and tip at once and does not light up again once the pointer left.
     function test_hoverFollowsEnabled() {

@@ -9,6 +9,7 @@
 #include "platform/simulated/SimulatedMachine.h"
 #include "system/SystemTools.h"
 #include "ui/AppInfo.h"
+#include "ui/ThemeState.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -314,6 +315,10 @@ int main(int argc, char *argv[])
         AppInfo::instance()->setSimulated(true);
     }
     AppModel model(services);
+
+    // Adding a font makes every window lay out all its text again, with fresh font engines, at
+    // its next frame: the bundled symbols are added before there is a window.
+    ThemeState::symbolFontFamily();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));

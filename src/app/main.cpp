@@ -314,15 +314,16 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         AppInfo::instance()->setSimulated(true);
     }
-    AppModel model(services);
-
     // Adding a font makes every window lay out all its text again, with fresh font engines, at
-    // its next frame: the bundled symbols are added before there is a window.
-    ThemeState::symbolFontFamily();
+    // its next frame: the bundled symbols are added before there is a window, in the background
+    // while the engine is made. Not sooner: the application must not end while it runs.
+    QFuture<QString> symbolFont = QtConcurrent::run(&ThemeState::symbolFontFamily);
+    AppModel model(services);
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
+    symbolFont.waitForFinished();
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/Main.qml")));
     auto *window = engine.rootObjects().isEmpty()
                        ? nullptr

@@ -32,7 +32,9 @@ SystemSettings::Step address(const QString &url)
 
 SystemSettings::SystemSettings(QObject *parent)
     : QObject(parent)
-    , m_texts(textsFor(currentHost().macOS))
+    // Only the system's kind: the settings programs are looked for when asked to open one,
+    // not on the way to the first frame.
+    , m_texts(textsFor(QOperatingSystemVersion::current().type() == QOperatingSystemVersion::MacOS))
 {
 }
 

@@ -104,8 +104,8 @@ Rectangle {
             // Nothing of the ping tab delays the first frame or the cards: it is made in the
             // background once the first read's answer is drawn, or at once when chosen before
             // that (or while it is still being made), then kept with its state (the target, the
-            // log). Made as the answer came, its types were read on another thread and its
-            // first objects made between frames, beside the cards.
+            // log). Made as the answer comes, its types would be compiled on another thread and
+            // its first objects made between frames, beside the cards.
             // Named by its file rather than its type, so that its types (its menu above all)
             // are not even read before then.
             Loader {

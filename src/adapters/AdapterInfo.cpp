@@ -26,6 +26,15 @@ QString AdapterInfo::metaLabel() const
     return hardwareName + QStringLiteral(" — ") + device;
 }
 
+QString AdapterInfo::otherAddressesLabel() const
+{
+    if (otherAddresses.isEmpty())
+        return {};
+    return QStringLiteral("+%1 adresse%2")
+        .arg(otherAddresses.size())
+        .arg(otherAddresses.size() > 1 ? QStringLiteral("s") : QString());
+}
+
 void sortForDisplay(QList<AdapterInfo> &adapters)
 {
     QCollator collator;

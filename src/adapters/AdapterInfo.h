@@ -7,6 +7,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 // One snapshot of one network service as the system reports it. A newer state of the same
@@ -26,6 +27,9 @@ struct AdapterInfo {
     Q_PROPERTY(QString ip MEMBER ip)
     Q_PROPERTY(QString mask MEMBER mask)
     Q_PROPERTY(QString router MEMBER router)
+    Q_PROPERTY(QStringList otherAddresses MEMBER otherAddresses)
+    Q_PROPERTY(bool inEffect MEMBER inEffect)
+    Q_PROPERTY(QString otherAddressesLabel READ otherAddressesLabel STORED false)
     Q_PROPERTY(QString summaryText READ summaryText STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
 
@@ -41,11 +45,19 @@ public:
     QString ip;
     QString mask;
     QString router;
+    // The service's other addresses, "address/prefix" in the system's order: the card's address
+    // is always the first one.
+    QStringList otherAddresses;
+    // Whether the device runs what the saved configuration says. A system that keeps both
+    // (NetworkManager) may hold a change on disk that a device has not taken yet.
+    bool inEffect = true;
 
     // One-line French description of the addressing state; the link plays no part in it.
     QString summaryText() const;
     // The card's secondary label: hardware name and device.
     QString metaLabel() const;
+    // "+1 adresse", "+2 adresses"; empty for a service with one address or none.
+    QString otherAddressesLabel() const;
 
     friend bool operator==(const AdapterInfo &, const AdapterInfo &) = default;
 };

@@ -3,6 +3,7 @@
 
 #include "adapters/NetworkReader.h"
 
+#include "net/IPv4.h"
 #include "system/BlockingPool.h"
 #include "system/Shell.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 
 Q_LOGGING_CATEGORY(lcReader, "brisvale.reader")
 
@@ -93,6 +95,17 @@ QFuture<AdapterRead> NetworkReader::readAsync(ConfigurationStoreFactory factory,
             }
             return readOnceWithCause(*platform, tools);
         });
+}
+
+std::optional<int> NetworkReader::servicesNamed(ConfigurationStore &platform, const QString &name)
+{
+    const std::optional<QList<Ref>> services =
+        platform.copyAllServices(platform.createPreferences(QString::fromLatin1(handleName)));
+    if (!services)
+        return std::nullopt;
+    return int(std::count_if(services->cbegin(), services->cend(), [&](const Ref &service) {
+        return platform.serviceName(service) == name;
+    }));
 }
 
 void NetworkReader::makeIDsUnique(QList<AdapterInfo> &adapters)
@@ -229,6 +242,8 @@ std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
     adapter.ip = ipv4.ip;
     adapter.mask = ipv4.mask;
     adapter.router = ipv4.router;
+    if (!adapter.dhcp)
+        adapter.otherAddresses = ipv4.others;
 
     adapter.connected = false;
     return adapter;
@@ -255,6 +270,15 @@ NetworkReader::IPv4Values NetworkReader::configuredIPv4(const Ref &service) cons
     const QVariant router = configuration->value(ConfigurationStore::keyRouter);
     if (isString(router))
         values.router = router.toString();
+    const QVariantList addresses = configuration->value(ConfigurationStore::keyAddresses).toList();
+    const QVariantList masks = configuration->value(ConfigurationStore::keySubnetMasks).toList();
+    for (qsizetype i = 1; i < addresses.size(); ++i) {
+        const std::optional<quint32> mask = IPv4::parse(masks.value(i).toString());
+        values.others.append(addresses.at(i).toString() +
+                             (mask && IPv4::isContiguousMask(*mask)
+                                  ? u'/' + QString::number(std::popcount(*mask))
+                                  : QString()));
+    }
     return values;
 }
 

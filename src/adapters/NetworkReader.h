@@ -55,6 +55,9 @@ public:
     // Gives every record of one read its own id: the first keeps its own, a later one sharing
     // it takes an id derived from its device, the same at every read of the same services.
     static void makeIDsUnique(QList<AdapterInfo> &adapters);
+    // How many of the system's services, switchable or not, bear that name now; nullopt when
+    // the configuration cannot be read.
+    static std::optional<int> servicesNamed(ConfigurationStore &platform, const QString &name);
 
     static bool isSupported(const QString &interfaceType, const QString &device);
 
@@ -64,6 +67,8 @@ private:
         QString ip;
         QString mask;
         QString router;
+        // The configured addresses after the first, "address/prefix".
+        QStringList others;
     };
 
     // The record without its link state, which the caller tests.

@@ -124,6 +124,7 @@ void AdapterCardModel::setShowErrors(bool showErrors)
 
 void AdapterCardModel::setMessage(const QString &message)
 {
+    m_messageAwaitsRead = false;
     if (m_message == message)
         return;
     m_message = message;
@@ -321,6 +322,12 @@ void AdapterCardModel::update(const AdapterInfo &info, bool reset)
     loadDraftFromInfo();
     if (m_mode == ConfigMode::manual && !m_info.ip.isEmpty())
         m_hasManualDraft = true;
+}
+
+void AdapterCardModel::seenByRead()
+{
+    if (m_messageAwaitsRead)
+        clearMessage();
 }
 
 void AdapterCardModel::refreshSuggestedGateway()

@@ -61,6 +61,10 @@ public:
     void setShowErrors(bool showErrors);
     void setMessage(const QString &message);
     void setMessageKind(MessageKind kind);
+    // Whether the message speaks of a system that could not be read or did not answer: the
+    // next read that finds the service tells more, and clears it.
+    bool messageAwaitsRead() const { return m_messageAwaitsRead; }
+    void setMessageAwaitsRead() { m_messageAwaitsRead = true; }
 
     bool canEdit() const;
     bool isDirty() const;
@@ -77,6 +81,8 @@ public:
     // A newer record of the same service; reset when the caller confirmed it and wants the
     // draft reloaded.
     void update(const AdapterInfo &info, bool reset);
+    // A read found the service: a message that waited for one has had its answer.
+    void seenByRead();
 
 signals:
     void infoChanged();
@@ -112,6 +118,7 @@ private:
     bool m_showErrors = false;
     QString m_message;
     MessageKind m_messageKind = MessageKind::info;
+    bool m_messageAwaitsRead = false;
 
     // The manual draft holds values worth keeping: switching to manual does not seed it again.
     bool m_hasManualDraft;

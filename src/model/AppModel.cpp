@@ -176,6 +176,7 @@ void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, boo
     for (const AdapterInfo &info : std::as_const(list)) {
         if (AdapterCardModel *existing = byID.value(info.id)) {
             existing->update(info, resetIDs.contains(info.id));
+            existing->seenByRead();
             cards.append(existing);
         } else {
             cards.append(new AdapterCardModel(info, this));

@@ -121,9 +121,15 @@ private:
     // The caller checks that the model still exists before using the result.
     QCoro::Task<ReReadResult>
     reReadUntil(QString id, std::function<bool(const AdapterInfo &)> shows, ReReadPlan plan);
-    // After a switch to DHCP that the system confirmed before the lease came: a few short
-    // re-reads, so the card shows the leased address without waiting for the next refresh.
-    QCoro::Task<> followLease(QString id);
+    // Re-reads the system as the plan says until the service's record satisfies `shows`, then
+    // merges what was read, unless a refresh or an operation under way reads it itself.
+    QCoro::Task<> mergeOnceSeen(QString id, std::function<bool(const AdapterInfo &)> shows,
+                                ReReadPlan plan);
+    // Writes a failed change's message, and where the system did not answer, has the card read
+    // again until it does.
+    void reportFailure(AdapterCardModel *card, const CommandResult &result);
+    // Writes a message that only a successful read can replace.
+    void reportUntilRead(AdapterCardModel *card, const QString &text);
     // The message refusing a change to a service the system cannot tell from another one,
     // or none.
     std::optional<QString> ambiguousTarget(const AdapterCardModel *card) const;

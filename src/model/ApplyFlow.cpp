@@ -20,6 +20,11 @@ constexpr int maximumReReads = 4;
 constexpr std::chrono::milliseconds waitForLease = 1000ms;
 constexpr int leaseReReads = 4;
 
+// A system that stopped answering during a change is read this often, at most this many times,
+// until it shows what it holds.
+constexpr std::chrono::milliseconds waitForAnswer = 3000ms;
+constexpr int answerReReads = 20;
+
 // What the user asked for, taken when the command is about to be sent, addresses in their
 // canonical dotted form.
 struct Request {
@@ -40,7 +45,8 @@ bool matches(const AdapterInfo &info, const Request &request)
 {
     if (request.mode == ConfigMode::dhcp)
         return info.dhcp;
-    if (info.dhcp || IPv4::canonical(info.ip) != request.ip ||
+    // What is saved must also be what the device runs.
+    if (info.dhcp || !info.inEffect || IPv4::canonical(info.ip) != request.ip ||
         IPv4::canonical(info.mask) != request.mask)
         return false;
     // Asking for no router is confirmed only when the system keeps none.
@@ -68,9 +74,7 @@ std::optional<QString> AppModel::ambiguousTarget(const AdapterCardModel *card) c
     });
     if (!shared)
         return std::nullopt;
-    return QStringLiteral("Plusieurs services portent le nom « ") + name +
-           QStringLiteral(" » : le système modifierait peut-être l'autre. Renommez l'un d'eux "
-                          "dans les réglages Réseau du système, puis réessayez.");
+    return NetworkWriter::sharedNameRefusal(name);
 }
 
 QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
@@ -130,7 +134,7 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
         co_return false;
     if (result.status != 0) {
         card->setBusy(false);
-        report(card, NetworkWriter::friendlyMessage(result, request.service), MessageKind::error);
+        reportFailure(card, result);
         co_return false;
     }
 
@@ -143,10 +147,9 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     card->setBusy(false);
 
     if (verified.lastList.isEmpty()) {
-        report(card,
-               QStringLiteral("Configuration envoyée, mais la relecture des cartes réseau a "
-                              "échoué. Utilisez Actualiser pour vérifier."),
-               MessageKind::warning);
+        reportUntilRead(card,
+                        QStringLiteral("Configuration envoyée, mais la relecture des cartes "
+                                       "réseau a échoué. Utilisez Actualiser pour vérifier."));
         co_return false;
     }
     if (!verified.lastSeen) {
@@ -171,7 +174,7 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
                       QStringLiteral(" »."),
                   MessageKind::success);
         if (request.mode == ConfigMode::dhcp && !hasLease(lastSeen))
-            followLease(request.id);
+            mergeOnceSeen(request.id, hasLease, ReReadPlan{leaseReReads, waitForLease, false});
         co_return true;
     }
     card->setMessage(QStringLiteral("Configuration envoyée, mais ") + m_services.systemName +
@@ -182,17 +185,40 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     co_return false;
 }
 
-QCoro::Task<> AppModel::followLease(QString id)
+QCoro::Task<> AppModel::mergeOnceSeen(QString id, std::function<bool(const AdapterInfo &)> shows,
+                                      ReReadPlan plan)
 {
     QPointer<AppModel> self(this);
-    QCoro::Task<ReReadResult> looking =
-        reReadUntil(id, hasLease, ReReadPlan{leaseReReads, waitForLease, false});
+    QCoro::Task<ReReadResult> looking = reReadUntil(id, std::move(shows), plan);
     const ReReadResult seen = co_await looking;
     // Like an automatic refresh, it gives way to a refresh or an operation under way, which
     // read the system themselves.
     if (!self || seen.lastList.isEmpty() || m_refreshInFlight || isBusy())
         co_return;
     merge(seen.lastList, {}, false);
+}
+
+void AppModel::reportFailure(AdapterCardModel *card, const CommandResult &result)
+{
+    const QString text = NetworkWriter::friendlyMessage(result, m_services.systemName);
+    const bool unanswered =
+        result.cause == ChangeCause::timedOut || result.cause == ChangeCause::serviceGone;
+    if (!unanswered) {
+        report(card, text, MessageKind::error);
+        return;
+    }
+    reportUntilRead(card, text);
+    // Whether the change was made, only the system can say once it answers again.
+    if (result.maybeApplied)
+        mergeOnceSeen(
+            card->id(), [](const AdapterInfo &) { return true; },
+            ReReadPlan{answerReReads, waitForAnswer, false});
+}
+
+void AppModel::reportUntilRead(AdapterCardModel *card, const QString &text)
+{
+    report(card, text, MessageKind::warning);
+    card->setMessageAwaitsRead();
 }
 
 QCoro::Task<bool> AppModel::applyAllPending()

@@ -3,7 +3,6 @@
 
 #include "model/AppModel.h"
 #include "model/Settled.h"
-#include "system/NetworkWriter.h"
 
 #include <QCoroFuture>
 #include <QPointer>
@@ -48,7 +47,7 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
         co_return;
     if (result.status != 0) {
         card->setBusy(false);
-        report(card, NetworkWriter::friendlyMessage(result, service), MessageKind::error);
+        reportFailure(card, result);
         co_return;
     }
 
@@ -61,10 +60,8 @@ QCoro::Task<> AppModel::setEnabled(AdapterCardModel *card, bool enabled)
     card->setBusy(false);
 
     if (verified.lastList.isEmpty() || !verified.lastSeen) {
-        report(card,
-               QStringLiteral(
-                   "L'état de la carte n'a pas pu être relu. Utilisez Actualiser pour vérifier."),
-               MessageKind::warning);
+        reportUntilRead(card, QStringLiteral("L'état de la carte n'a pas pu être relu. Utilisez "
+                                             "Actualiser pour vérifier."));
         co_return;
     }
 

@@ -118,7 +118,8 @@ std::optional<PingRunner::Summary> PingRunner::summaryOf(const QRegularExpressio
         return std::nullopt;
     const std::optional<int> transmitted = readInteger(match.captured(1));
     const std::optional<int> received = readInteger(match.captured(2));
-    if (!transmitted || !received)
+    // More replies than requests is no summary a ping writes: the output is garbage.
+    if (!transmitted || !received || *received > *transmitted)
         return std::nullopt;
 
     Summary summary;

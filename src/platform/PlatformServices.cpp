@@ -29,23 +29,44 @@ QCoro::Task<> preciseWait(std::chrono::milliseconds delay)
     co_await timer;
 }
 
+// networksetup changes the first service that bears the name: one of the same name added since
+// the cards were read would take the change. The name is looked up once more right before the
+// privileged request.
+NetworkWriter::Precheck nameStillUnique(ConfigurationStoreFactory stores, QString name)
+{
+    return [stores = std::move(stores), name = std::move(name)]() -> std::optional<CommandResult> {
+        const std::unique_ptr<ConfigurationStore> platform = stores();
+        const std::optional<int> named =
+            platform ? NetworkReader::servicesNamed(*platform, name) : std::nullopt;
+        // An unreadable configuration decides nothing here: networksetup will say what it finds.
+        if (!named || *named <= 1)
+            return std::nullopt;
+        return CommandResult{.status = 1,
+                             .output = {},
+                             .error = NetworkWriter::sharedNameRefusal(name),
+                             .timedOut = false,
+                             .cause = ChangeCause::invalid};
+    };
+}
+
 } // namespace
 
 SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTools &tools)
 {
     SystemServices services;
-    services.readAdapters = [stores = std::move(stores), tools] {
-        return NetworkReader::readAsync(stores, tools);
-    };
+    services.readAdapters = [stores, tools] { return NetworkReader::readAsync(stores, tools); };
     // networksetup knows services by name only.
-    services.setManual = [tools](ServiceTarget service, QString ip, QString mask, QString router) {
-        return NetworkWriter::setManual(tools, service.name, ip, mask, router);
+    services.setManual = [stores, tools](ServiceTarget service, QString ip, QString mask,
+                                         QString router) {
+        return NetworkWriter::setManual(tools, service.name, ip, mask, router,
+                                        nameStillUnique(stores, service.name));
     };
-    services.setDHCP = [tools](ServiceTarget service) {
-        return NetworkWriter::setDHCP(tools, service.name);
+    services.setDHCP = [stores, tools](ServiceTarget service) {
+        return NetworkWriter::setDHCP(tools, service.name, nameStillUnique(stores, service.name));
     };
-    services.setServiceEnabled = [tools](ServiceTarget service, bool enabled) {
-        return NetworkWriter::setServiceEnabled(tools, service.name, enabled);
+    services.setServiceEnabled = [stores, tools](ServiceTarget service, bool enabled) {
+        return NetworkWriter::setServiceEnabled(tools, service.name, enabled,
+                                                nameStillUnique(stores, service.name));
     };
     services.addressesServicesByName = true;
     services.ping = [tools](QString address, QString device, int count) {

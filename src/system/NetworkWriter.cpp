@@ -33,13 +33,22 @@ QStringList osascriptArguments(const QStringList &networksetupArguments)
 
 CommandResult runPrivileged(const SystemTools &tools, const QStringList &arguments)
 {
-    // No time limit: the run waits for a person to answer the administrator prompt.
-    return Shell::run(tools.osascript(), osascriptArguments(arguments));
+    // No time limit: the run waits for a person to answer the administrator prompt. The
+    // service's name is the second argument of every networksetup change.
+    return NetworkWriter::classified(Shell::run(tools.osascript(), osascriptArguments(arguments)),
+                                     arguments.value(1));
 }
 
-QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments)
+QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments,
+                                          NetworkWriter::Precheck precheck)
 {
-    return Shell::runAsync(tools.osascript(), osascriptArguments(arguments), std::nullopt);
+    return QtConcurrent::run(BlockingPool::instance(), [tools, arguments, precheck] {
+        if (precheck) {
+            if (std::optional<CommandResult> refusal = precheck())
+                return *refusal;
+        }
+        return runPrivileged(tools, arguments);
+    });
 }
 
 } // namespace
@@ -68,34 +77,51 @@ bool NetworkWriter::needsRouterRetry(const QString &router, const CommandResult 
 
 QFuture<CommandResult> NetworkWriter::setManual(const SystemTools &tools, const QString &service,
                                                 const QString &ip, const QString &mask,
-                                                const QString &router)
+                                                const QString &router, Precheck precheck)
 {
     // Both runs happen in one pool task: the retry depends on the first run alone.
-    return QtConcurrent::run(BlockingPool::instance(), [tools, service, ip, mask, router] {
-        const CommandResult first =
-            runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask, router});
-        if (!needsRouterRetry(router, first))
-            return first;
-        return runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask,
-                                     QString::fromLatin1(placeholderRouter)});
-    });
+    return QtConcurrent::run(
+        BlockingPool::instance(), [tools, service, ip, mask, router, precheck] {
+            if (precheck) {
+                if (std::optional<CommandResult> refusal = precheck())
+                    return *refusal;
+            }
+            const CommandResult first =
+                runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask, router});
+            if (!needsRouterRetry(router, first))
+                return first;
+            return runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask,
+                                         QString::fromLatin1(placeholderRouter)});
+        });
 }
 
-QFuture<CommandResult> NetworkWriter::setDHCP(const SystemTools &tools, const QString &service)
+QFuture<CommandResult> NetworkWriter::setDHCP(const SystemTools &tools, const QString &service,
+                                              Precheck precheck)
 {
-    return runPrivilegedAsync(tools, {QStringLiteral("-setdhcp"), service});
+    return runPrivilegedAsync(tools, {QStringLiteral("-setdhcp"), service}, std::move(precheck));
 }
 
 QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools,
-                                                        const QString &service, bool enabled)
+                                                        const QString &service, bool enabled,
+                                                        Precheck precheck)
 {
-    return runPrivilegedAsync(tools, {QStringLiteral("-setnetworkserviceenabled"), service,
-                                      enabled ? QStringLiteral("on") : QStringLiteral("off")});
+    return runPrivilegedAsync(tools,
+                              {QStringLiteral("-setnetworkserviceenabled"), service,
+                               enabled ? QStringLiteral("on") : QStringLiteral("off")},
+                              std::move(precheck));
 }
 
-QString NetworkWriter::friendlyMessage(const CommandResult &result, const QString &serviceName)
+QString NetworkWriter::sharedNameRefusal(const QString &serviceName)
 {
-    const QString text = result.combined();
+    return QStringLiteral("Plusieurs services portent le nom « ") + serviceName +
+           QStringLiteral(" » : le système modifierait peut-être l'autre. Renommez l'un d'eux "
+                          "dans les réglages Réseau du système, puis réessayez.");
+}
+
+CommandResult NetworkWriter::classified(CommandResult result, const QString &serviceName)
+{
+    if (result.status == 0)
+        return result;
     // The markers are looked for in what the program said about the failure, never in a
     // service name it echoes: "Cancel Lab" or "VLAN-128" is no cancellation.
     QString said = result.error.trimmed().isEmpty() ? result.output : result.error;
@@ -108,11 +134,47 @@ QString NetworkWriter::friendlyMessage(const CommandResult &result, const QStrin
         });
     };
     if (containsAny({"cancel", "annul", "-128"}))
-        return QStringLiteral("Opération annulée : aucune modification n'a été appliquée.");
+        result.cause = ChangeCause::cancelled;
     // A wrong administrator password is a refusal like the others, not a foreign text.
-    if (containsAny({"not authorized", "authorization", "must be root", "administrator privileges",
-                     "password was incorrect", "-60007"}))
+    else if (containsAny({"not authorized", "authorization", "must be root",
+                          "administrator privileges", "password was incorrect", "-60007"}))
+        result.cause = ChangeCause::refused;
+    else
+        result.cause = ChangeCause::failed;
+    return result;
+}
+
+QString NetworkWriter::friendlyMessage(const CommandResult &result, const QString &systemName)
+{
+    // Say only what is known: that nothing changed only where the request never got through.
+    const QString unknownOutcome =
+        QStringLiteral(" : on ne sait pas si la modification a été enregistrée. La carte sera "
+                       "relue dès qu'il répondra.");
+    switch (result.cause) {
+    case ChangeCause::cancelled:
+        return QStringLiteral("Opération annulée : aucune modification n'a été appliquée.");
+    case ChangeCause::refused:
         return QStringLiteral("Autorisation refusée : la configuration n'a pas été modifiée.");
+    case ChangeCause::timedOut:
+        return systemName + (result.maybeApplied
+                                 ? QStringLiteral(" n'a pas répondu à temps") + unknownOutcome
+                                 : QStringLiteral(" n'a pas répondu à temps ; rien n'a été "
+                                                  "modifié."));
+    case ChangeCause::serviceGone:
+        return systemName + (result.maybeApplied
+                                 ? QStringLiteral(" a cessé de répondre pendant la modification") +
+                                       unknownOutcome
+                                 : QStringLiteral(" ne répond pas ; rien n'a été modifié."));
+    case ChangeCause::invalid:
+        // Refused before anything was sent, in the backend's own French sentence.
+        if (!result.error.isEmpty())
+            return result.error;
+        break;
+    case ChangeCause::unclassified:
+    case ChangeCause::failed:
+        break;
+    }
+    const QString text = result.combined();
     if (!text.isEmpty())
         return QStringLiteral("Échec de la commande réseau : ") + text;
     return QStringLiteral("La commande réseau a échoué (code %1).").arg(result.status);

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 // The only path by which Brisvale changes the network configuration: one networksetup command
 // line, run with administrator rights through an AppleScript request, so the system itself
 // asks for the password. Decides nothing and verifies nothing; the callers re-read.
@@ -18,15 +21,30 @@ namespace NetworkWriter {
 // The router sent in place of an empty one when networksetup refuses the empty word.
 inline constexpr auto placeholderRouter = "0.0.0.0";
 
-QFuture<CommandResult> setManual(const SystemTools &tools, const QString &service,
-                                 const QString &ip, const QString &mask, const QString &router);
-QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service);
-QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
-                                         bool enabled);
+// Runs on the pool right before the privileged request; a result it returns is the change's,
+// and nothing is sent.
+using Precheck = std::function<std::optional<CommandResult>()>;
 
-// A short French message for a result whose status is not 0, from a change to the service of
-// that name.
-QString friendlyMessage(const CommandResult &result, const QString &serviceName = {});
+QFuture<CommandResult> setManual(const SystemTools &tools, const QString &service,
+                                 const QString &ip, const QString &mask, const QString &router,
+                                 Precheck precheck = {});
+QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service,
+                               Precheck precheck = {});
+QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
+                                         bool enabled, Precheck precheck = {});
+
+// Why a change to a service whose name another one shares is refused: the system would change
+// the first of them, perhaps the other.
+QString sharedNameRefusal(const QString &serviceName);
+
+// The result of a privileged networksetup run on the service of that name, with the cause of its
+// failure read from what the programs printed.
+CommandResult classified(CommandResult result, const QString &serviceName);
+
+// A short French message for a change whose status is not 0, from its cause; systemName is the
+// system as the user knows it ("macOS", "NetworkManager").
+QString friendlyMessage(const CommandResult &result,
+                        const QString &systemName = QStringLiteral("macOS"));
 
 // The AppleScript statement that runs networksetup with these arguments as administrator:
 // every word quoted for the shell, the line escaped for an AppleScript string.

@@ -151,6 +151,37 @@ private slots:
         QCOMPARE(ipv4.value("Router").toString(), written);
     }
 
+    // A second address stays where the change replaces the first.
+    void aSecondAddressIsKept()
+    {
+        Machine machine;
+        machine.change("[\"192.168.1.20\"]", "[\"192.168.1.20\", \"10.0.0.2\"]");
+        machine.change("[\"255.255.255.0\"],\n        \"Router\": \"192.168.1.1\"",
+                       "[\"255.255.255.0\", \"255.0.0.0\"],\n        \"Router\": \"192.168.1.1\"");
+        AdapterCardModel *card = machine.card("Ethernet");
+        QCOMPARE(card->info().otherAddresses, QStringList{"10.0.0.2/8"});
+        card->setIp("192.168.1.77");
+        QVERIFY(QCoro::waitFor(machine.model().apply(card)));
+        const QJsonObject ipv4 = serviceNamed(machine.path, "Ethernet").value("IPv4").toObject();
+        QCOMPARE(ipv4.value("Addresses").toArray(), QJsonArray({"192.168.1.77", "10.0.0.2"}));
+        QCOMPARE(ipv4.value("SubnetMasks").toArray(), QJsonArray({"255.255.255.0", "255.0.0.0"}));
+    }
+
+    // networksetup changes the first service of a name: one named alike since the last read is
+    // found right before the request, and nothing is sent.
+    void aServiceNamedAlikeSinceTheReadIsRefused()
+    {
+        Machine machine;
+        AdapterCardModel *card = machine.card("Ethernet");
+        card->setIp("192.168.1.77");
+        machine.change("\"UserDefinedName\": \"Wi-Fi\",", "\"UserDefinedName\": \"Ethernet\",");
+        const QByteArray before = readFile(machine.path);
+        QVERIFY(!QCoro::waitFor(machine.model().apply(card)));
+        QVERIFY2(card->message().startsWith("Plusieurs services portent le nom « Ethernet »"),
+                 qPrintable(card->message()));
+        QCOMPARE(readFile(machine.path), before);
+    }
+
     void dhcpIsConfirmedAndTheLeaseFollows()
     {
         Machine machine;

@@ -239,6 +239,66 @@ private slots:
         QCOMPARE(model.statusText(), "Configuration appliquée sur « Ethernet ».");
     }
 
+    // A system that did not answer: its message stays until a read finds the service, where a
+    // refusal stays for good; where the change may have been made, the model reads until the
+    // system answers and shows what it holds.
+    void unansweredChange_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<bool>("maybeApplied");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("followUps");
+
+        QTest::newRow("gone before sending") << int(ChangeCause::serviceGone) << false
+                                             << "macOS ne répond pas ; rien n'a été modifié." << 0;
+        QTest::newRow("silent after sending: read until it answers")
+            << int(ChangeCause::timedOut) << true
+            << "macOS n'a pas répondu à temps : on ne sait pas si la modification a été "
+               "enregistrée. La carte sera relue dès qu'il répondra."
+            << 3;
+        QTest::newRow("a refusal stays") << int(ChangeCause::refused) << false
+                                         << "Autorisation refusée : la configuration n'a pas été "
+                                            "modifiée."
+                                         << 0;
+    }
+
+    void unansweredChange()
+    {
+        QFETCH(int, cause);
+        QFETCH(bool, maybeApplied);
+        QFETCH(QString, message);
+        QFETCH(int, followUps);
+
+        FakeSystem system;
+        AppModel model(system.services());
+        system.queueReads({reRead("old")});
+        model.refresh(false);
+        AdapterCardModel *card = cardOf(model, "eth");
+        card->setIp("192.168.1.50");
+        CommandResult failure{1, {}, "NoReply"};
+        failure.cause = ChangeCause(cause);
+        failure.maybeApplied = maybeApplied;
+        system.answerCommandsWith(failure);
+        // Down for two more reads, then up, with the change made if it may have been.
+        system.queueFailedRead("Lecture impossible.");
+        system.queueFailedRead("Lecture impossible.");
+        system.queueReads({reRead(maybeApplied ? "shows" : "old", card)});
+        model.requestApply(card);
+        QCOMPARE(system.readsStarted(), 1 + followUps);
+        QCOMPARE(system.waits(), QList<std::chrono::milliseconds>(followUps, 3000ms));
+        QCOMPARE(model.statusText(), message);
+        if (followUps == 0) {
+            QCOMPARE(card->message(), message);
+            model.requestRefresh(false);
+            model.requestRefresh(false);
+            QCOMPARE(card->message(), message);
+            model.requestRefresh(false);
+        }
+        const bool unanswered = ChangeCause(cause) != ChangeCause::refused;
+        QCOMPARE(card->message(), unanswered ? QString() : message);
+        QCOMPARE(card->isDirty(), !maybeApplied);
+    }
+
     // Pending in display order: Ethernet, a bare disabled record, then USB, never sent.
     void applyAllPendingStopsAtTheFirstFailure()
     {

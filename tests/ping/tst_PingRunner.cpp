@@ -37,6 +37,9 @@ private slots:
         row("counts too large to read: no summary", 0,
             "99999999999 packets transmitted, 1 packets received, 0.0% packet loss", true,
             "réponse reçue");
+        row("more received than sent: garbage, shown as any unreadable line", 2,
+            "0 packets transmitted, 4 packets received, 0.0% packet loss", false,
+            "0 packets transmitted, 4 packets received, 0.0% packet loss");
         row("status 2, nothing printed", 2, "", false, "aucune réponse");
         row("last error line, trimmed and lowercased", 2, "", false, "ping: sendto: host is down",
             "ping: sendto: No route to host\r\n  ping: sendto: Host is down \n  \n",

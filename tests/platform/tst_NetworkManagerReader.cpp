@@ -232,10 +232,34 @@ private slots:
             "dhcp=false");
         row("inactive: the profile's addressing", manual, none,
             "dhcp=false, ip=192.168.9.9, mask=255.255.0.0, router=192.168.0.1");
-        row("active: the live addressing", manual, up,
-            "ip=10.0.0.5, mask=255.255.255.0, router=10.0.0.1");
-        row("active without a live address yet: the profile's", manual,
-            activeOn("/p/1", upDevice, {}), "ip=192.168.9.9, router=192.168.0.1");
+        // The card's address is the profile's first; the daemon lists the live ones in its own
+        // order, and they tell only whether the device has taken it.
+        row("active, the device not yet on the saved address", manual, up,
+            "ip=192.168.9.9, mask=255.255.0.0, router=192.168.0.1, inEffect=false");
+        row("active without a live address yet", manual, activeOn("/p/1", upDevice, {}),
+            "ip=192.168.9.9, router=192.168.0.1, inEffect=false");
+        const QVariantList twoAddresses{addressData("10.62.0.8", 24),
+                                        addressData("10.62.0.200", 24)};
+        const QVariantList twoReversed{twoAddresses[1], twoAddresses[0]};
+        row("two addresses, listed live in another order",
+            profileSettings(
+                eth,
+                {{"method", "manual"}, {"address-data", twoAddresses}, {"gateway", "10.62.0.1"}}),
+            activeOn("/p/1", upDevice, {{"AddressData", twoReversed}, {"Gateway", "10.62.0.1"}}),
+            "ip=10.62.0.8, otherAddresses=10.62.0.200/24, otherAddressesLabel=+1 adresse, "
+            "inEffect=true");
+        row("the live gateway is not yet the saved one",
+            profileSettings(
+                eth,
+                {{"method", "manual"}, {"address-data", twoAddresses}, {"gateway", "10.62.0.254"}}),
+            activeOn("/p/1", upDevice, {{"AddressData", twoReversed}, {"Gateway", "10.62.0.1"}}),
+            "router=10.62.0.254, inEffect=false");
+        row("DHCP: the lease, the fixed addresses beside it",
+            profileSettings(eth, {{"method", "auto"}, {"address-data", twoAddresses}}),
+            activeOn("/p/1", upDevice,
+                     {{"AddressData", twoReversed + QVariantList{addressData("10.62.0.57", 24)}},
+                      {"Gateway", "10.62.0.1"}}),
+            "dhcp=true, ip=10.62.0.57, router=10.62.0.1, otherAddressesLabel=+2 adresses");
         row("router 0.0.0.0 is none", profileSettings(eth, with(manualIPv4, "gateway", "0.0.0.0")),
             none, "router=");
         row("legacy form, network order", profileSettings(eth, legacyIPv4()), none,

@@ -13,29 +13,29 @@ using Settings = NetworkManagerWriter::Settings;
 namespace {
 
 // A profile as GetSettings hands it over, with what a change must leave alone.
-Settings profile(const QString &method)
+Settings profile(const QString &method, bool secondAddress = false)
 {
+    QList<QVariantMap> addresses{{{"address", "10.0.0.5"}, {"prefix", 24u}}};
+    if (secondAddress)
+        addresses.append({{"address", "10.0.0.200"}, {"prefix", 24u}});
     Settings settings;
     settings["connection"] = {{"id", "Bureau"}, {"uuid", "0a1b"}, {"autoconnect", true}};
-    settings["ipv4"] = {{"method", method},
-                        {"address-data", QVariant::fromValue(QList<QVariantMap>{
-                                             {{"address", "10.0.0.5"}, {"prefix", 24u}}})},
-                        {"addresses", "old form"},
-                        {"gateway", "10.0.0.1"},
-                        {"dns", "dns servers"},
-                        {"route-data", "routes"},
+    settings["ipv4"] = {{"method", method},        {"address-data", QVariant::fromValue(addresses)},
+                        {"addresses", "old form"}, {"gateway", "10.0.0.1"},
+                        {"dns", "dns servers"},    {"route-data", "routes"},
                         {"routes", "old routes"}};
     settings["ipv6"] = {{"method", "manual"}, {"address-data", "fd00::5/64"}, {"addresses", "old"}};
     settings["802-3-ethernet"] = {{"mtu", 1400u}};
     return settings;
 }
 
-QString firstAddress(const Settings &settings)
+QString addresses(const Settings &settings)
 {
-    const auto list = settings["ipv4"]["address-data"].value<QList<QVariantMap>>();
-    return list.size() == 1
-               ? QString("%1/%2").arg(list[0]["address"].toString()).arg(list[0]["prefix"].toUInt())
-               : QString("%1 addresses").arg(list.size());
+    QStringList texts;
+    for (const QVariantMap &address : settings["ipv4"]["address-data"].value<QList<QVariantMap>>())
+        texts
+            << QString("%1/%2").arg(address["address"].toString()).arg(address["prefix"].toUInt());
+    return texts.join(u',');
 }
 
 } // namespace
@@ -66,7 +66,7 @@ private slots:
     {
         QTest::addColumn<Settings>("changed");
         QTest::addColumn<QString>("method");
-        QTest::addColumn<QString>("address"); // "0 addresses" when none
+        QTest::addColumn<QString>("address"); // every address, in order
         QTest::addColumn<QString>("gateway"); // empty: none
         const auto row = [](const char *name, const Settings &changed, const char *method,
                             const char *address, const char *gateway) {
@@ -75,14 +75,20 @@ private slots:
         };
 
         namespace W = NetworkManagerWriter;
-        row("manual with a router",
+        // The card's address is a manual profile's first; a DHCP profile's stand beside the lease.
+        row("manual from DHCP, before the fixed addresses",
             W::withManualAddress(profile("auto"), "192.168.4.20", 22, "192.168.4.1"), "manual",
-            "192.168.4.20/22", "192.168.4.1");
+            "192.168.4.20/22,10.0.0.5/24", "192.168.4.1");
         row("manual without a router drops the old one",
             W::withManualAddress(profile("manual"), "192.168.4.20", 24, ""), "manual",
             "192.168.4.20/24", "");
-        row("DHCP drops the manual address and gateway", W::withDHCP(profile("manual")), "auto",
-            "0 addresses", "");
+        row("manual replaces the first address only",
+            W::withManualAddress(profile("manual", true), "10.0.0.8", 24, "10.0.0.254"), "manual",
+            "10.0.0.8/24,10.0.0.200/24", "10.0.0.254");
+        row("DHCP drops the manual address and gateway", W::withDHCP(profile("manual")), "auto", "",
+            "");
+        row("DHCP keeps the other addresses", W::withDHCP(profile("manual", true)), "auto",
+            "10.0.0.200/24", "");
         row("autoconnect leaves the addressing", W::withAutoconnect(profile("manual"), false),
             "manual", "10.0.0.5/24", "10.0.0.1");
     }
@@ -96,7 +102,7 @@ private slots:
 
         const QVariantMap ipv4 = changed["ipv4"];
         QCOMPARE(ipv4["method"].toString(), method);
-        QCOMPARE(firstAddress(changed), address);
+        QCOMPARE(addresses(changed), address);
         QCOMPARE(ipv4.value("gateway").toString(), gateway);
         QCOMPARE(ipv4.contains("gateway"), !gateway.isEmpty());
         // The old address and route lists would override the new ones: never sent back.
@@ -111,47 +117,54 @@ private slots:
         QCOMPARE(changed["connection"]["id"].toString(), "Bureau");
     }
 
+    // The cause comes from the error's name alone; the message may quote the profile.
     void failures_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown"); // what friendlyMessage makes of the result
+        QTest::addColumn<int>("cause");
 
-        const QString denied = "Autorisation refusée : la configuration n'a pas été modifiée.";
-        const QString cancelled = "Opération annulée : aucune modification n'a été appliquée.";
+        const int refused = int(ChangeCause::refused);
         QTest::newRow("the daemon's policy") << "org.freedesktop.NetworkManager.PermissionDenied"
-                                             << "Insufficient privileges" << denied;
-        QTest::newRow("the settings' policy")
+                                             << "Insufficient privileges" << refused;
+        QTest::newRow("the settings' policy, a profile named like a cancel")
             << "org.freedesktop.NetworkManager.Settings.PermissionDenied"
-            << "Insufficient privileges" << denied;
+            << "Réseau cancel: insufficient privileges" << refused;
         QTest::newRow("the bus's policy") << "org.freedesktop.DBus.Error.AccessDenied"
-                                          << "Rejected send message" << denied;
-        QTest::newRow("prompt dismissed") << "org.freedesktop.NetworkManager.PermissionDenied"
-                                          << "Authorization request dismissed" << cancelled;
-        QTest::newRow("agent cancelled") << "org.freedesktop.PolicyKit1.Error.Cancelled"
-                                         << "Authentication cancelled" << cancelled;
+                                          << "Rejected send message" << refused;
+        QTest::newRow("agent cancelled")
+            << "org.freedesktop.PolicyKit1.Error.Cancelled"
+            << "Authentication cancelled" << int(ChangeCause::cancelled);
+        QTest::newRow("a device refusing « not authorized »")
+            << "org.freedesktop.NetworkManager.Device.IncompatibleConnection"
+            << "not authorized: cancelled" << int(ChangeCause::failed);
         QTest::newRow("daemon gone")
             << "org.freedesktop.DBus.Error.ServiceUnknown"
-            << "The name is not activatable"
-            << "Échec de la commande réseau : NetworkManager ne répond pas sur le bus système ; "
-               "rien n'a été modifié.";
-        QTest::newRow("anything else, with the daemon's words")
+            << "The name is not activatable" << int(ChangeCause::serviceGone);
+        QTest::newRow("daemon left without answering")
+            << "org.freedesktop.DBus.Error.NoReply"
+            << "Message recipient disconnected from message bus without replying"
+            << int(ChangeCause::timedOut);
+        QTest::newRow("anything else")
             << "org.freedesktop.NetworkManager.Settings.Connection.InvalidProperty"
-            << "ipv4.gateway: gateway is invalid"
-            << "Échec de la commande réseau : NetworkManager a refusé d'enregistrer « Bureau » : "
-               "ipv4.gateway: gateway is invalid";
+            << "ipv4.gateway: gateway is invalid" << int(ChangeCause::failed);
     }
 
     void failures()
     {
         QFETCH(QString, name);
         QFETCH(QString, message);
-        QFETCH(QString, shown);
+        QFETCH(int, cause);
 
         const CommandResult result = NetworkManagerWriter::failure(
             QDBusMessage::createError(name, message), "d'enregistrer « Bureau »");
         QVERIFY(result.status != 0);
-        QCOMPARE(NetworkWriter::friendlyMessage(result), shown);
+        QCOMPARE(int(result.cause), cause);
+        if (result.cause == ChangeCause::failed)
+            QCOMPARE(NetworkWriter::friendlyMessage(result, "NetworkManager"),
+                     "Échec de la commande réseau : NetworkManager a refusé d'enregistrer "
+                     "« Bureau » : " +
+                         message);
     }
 
     void maskRefusedBeforeTheBus()
@@ -160,8 +173,8 @@ private slots:
             NetworkManagerWriter::setManual("0a1b", "Bureau", "10.0.0.5", "255.0.255.0", "")
                 .result();
         QCOMPARE(NetworkWriter::friendlyMessage(result),
-                 "Échec de la commande réseau : Le masque 255.0.255.0 n'est pas un masque de "
-                 "sous-réseau (ses bits à 1 doivent se suivre) ; rien n'a été modifié.");
+                 "Le masque 255.0.255.0 n'est pas un masque de sous-réseau (ses bits à 1 doivent "
+                 "se suivre) ; rien n'a été modifié.");
     }
 };
 

@@ -19,6 +19,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 // Changes made by the product's own code to the rig's real daemon, checked with the daemon's
@@ -185,6 +186,13 @@ private slots:
             << QStringList{"dhcp", fixedProfile, "Salle B"} << true << denied;
         QTest::newRow("an unprivileged caller, disable")
             << QStringList{"enabled", officeProfile, "Bureau", "off"} << true << denied;
+        // The cause comes from the error's name, never from a name the message may quote.
+        QTest::newRow("a real refusal of a profile named like no refusal")
+            << QStringList{"dhcp", fixedProfile, "Échec général"} << true << denied;
+        QTest::newRow("a profile named like a refusal, refused by the daemon")
+            << QStringList{"manual",     fixedProfile,    "Réseau cancel not authorized",
+                           "10.77.2.99", "255.255.255.0", "10.77.2.256"}
+            << false << "";
         QTest::newRow("a profile that vanished")
             << QStringList{"manual",        NetworkManagerRig::profileId(0xffff),
                            "Parti",         "10.77.2.99",
@@ -218,7 +226,7 @@ private slots:
         } else {
             const CommandResult result = change(request);
             QVERIFY(result.status != 0);
-            message = NetworkWriter::friendlyMessage(result);
+            message = NetworkWriter::friendlyMessage(result, "NetworkManager");
         }
         if (!shown.isEmpty())
             QCOMPARE(message, shown);
@@ -319,6 +327,112 @@ private slots:
             IputilsPing::send(IputilsPing::program(), address, device, 2).result();
         QVERIFY2(outcome.success == answered, qPrintable(outcome.detail + "\n" + outcome.raw));
     }
+
+    // A profile with a second address, as a device's factory subnet beside the office one: the
+    // card shows the first, whatever order the daemon lists the live ones in, and every change
+    // keeps the second.
+    void aSecondAddressIsKept()
+    {
+        const QString both = "10.77.2.8/24, 10.77.2.200/24";
+        QCOMPARE(NetworkManagerRig::nmcli({"connection", "modify", fixedProfile, "ipv4.method",
+                                           "manual", "ipv4.addresses", both, "ipv4.gateway",
+                                           "10.77.2.1", "connection.autoconnect", "yes"})
+                     .status,
+                 0);
+        QCOMPARE(NetworkManagerRig::nmcli({"connection", "up", fixedProfile}).status, 0);
+        AppModel model(realServices());
+        AdapterCardModel *card = cardOf(model, fixedProfile);
+        QVERIFY(card);
+        QCOMPARE(card->info().ip, "10.77.2.8");
+        QCOMPARE(card->info().otherAddressesLabel(), "+1 adresse");
+
+        const auto applied = [&](const char *step, const QString &expected) {
+            QVERIFY2(QCoro::waitFor(model.apply(card)), step);
+            QCOMPARE(card->message(), "Configuration appliquée et vérifiée.");
+            QCOMPARE(field(fixedProfile, "ipv4.addresses"), expected);
+        };
+        card->setRouter("10.77.2.254");
+        applied("router only", both);
+        QCOMPARE(field(fixedProfile, "ipv4.gateway"), "10.77.2.254");
+        card->setIp("10.77.2.30");
+        applied("address", "10.77.2.30/24, 10.77.2.200/24");
+        QVERIFY(eventually([] { return addresses("rig-fixe").contains("10.77.2.30/24"); }));
+        card->changeMode(Kinds::ConfigMode::dhcp);
+        applied("DHCP", "10.77.2.200/24");
+        QCOMPARE(field(fixedProfile, "ipv4.method"), "auto");
+    }
+
+    // Another client's change between Brisvale's read and its change is not overwritten. The
+    // profile waits for a lease that never comes: a fixed address must still reach the device.
+    void anotherClientsChangeIsKept()
+    {
+        AppModel model(realServices());
+        AdapterCardModel *card = cardOf(model, fixedProfile);
+        QVERIFY(card);
+        card->changeMode(Kinds::ConfigMode::manual);
+        card->setIp("10.77.2.41");
+        card->setMask("255.255.255.0");
+        card->setRouter("10.77.2.1");
+        QCOMPARE(NetworkManagerRig::nmcli({"connection", "modify", fixedProfile, "ipv4.dns",
+                                           "10.77.2.53", "ipv4.dns-search", "rig.test"})
+                     .status,
+                 0);
+        QVERIFY2(QCoro::waitFor(model.apply(card)), qPrintable(model.statusText()));
+        QCOMPARE(field(fixedProfile, "ipv4.dns"), "10.77.2.53");
+        QCOMPARE(field(fixedProfile, "ipv4.dns-search"), "rig.test");
+        QVERIFY(addresses("rig-fixe").contains("10.77.2.41/24"));
+    }
+
+    // A daemon that hangs holds a change for the read's few seconds, not for the password's
+    // minutes; one that is gone changes nothing. Either way the message says only that.
+    void aDaemonThatDoesNotAnswer_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::addColumn<int>("cause");
+        QTest::newRow("hung") << true << int(ChangeCause::timedOut);
+        QTest::newRow("gone") << false << int(ChangeCause::serviceGone);
+    }
+
+    void aDaemonThatDoesNotAnswer()
+    {
+        QFETCH(bool, hung);
+        QFETCH(int, cause);
+        const QString before = keyfileOf(fixedProfile);
+        const qint64 pid = NetworkManagerRig::daemonPid();
+        QVERIFY(pid > 0);
+        if (hung)
+            ::kill(pid_t(pid), SIGSTOP);
+        else
+            QVERIFY(NetworkManagerRig::stopDaemon());
+        const CommandResult result =
+            change({"manual", fixedProfile, "Salle B", "10.77.2.77", "255.255.255.0", ""});
+        if (hung)
+            ::kill(pid_t(pid), SIGCONT);
+        else
+            QVERIFY(NetworkManagerRig::startDaemon());
+        QCOMPARE(int(result.cause), cause);
+        QVERIFY(!result.maybeApplied);
+        QCOMPARE(keyfileOf(fixedProfile), before);
+    }
+
+    // The daemon killed at moments spread over a change: whenever the profile was saved, the
+    // message never says that nothing changed.
+    void aDaemonKilledDuringAChange()
+    {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const QString ip = QString("10.77.2.%1").arg(50 + attempt);
+            QFuture<CommandResult> changing = NetworkManagerWriter::setManual(
+                fixedProfile, "Salle B", ip, "255.255.255.0", "10.77.2.1");
+            QThread::usleep(attempt * 800);
+            ::kill(pid_t(NetworkManagerRig::daemonPid()), SIGKILL);
+            const CommandResult result = changing.result();
+            const bool saved = keyfileOf(fixedProfile).contains("address1=" + ip);
+            QVERIFY(NetworkManagerRig::startDaemon());
+            const QString message = NetworkWriter::friendlyMessage(result, "NetworkManager");
+            QVERIFY2(result.status == 0 || !saved || !message.contains("rien n'a été modifié"),
+                     qPrintable(message));
+        }
+    }
 };
 
 int main(int argc, char *argv[])
@@ -327,9 +441,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet(childChange)) {
         QCoreApplication app(argc, argv);
         const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
-        std::printf(
-            "%s\n",
-            qPrintable(result.status == 0 ? "changed" : NetworkWriter::friendlyMessage(result)));
+        std::printf("%s\n", qPrintable(result.status == 0 ? "changed"
+                                                          : NetworkWriter::friendlyMessage(
+                                                                result, "NetworkManager")));
         return 0;
     }
     if (const std::optional<int> status = NetworkManagerRig::rerunInside(argc, argv))

@@ -182,8 +182,10 @@ private slots:
             0x09, "ip", "10.77.9.20");
         row("its new prefix", "connection modify %1 ipv4.addresses 10.77.9.20/26", 0x09, "mask",
             "255.255.255.192");
-        row("an active profile shows its live address until reapplied",
-            "connection modify %1 ipv4.addresses 10.77.2.11/24", 0x02, "ip", "10.77.2.10");
+        row("an active profile shows its saved address",
+            "connection modify %1 ipv4.addresses 10.77.2.11/24", 0x02, "ip", "10.77.2.11");
+        row("not in effect until reapplied", "connection modify %1 ipv4.addresses 10.77.2.11/24",
+            0x02, "inEffect", false);
         row("renamed", "connection modify %1 connection.id Renommé", 0x0c, "serviceName",
             "Renommé");
         row("may autoconnect", "connection modify %1 connection.autoconnect yes", 0x0b, "enabled",

@@ -93,7 +93,8 @@ private slots:
         QCOMPARE(TestSupport::loggedLines(root.filePath("usr/bin/osascript.log")), expected);
     }
 
-    void friendlyMessage_data()
+    // What networksetup and osascript print, classified where it is read, then worded.
+    void classifiedAndWorded_data()
     {
         QTest::addColumn<CommandResult>("result");
         QTest::addColumn<QString>("message");
@@ -129,7 +130,7 @@ private slots:
             << CommandResult{1, "", "0:98: execution error: User canceled. (-128)"} << cancelled;
     }
 
-    void friendlyMessage()
+    void classifiedAndWorded()
     {
         QFETCH(CommandResult, result);
         QFETCH(QString, message);
@@ -139,7 +140,43 @@ private slots:
             if (result.error.contains(name))
                 service = name;
         }
-        QCOMPARE(NetworkWriter::friendlyMessage(result, service), message);
+        QCOMPARE(NetworkWriter::friendlyMessage(NetworkWriter::classified(result, service)),
+                 message);
+    }
+
+    // A system that did not answer: only where the request never got through is "nothing
+    // changed" said.
+    void unansweredWorded_data()
+    {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<bool>("maybeApplied");
+        QTest::addColumn<QString>("message");
+        const QString unknown = " : on ne sait pas si la modification a été enregistrée. La carte "
+                                "sera relue dès qu'il répondra.";
+        QTest::newRow("gone before") << int(ChangeCause::serviceGone) << false
+                                     << "NetworkManager ne répond pas ; rien n'a été modifié.";
+        QTest::newRow("gone during") << int(ChangeCause::serviceGone) << true
+                                     << "NetworkManager a cessé de répondre pendant la "
+                                        "modification" +
+                                            unknown;
+        QTest::newRow("silent before")
+            << int(ChangeCause::timedOut) << false
+            << "NetworkManager n'a pas répondu à temps ; rien n'a été modifié.";
+        QTest::newRow("silent during") << int(ChangeCause::timedOut) << true
+                                       << "NetworkManager n'a pas répondu à temps" + unknown;
+        QTest::newRow("invalid, in the backend's words")
+            << int(ChangeCause::invalid) << false << "Le masque est mauvais.";
+    }
+
+    void unansweredWorded()
+    {
+        QFETCH(int, cause);
+        QFETCH(bool, maybeApplied);
+        QFETCH(QString, message);
+        CommandResult result{1, "", "Le masque est mauvais."};
+        result.cause = ChangeCause(cause);
+        result.maybeApplied = maybeApplied;
+        QCOMPARE(NetworkWriter::friendlyMessage(result, "NetworkManager"), message);
     }
 
     // Thousands of names through the quoting and the AppleScript escaping, read back by a real

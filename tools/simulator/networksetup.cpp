@@ -74,13 +74,29 @@ qsizetype serviceIndex(const QJsonArray &services, const QString &name)
 // refused.
 using ServiceChange = std::function<bool(QJsonObject &service, QString *reason)>;
 
-QJsonObject manualIPv4(const QString &ip, const QString &mask, const QString &router)
+// The list with its first entry replaced by `first`, or `first` alone where the service was
+// not manual: its addresses then were none of the card's.
+QJsonArray withFirst(const QJsonObject &ipv4, const char *key, const QString &first)
+{
+    QJsonArray list;
+    if (ipv4.value(QLatin1String("ConfigMethod")).toString() == QLatin1String("Manual"))
+        list = ipv4.value(QLatin1String(key)).toArray();
+    if (list.isEmpty())
+        list.append(first);
+    else
+        list.replace(0, first);
+    return list;
+}
+
+QJsonObject manualIPv4(const QJsonObject &before, const QString &ip, const QString &mask,
+                       const QString &router)
 {
     // "0.0.0.0" is kept as it was given: the reader is the one that knows it means no router.
+    // A manual service's other addresses stay as they were.
     return QJsonObject{
         {QStringLiteral("ConfigMethod"), QStringLiteral("Manual")},
-        {QStringLiteral("Addresses"), QJsonArray{ip}},
-        {QStringLiteral("SubnetMasks"), QJsonArray{mask}},
+        {QStringLiteral("Addresses"), withFirst(before, "Addresses", ip)},
+        {QStringLiteral("SubnetMasks"), withFirst(before, "SubnetMasks", mask)},
         {QStringLiteral("Router"), router},
     };
 }
@@ -101,7 +117,9 @@ std::optional<ServiceChange> changeFor(const QString &command, const QStringList
             else if (!SimulatedMachine::parseIPv4(router))
                 *reason = QStringLiteral("Invalid router address: ") + shown(router);
             else
-                service.insert(QLatin1String("IPv4"), manualIPv4(ip, mask, router));
+                service.insert(
+                    QLatin1String("IPv4"),
+                    manualIPv4(service.value(QLatin1String("IPv4")).toObject(), ip, mask, router));
             return reason->isEmpty();
         };
     }

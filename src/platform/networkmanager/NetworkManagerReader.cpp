@@ -62,21 +62,27 @@ QString objectPath(const QVariant &value)
 
 struct Address {
     QString ip;
-    QString mask;
+    quint32 prefix = 0;
+
+    QString mask() const { return maskOfPrefix(prefix); }
+    QString text() const { return ip + u'/' + QString::number(prefix); }
+    friend bool operator==(const Address &, const Address &) = default;
 };
 
-// The first address of an address-data list (aa{sv}: address, prefix).
-Address firstAddressData(const QVariant &value)
+// An address-data list (aa{sv}: address, prefix), in its order; entries without an address are
+// left out.
+QList<Address> addressData(const QVariant &value)
 {
-    const QVariantList entries = list(value).value_or(QVariantList());
-    if (entries.isEmpty())
-        return {};
-    const QVariantMap first = map(entries.first()).value_or(QVariantMap());
-    Address address;
-    address.ip = text(first.value(QStringLiteral("address"))).value_or(QString());
-    if (const std::optional<quint32> prefix = unsignedNumber(first.value(QStringLiteral("prefix"))))
-        address.mask = maskOfPrefix(*prefix);
-    return address;
+    QList<Address> addresses;
+    for (const QVariant &entry : list(value).value_or(QVariantList())) {
+        const QVariantMap fields = map(entry).value_or(QVariantMap());
+        Address address;
+        address.ip = text(fields.value(QStringLiteral("address"))).value_or(QString());
+        address.prefix = unsignedNumber(fields.value(QStringLiteral("prefix"))).value_or(33);
+        if (!address.ip.isEmpty())
+            addresses.append(address);
+    }
+    return addresses;
 }
 
 QString dottedFromNetworkOrder(quint32 value)
@@ -89,40 +95,33 @@ QString dottedFromNetworkOrder(quint32 value)
         .arg(host & 0xff);
 }
 
-struct IPv4Values {
-    QString ip;
-    QString mask;
-    QString router;
+// What the profile itself says: its addresses in order, and its gateway.
+struct Configured {
+    QList<Address> addresses;
+    QString gateway;
 };
 
-IPv4Values configuredIPv4(const QVariantMap &ipv4)
+Configured configuredIPv4(const QVariantMap &ipv4)
 {
-    IPv4Values values;
-    const Address address = firstAddressData(ipv4.value(QStringLiteral("address-data")));
-    values.ip = address.ip;
-    values.mask = address.mask;
-    values.router = text(ipv4.value(QStringLiteral("gateway"))).value_or(QString());
+    Configured configured;
+    configured.addresses = addressData(ipv4.value(QStringLiteral("address-data")));
+    configured.gateway = text(ipv4.value(QStringLiteral("gateway"))).value_or(QString());
+    if (!configured.addresses.isEmpty())
+        return configured;
     // Older daemons give only the legacy form: aau of (address, prefix, gateway), network order.
-    if (values.ip.isEmpty()) {
-        const QVariantList legacy =
-            list(ipv4.value(QStringLiteral("addresses"))).value_or(QVariantList());
-        const QVariantList first =
-            legacy.isEmpty() ? QVariantList() : list(legacy.first()).value_or(QVariantList());
-        if (first.size() >= 2) {
-            const std::optional<quint32> ip = unsignedNumber(first.at(0));
-            const std::optional<quint32> prefix = unsignedNumber(first.at(1));
-            if (ip && prefix) {
-                values.ip = dottedFromNetworkOrder(*ip);
-                values.mask = maskOfPrefix(*prefix);
-            }
-            if (first.size() >= 3 && values.router.isEmpty()) {
-                const std::optional<quint32> gateway = unsignedNumber(first.at(2));
-                if (gateway && *gateway != 0)
-                    values.router = dottedFromNetworkOrder(*gateway);
-            }
-        }
+    for (const QVariant &entry :
+         list(ipv4.value(QStringLiteral("addresses"))).value_or(QVariantList())) {
+        const QVariantList fields = list(entry).value_or(QVariantList());
+        const std::optional<quint32> ip = unsignedNumber(fields.value(0));
+        const std::optional<quint32> prefix = unsignedNumber(fields.value(1));
+        if (!ip || !prefix)
+            continue;
+        configured.addresses.append({dottedFromNetworkOrder(*ip), *prefix});
+        const std::optional<quint32> gateway = unsignedNumber(fields.value(2));
+        if (configured.gateway.isEmpty() && gateway && *gateway != 0)
+            configured.gateway = dottedFromNetworkOrder(*gateway);
     }
-    return values;
+    return configured;
 }
 
 // What the daemon says about the profiles that are active now, by profile path.
@@ -200,7 +199,7 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
 
     const QVariantMap ipv4 = member(profile.settings, QStringLiteral("ipv4"));
     adapter.dhcp = text(ipv4.value(QStringLiteral("method"))) == QStringLiteral("auto");
-    IPv4Values values = configuredIPv4(ipv4);
+    const Configured configured = configuredIPv4(ipv4);
 
     const auto activation = active.constFind(profile.path);
     const bool isActive = activation != active.cend();
@@ -220,28 +219,52 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
     adapter.connected =
         isActive && activation->state == activeConnectionActivated && deviceIsUp(device);
 
+    QList<Address> live;
+    QString liveGateway;
     if (isActive) {
         QString ip4Path = activation->ip4ConfigPath;
         if (ip4Path.isEmpty())
             ip4Path =
                 objectPath(member(device, deviceInterface).value(QStringLiteral("Ip4Config")));
-        const QVariantMap live =
+        const QVariantMap ip4 =
             member(map(objects.value(ip4Path)).value_or(QVariantMap()), ip4Interface);
-        // A live value replaces the configured one only when it says something.
-        const Address address = firstAddressData(live.value(QStringLiteral("AddressData")));
-        if (!address.ip.isEmpty()) {
-            values.ip = address.ip;
-            values.mask = address.mask;
-        }
-        const QString gateway = text(live.value(QStringLiteral("Gateway"))).value_or(QString());
-        if (!gateway.isEmpty())
-            values.router = gateway;
+        live = addressData(ip4.value(QStringLiteral("AddressData")));
+        liveGateway = text(ip4.value(QStringLiteral("Gateway"))).value_or(QString());
     }
-    if (values.router == QLatin1String("0.0.0.0"))
-        values.router.clear();
-    adapter.ip = values.ip;
-    adapter.mask = values.mask;
-    adapter.router = values.router;
+
+    // The card's address is the profile's first, as the daemon lists the live ones in an order
+    // of its own; with DHCP it is the lease, and the profile's addresses stay beside it.
+    std::optional<Address> shown;
+    QList<Address> others = configured.addresses;
+    adapter.router = configured.gateway;
+    if (adapter.dhcp) {
+        for (const Address &address : std::as_const(live)) {
+            if (!configured.addresses.contains(address)) {
+                shown = address;
+                break;
+            }
+        }
+        if (!liveGateway.isEmpty())
+            adapter.router = liveGateway;
+    } else if (!others.isEmpty()) {
+        shown = others.takeFirst();
+        // Active, the device runs the saved address and gateway, or a change waits to be taken.
+        adapter.inEffect =
+            !isActive || (live.contains(*shown) &&
+                          (configured.gateway.isEmpty() || liveGateway == configured.gateway));
+    } else if (!live.isEmpty()) {
+        shown = live.first();
+        if (!liveGateway.isEmpty())
+            adapter.router = liveGateway;
+    }
+    if (shown) {
+        adapter.ip = shown->ip;
+        adapter.mask = shown->mask();
+    }
+    for (const Address &address : std::as_const(others))
+        adapter.otherAddresses.append(address.text());
+    if (adapter.router == QLatin1String("0.0.0.0"))
+        adapter.router.clear();
     return adapter;
 }
 

@@ -82,6 +82,14 @@ private slots:
             << QList<AdapterInfo>{{"a\\b", "L1\nL2\tx\r", "e0", "Ethernet", AdapterKind::ethernet,
                                    true, false, false, "", "", ""}}
             << "L1\\nL2\\tx\\r\ta\\\\b\te0\tethernet\tyes\tno\tmanual\t\t\t\n";
+        // Nothing a terminal acts on, or that starts a line, reaches it raw; other text does.
+        QTest::newRow("control characters and line separators escaped")
+            << QList<AdapterInfo>{{QString::fromUtf16(u"\x1b]0;\a\b\v\f\x7f\x01\u0085\u009b"),
+                                   QString::fromUtf16(u"x\u2028y\u2029é東\u00a0"),
+                                   QString(1, QChar(0)), "Ethernet", AdapterKind::ethernet, true,
+                                   false, false, "", "", ""}}
+            << QString::fromUtf16(u"x\\u2028y\\u2029é東\u00a0\t\\e]0;\\a\\b\\v\\f\\x7f\\x01"
+                                  u"\\u0085\\u009b\t\\x00\tethernet\tyes\tno\tmanual\t\t\t\n");
     }
 
     void listing()

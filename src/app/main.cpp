@@ -148,7 +148,7 @@ std::optional<SystemServices> chosenServices(const QString &simulate, QString *m
     // A machine asked for is used whatever the system: the probe is not even made.
     const bool simulationRequested = !simulate.isEmpty();
     const Backend backend =
-        chooseBackend(!simulationRequested && realSystemAvailable(), simulationRequested);
+        chooseBackend(!simulationRequested && probeRealSystem().available, simulationRequested);
     if (backend == Backend::realSystem)
         return realSystemServices();
     *machinePath =

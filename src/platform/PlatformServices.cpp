@@ -66,14 +66,17 @@ Backend chooseBackend(bool realSystemAvailable, bool simulationRequested)
                                                        : Backend::simulatedMachine;
 }
 
-bool realSystemAvailable()
+RealSystem probeRealSystem()
 {
 #if defined(Q_OS_MACOS)
-    return true;
+    return {true, {}, {}, {}};
 #elif defined(Q_OS_LINUX)
-    return NetworkManagerServices::available();
+    // The version comes with the probe's one question, at no extra cost to the start.
+    const NetworkManagerServices::Probe probe = NetworkManagerServices::probe();
+    return {probe.answers, QStringLiteral("NetworkManager"), probe.version, probe.cause};
 #else
-    return false;
+    return {
+        false, {}, {}, QStringLiteral("Brisvale ne sait pas modifier le réseau de ce système.")};
 #endif
 }
 

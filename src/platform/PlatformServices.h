@@ -22,10 +22,21 @@ SystemServices simulatedServices(const QString &machinePath, const SystemTools &
 enum class Backend { realSystem, simulatedMachine };
 Backend chooseBackend(bool realSystemAvailable, bool simulationRequested);
 
-// Whether this build has a backend for the system it runs on, and (on Linux) whether
-// NetworkManager answers; decided within a short, fixed time.
-bool realSystemAvailable();
-// The real system's services; only where realSystemAvailable().
+// What the start-up probe found of the real system.
+struct RealSystem {
+    // Whether this build has a backend for the system it runs on, and (on Linux) whether
+    // NetworkManager answers.
+    bool available = false;
+    // The backend and its version, as the header names them; empty where the window's texts
+    // already name the system (macOS).
+    QString name;
+    QString version;
+    // Where it is not available, why, as a French sentence.
+    QString absence;
+};
+// Decided within a short, fixed time.
+RealSystem probeRealSystem();
+// The real system's services; only where probeRealSystem() found it available.
 SystemServices realSystemServices();
 
 // The services as `brisvale --list` prints them: one a line, tab-separated: name, id, device,

@@ -141,18 +141,19 @@ void placeMainWindow(QQuickWindow *window)
 }
 
 // The real system where it answers, else the simulated machine (the one asked for, or the
-// user's copy of the demo machine). machinePath is set only for a simulated machine.
+// user's copy of the demo machine). machinePath is set only for a simulated machine; *real is
+// what the probe found (nothing where a machine was asked for).
 std::optional<SystemServices> chosenServices(const QString &simulate, QString *machinePath,
-                                             QString *problem)
+                                             RealSystem *real, QString *problem)
 {
     // A machine asked for is used whatever the system: the probe is not even made.
     const bool simulationRequested = !simulate.isEmpty();
-    const Backend backend =
-        chooseBackend(!simulationRequested && probeRealSystem().available, simulationRequested);
-    if (backend == Backend::realSystem)
+    if (!simulationRequested)
+        *real = probeRealSystem();
+    if (chooseBackend(real->available, simulationRequested) == Backend::realSystem)
         return realSystemServices();
     *machinePath =
-        !simulate.isEmpty() ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
+        simulationRequested ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
     if (machinePath->isEmpty())
         return std::nullopt;
     if (!SimulatedMachine::load(*machinePath, problem))
@@ -228,8 +229,9 @@ int answerInText(int argc, char *argv[])
     if (!machineFile)
         return fail(problem);
     QString machinePath;
+    RealSystem real;
     const std::optional<SystemServices> services =
-        chosenServices(*machineFile, &machinePath, &problem);
+        chosenServices(*machineFile, &machinePath, &real, &problem);
     if (!services)
         return fail(problem);
     QFuture<AdapterRead> reading = services->readAdapters();
@@ -304,8 +306,9 @@ int main(int argc, char *argv[])
     if (!machineFile)
         return fail(problem);
     QString machinePath;
+    RealSystem real;
     const std::optional<SystemServices> chosen =
-        chosenServices(*machineFile, &machinePath, &problem);
+        chosenServices(*machineFile, &machinePath, &real, &problem);
     if (!chosen)
         return fail(problem);
     const SystemServices &services = *chosen;
@@ -313,12 +316,21 @@ int main(int argc, char *argv[])
         std::printf("Machine simulée : %s\n", qPrintable(machinePath));
         std::fflush(stdout);
         AppInfo::instance()->setSimulated(true);
+        // Nobody asked for it: the window says why it shows the demo machine.
+        if (machineFile->isEmpty())
+            AppInfo::instance()->setSimulationCause(real.absence);
+    } else {
+        AppInfo::instance()->setRealSystem(real.name, real.version);
     }
     // Adding a font makes every window lay out all its text again, with fresh font engines, at
     // its next frame: the bundled symbols are added before there is a window, in the background
     // while the engine is made. Not sooner: the application must not end while it runs.
     QFuture<QString> symbolFont = QtConcurrent::run(&ThemeState::symbolFontFamily);
     AppModel model(services);
+    if (!AppInfo::instance()->simulationCause().isEmpty())
+        model.warn(AppInfo::instance()->simulationCause() +
+                   QStringLiteral(" Brisvale montre la machine de démonstration : aucun réglage "
+                                  "réseau réel ne sera modifié."));
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));

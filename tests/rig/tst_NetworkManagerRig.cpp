@@ -124,6 +124,7 @@ private slots:
         const RealSystem system = probeRealSystem();
         QVERIFY(system.available);
         QVERIFY2(system.version.startsWith("1."), qPrintable(system.version));
+        AppInfo::instance()->setRealSystem(system.name, system.version);
         AppModel model(realSystemServices());
         QQmlApplicationEngine engine;
         engine.addImportPath("qrc:/qt/qml");
@@ -142,10 +143,12 @@ private slots:
         for (const AdapterInfo &adapter : readNow().adapters)
             read.append(adapter.id);
         QCOMPARE(ids, read);
-        // The real system: no simulated machine pill.
+        // The real system: its pill rather than the simulated machine's.
         QVERIFY(!AppInfo::instance()->simulated());
         auto *pill = window->findChild<QObject *>("simulatedPill");
         QVERIFY(pill && !pill->property("visible").toBool());
+        pill = window->findChild<QObject *>("systemPill");
+        QVERIFY(pill && pill->property("visible").toBool());
 
         QTest::qWait(600);
         const QImage image = window->grabWindow();

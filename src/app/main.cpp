@@ -140,11 +140,12 @@ void placeMainWindow(QQuickWindow *window)
     showMainWindow(window);
 }
 
-// The real system where it answers, else the simulated machine (the one asked for, or the
-// user's copy of the demo machine). machinePath is set only for a simulated machine; *real is
-// what the probe found (nothing where a machine was asked for).
-std::optional<SystemServices> chosenServices(const QString &simulate, QString *machinePath,
-                                             RealSystem *real, QString *problem)
+// The real system where it answers, else the simulated machine: the one asked for or, for the
+// window only, the user's copy of the demo machine. machinePath is set only for a simulated
+// machine; *real is what the probe found (nothing where a machine was asked for).
+std::optional<SystemServices> chosenServices(const QString &simulate, bool demoWhenNoSystem,
+                                             QString *machinePath, RealSystem *real,
+                                             QString *problem)
 {
     // A machine asked for is used whatever the system: the probe is not even made.
     const bool simulationRequested = !simulate.isEmpty();
@@ -152,6 +153,12 @@ std::optional<SystemServices> chosenServices(const QString &simulate, QString *m
         *real = probeRealSystem();
     if (chooseBackend(real->available, simulationRequested) == Backend::realSystem)
         return realSystemServices();
+    if (!simulationRequested && !demoWhenNoSystem) {
+        // A script must not take the demo machine for this one.
+        *problem = real->absence + QStringLiteral(" Aucun service réel à lister ; --simulate "
+                                                  "FICHIER liste une machine simulée.");
+        return std::nullopt;
+    }
     *machinePath =
         simulationRequested ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
     if (machinePath->isEmpty())
@@ -169,8 +176,9 @@ std::optional<SystemServices> chosenServices(const QString &simulate, QString *m
 std::optional<QString> machineFileAsked(QString *problem)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Change l'adressage IPv4 des services réseau, ici sur une machine simulée."));
+    parser.setApplicationDescription(
+        QStringLiteral("Change l'adressage IPv4 des services réseau, sur le système réel ou sur "
+                       "une machine simulée."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption simulateOption(
@@ -180,8 +188,9 @@ std::optional<QString> machineFileAsked(QString *problem)
     parser.addOption(simulateOption);
     parser.addOption(QCommandLineOption(
         QStringLiteral("list"),
-        QStringLiteral("Affiche les services réseau, un par ligne (champs séparés par des "
-                       "tabulations), puis quitte.")));
+        QStringLiteral("Affiche les services réseau du système réel, ou de la machine simulée "
+                       "de --simulate, un par ligne (champs séparés par des tabulations), puis "
+                       "quitte.")));
     if (!parser.parse(QCoreApplication::arguments())) {
         *problem = parser.errorText();
         return std::nullopt;
@@ -231,7 +240,7 @@ int answerInText(int argc, char *argv[])
     QString machinePath;
     RealSystem real;
     const std::optional<SystemServices> services =
-        chosenServices(*machineFile, &machinePath, &real, &problem);
+        chosenServices(*machineFile, false, &machinePath, &real, &problem);
     if (!services)
         return fail(problem);
     QFuture<AdapterRead> reading = services->readAdapters();
@@ -308,7 +317,7 @@ int main(int argc, char *argv[])
     QString machinePath;
     RealSystem real;
     const std::optional<SystemServices> chosen =
-        chosenServices(*machineFile, &machinePath, &real, &problem);
+        chosenServices(*machineFile, true, &machinePath, &real, &problem);
     if (!chosen)
         return fail(problem);
     const SystemServices &services = *chosen;

@@ -140,19 +140,27 @@ void placeMainWindow(QQuickWindow *window)
     showMainWindow(window);
 }
 
-// The real system where it answers, else the simulated machine (the one asked for, or the
-// user's copy of the demo machine). machinePath is set only for a simulated machine.
-std::optional<SystemServices> chosenServices(const QString &simulate, QString *machinePath,
+// The real system where it answers, else the simulated machine: the one asked for or, for the
+// window only, the user's copy of the demo machine. machinePath is set only for a simulated
+// machine; *real is what the probe found (nothing where a machine was asked for).
+std::optional<SystemServices> chosenServices(const QString &simulate, bool demoWhenNoSystem,
+                                             QString *machinePath, RealSystem *real,
                                              QString *problem)
 {
     // A machine asked for is used whatever the system: the probe is not even made.
     const bool simulationRequested = !simulate.isEmpty();
-    const Backend backend =
-        chooseBackend(!simulationRequested && realSystemAvailable(), simulationRequested);
-    if (backend == Backend::realSystem)
+    if (!simulationRequested)
+        *real = probeRealSystem();
+    if (chooseBackend(real->available, simulationRequested) == Backend::realSystem)
         return realSystemServices();
+    if (!simulationRequested && !demoWhenNoSystem) {
+        // A script must not take the demo machine for this one.
+        *problem = real->absence + QStringLiteral(" Aucun service réel à lister ; --simulate "
+                                                  "FICHIER liste une machine simulée.");
+        return std::nullopt;
+    }
     *machinePath =
-        !simulate.isEmpty() ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
+        simulationRequested ? QFileInfo(simulate).absoluteFilePath() : userMachinePath(problem);
     if (machinePath->isEmpty())
         return std::nullopt;
     if (!SimulatedMachine::load(*machinePath, problem))
@@ -168,8 +176,9 @@ std::optional<SystemServices> chosenServices(const QString &simulate, QString *m
 std::optional<QString> machineFileAsked(QString *problem)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Change l'adressage IPv4 des services réseau, ici sur une machine simulée."));
+    parser.setApplicationDescription(
+        QStringLiteral("Change l'adressage IPv4 des services réseau, sur le système réel ou sur "
+                       "une machine simulée."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption simulateOption(
@@ -179,8 +188,9 @@ std::optional<QString> machineFileAsked(QString *problem)
     parser.addOption(simulateOption);
     parser.addOption(QCommandLineOption(
         QStringLiteral("list"),
-        QStringLiteral("Affiche les services réseau, un par ligne (champs séparés par des "
-                       "tabulations), puis quitte.")));
+        QStringLiteral("Affiche les services réseau du système réel, ou de la machine simulée "
+                       "de --simulate, un par ligne (champs séparés par des tabulations), puis "
+                       "quitte.")));
     if (!parser.parse(QCoreApplication::arguments())) {
         *problem = parser.errorText();
         return std::nullopt;
@@ -228,8 +238,9 @@ int answerInText(int argc, char *argv[])
     if (!machineFile)
         return fail(problem);
     QString machinePath;
+    RealSystem real;
     const std::optional<SystemServices> services =
-        chosenServices(*machineFile, &machinePath, &problem);
+        chosenServices(*machineFile, false, &machinePath, &real, &problem);
     if (!services)
         return fail(problem);
     QFuture<AdapterRead> reading = services->readAdapters();
@@ -304,8 +315,9 @@ int main(int argc, char *argv[])
     if (!machineFile)
         return fail(problem);
     QString machinePath;
+    RealSystem real;
     const std::optional<SystemServices> chosen =
-        chosenServices(*machineFile, &machinePath, &problem);
+        chosenServices(*machineFile, true, &machinePath, &real, &problem);
     if (!chosen)
         return fail(problem);
     const SystemServices &services = *chosen;
@@ -313,12 +325,21 @@ int main(int argc, char *argv[])
         std::printf("Machine simulée : %s\n", qPrintable(machinePath));
         std::fflush(stdout);
         AppInfo::instance()->setSimulated(true);
+        // Nobody asked for it: the window says why it shows the demo machine.
+        if (machineFile->isEmpty())
+            AppInfo::instance()->setSimulationCause(real.absence);
+    } else {
+        AppInfo::instance()->setRealSystem(real.name, real.version);
     }
     // Adding a font makes every window lay out all its text again, with fresh font engines, at
     // its next frame: the bundled symbols are added before there is a window, in the background
     // while the engine is made. Not sooner: the application must not end while it runs.
     QFuture<QString> symbolFont = QtConcurrent::run(&ThemeState::symbolFontFamily);
     AppModel model(services);
+    if (!AppInfo::instance()->simulationCause().isEmpty())
+        model.warn(AppInfo::instance()->simulationCause() +
+                   QStringLiteral(" Brisvale montre la machine de démonstration : aucun réglage "
+                                  "réseau réel ne sera modifié."));
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));

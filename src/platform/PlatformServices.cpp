@@ -87,14 +87,17 @@ Backend chooseBackend(bool realSystemAvailable, bool simulationRequested)
                                                        : Backend::simulatedMachine;
 }
 
-bool realSystemAvailable()
+RealSystem probeRealSystem()
 {
 #if defined(Q_OS_MACOS)
-    return true;
+    return {true, {}, {}, {}};
 #elif defined(Q_OS_LINUX)
-    return NetworkManagerServices::available();
+    // The version comes with the probe's one question, at no extra cost to the start.
+    const NetworkManagerServices::Probe probe = NetworkManagerServices::probe();
+    return {probe.answers, QStringLiteral("NetworkManager"), probe.version, probe.cause};
 #else
-    return false;
+    return {
+        false, {}, {}, QStringLiteral("Brisvale ne sait pas modifier le réseau de ce système.")};
 #endif
 }
 
@@ -115,28 +118,34 @@ SystemServices realSystemServices()
 
 namespace {
 
-// A field of a listing line: tabs and line ends inside a name would break the line apart.
+// How a listing writes BEL to CR, the controls with a C short form.
+constexpr QLatin1String shortForms[] = {
+    QLatin1String("\\a"), QLatin1String("\\b"), QLatin1String("\\t"), QLatin1String("\\n"),
+    QLatin1String("\\v"), QLatin1String("\\f"), QLatin1String("\\r"),
+};
+
+// A field of a listing line: a name may hold anything, and a line end or a control character
+// reaching a terminal would break the line apart or be acted on.
 QString listingField(const QString &value)
 {
     QString escaped;
     escaped.reserve(value.size());
     for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
+        const char16_t code = c.unicode();
+        if (code == u'\\')
             escaped += QLatin1String("\\\\");
-            break;
-        case '\t':
-            escaped += QLatin1String("\\t");
-            break;
-        case '\n':
-            escaped += QLatin1String("\\n");
-            break;
-        case '\r':
-            escaped += QLatin1String("\\r");
-            break;
-        default:
+        else if (code >= 0x07 && code <= 0x0d)
+            escaped += shortForms[code - 0x07];
+        else if (code == 0x1b)
+            escaped += QLatin1String("\\e");
+        else if (code < 0x20 || code == 0x7f)
+            escaped += QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
+        // C1 controls, and the line and paragraph separators: NEL (U+0085) and U+2028 end a
+        // line as surely as a line feed.
+        else if ((code >= 0x80 && code <= 0x9f) || code == 0x2028 || code == 0x2029)
+            escaped += QStringLiteral("\\u%1").arg(int(code), 4, 16, QLatin1Char('0'));
+        else
             escaped += c;
-        }
     }
     return escaped;
 }

@@ -22,13 +22,27 @@ SystemServices simulatedServices(const QString &machinePath, const SystemTools &
 enum class Backend { realSystem, simulatedMachine };
 Backend chooseBackend(bool realSystemAvailable, bool simulationRequested);
 
-// Whether this build has a backend for the system it runs on, and (on Linux) whether
-// NetworkManager answers; decided within a short, fixed time.
-bool realSystemAvailable();
-// The real system's services; only where realSystemAvailable().
+// What the start-up probe found of the real system.
+struct RealSystem {
+    // Whether this build has a backend for the system it runs on, and (on Linux) whether
+    // NetworkManager answers.
+    bool available = false;
+    // The backend and its version, as the header names them; empty where the window's texts
+    // already name the system (macOS).
+    QString name;
+    QString version;
+    // Where it is not available, why, as a French sentence.
+    QString absence;
+};
+// Decided within a short, fixed time.
+RealSystem probeRealSystem();
+// The real system's services; only where probeRealSystem() found it available.
 SystemServices realSystemServices();
 
 // The services as `brisvale --list` prints them: one a line, tab-separated: name, id, device,
 // kind (wifi, ethernet, other), enabled and connected (yes, no), mode (dhcp, manual), address,
-// mask, router. A backslash, tab or line end inside a field is written \\, \t, \n or \r.
+// mask, router. Nothing inside a field can end its line or reach a terminal as a control: a
+// backslash is written \\; tab, line feed, carriage return, BEL, backspace, vertical tab, form
+// feed and escape \t, \n, \r, \a, \b, \v, \f, \e; any other C0 control and DEL \xHH; C1 controls
+// and the line and paragraph separators \uHHHH (lower-case hexadecimal).
 QString serviceListing(const QList<AdapterInfo> &adapters);

@@ -66,6 +66,23 @@ void AppInfo::setMachinePath(const QString &path)
     emit simulatedChanged();
 }
 
+void AppInfo::setSimulationCause(const QString &cause)
+{
+    if (m_simulationCause == cause)
+        return;
+    m_simulationCause = cause;
+    emit simulatedChanged();
+}
+
+void AppInfo::setRealSystem(const QString &name, const QString &version)
+{
+    if (m_systemName == name && m_systemVersion == version)
+        return;
+    m_systemName = name;
+    m_systemVersion = version;
+    emit simulatedChanged();
+}
+
 QString AppInfo::rightsLine() const
 {
     return rightsLine(QDate::currentDate().year(), makerName());

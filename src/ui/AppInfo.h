@@ -12,7 +12,7 @@ class QQmlEngine;
 
 // Who made this build and where it runs, as the views show it. The maker's name and addresses
 // are chosen by the packager at configure time (BRISVALE_MAKER_NAME, BRISVALE_WEBSITE_URL,
-// BRISVALE_DONATION_URL); only `simulated` is learnt at run time.
+// BRISVALE_DONATION_URL); which machine the window works on is learnt at run time.
 class AppInfo : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -25,6 +25,9 @@ class AppInfo : public QObject {
     Q_PROPERTY(QString version READ version CONSTANT)
     Q_PROPERTY(bool simulated READ simulated NOTIFY simulatedChanged)
     Q_PROPERTY(QString machinePath READ machinePath NOTIFY simulatedChanged)
+    Q_PROPERTY(QString simulationCause READ simulationCause NOTIFY simulatedChanged)
+    Q_PROPERTY(QString systemName READ systemName NOTIFY simulatedChanged)
+    Q_PROPERTY(QString systemVersion READ systemVersion NOTIFY simulatedChanged)
 
 public:
     static AppInfo *instance();
@@ -42,6 +45,15 @@ public:
     // The simulated machine's file, shown where the header says the machine is simulated.
     QString machinePath() const { return m_machinePath; }
     void setMachinePath(const QString &path);
+    // Why the window works on the demo machine when nobody asked for a simulated one; empty
+    // otherwise.
+    QString simulationCause() const { return m_simulationCause; }
+    void setSimulationCause(const QString &cause);
+    // The real system's backend and its version, shown in the header; empty on a simulated
+    // machine and where the window's own texts name the system (macOS).
+    QString systemName() const { return m_systemName; }
+    QString systemVersion() const { return m_systemVersion; }
+    void setRealSystem(const QString &name, const QString &version);
 
     // The footer's line, for the calendar year at the moment it is asked for.
     Q_INVOKABLE QString rightsLine() const;
@@ -58,4 +70,7 @@ private:
 
     bool m_simulated = false;
     QString m_machinePath;
+    QString m_simulationCause;
+    QString m_systemName;
+    QString m_systemVersion;
 };

@@ -3,6 +3,7 @@
 
 #include "ui/SystemSettings.h"
 
+#include "model/AppModel.h"
 #include "platform/simulated/SimulatedMachine.h"
 
 #include <QDesktopServices>
@@ -11,6 +12,8 @@
 #include <QQmlEngine>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +39,8 @@ SystemSettings::SystemSettings(QObject *parent)
     // not on the way to the first frame.
     , m_texts(textsFor(QOperatingSystemVersion::current().type() == QOperatingSystemVersion::MacOS))
 {
+    if (!qEnvironmentVariableIsEmpty(SimulatedMachine::environmentVariable))
+        m_texts.networkSettingsToolTip = QStringLiteral("Ouvrir le fichier de la machine simulée");
 }
 
 SystemSettings::Texts SystemSettings::textsFor(bool macOS)
@@ -62,12 +67,6 @@ SystemSettings::Texts SystemSettings::textsFor(bool macOS)
     };
 }
 
-QString SystemSettings::unavailableMessage()
-{
-    return QStringLiteral("Aucun réglage réseau du bureau n'a été trouvé : installez "
-                          "nm-connection-editor, ou les réglages de GNOME ou de KDE.");
-}
-
 SystemSettings *SystemSettings::create(QQmlEngine *engine, QJSEngine *)
 {
     return new SystemSettings(engine);
@@ -80,6 +79,9 @@ QStringList SystemSettings::settingsPrograms()
 
 QList<SystemSettings::Step> SystemSettings::networkPlan(const Host &host)
 {
+    // The real settings change the real network, which a simulated machine stands in for.
+    if (!host.simulationFile.isEmpty())
+        return {address(QUrl::fromLocalFile(host.simulationFile).toString())};
     if (host.macOS) {
         // The panel moved to an extension with the redesigned settings of macOS 13.
         const QString panel =
@@ -105,8 +107,6 @@ QList<SystemSettings::Step> SystemSettings::networkPlan(const Host &host)
         else
             desktopSteps << plasma;
     }
-    if (!host.simulationFile.isEmpty())
-        desktopSteps << address(QUrl::fromLocalFile(host.simulationFile).toString());
     return desktopSteps;
 }
 
@@ -117,13 +117,13 @@ SystemSettings::Host SystemSettings::currentHost()
     host.macOS = os.type() == QOperatingSystemVersion::MacOS;
     host.majorVersion = os.majorVersion();
     host.desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    if (!host.macOS) {
+    host.simulationFile = qEnvironmentVariable(SimulatedMachine::environmentVariable);
+    if (!host.macOS && host.simulationFile.isEmpty()) {
         for (const QString &name : settingsPrograms()) {
             if (!QStandardPaths::findExecutable(name).isEmpty())
                 host.programs.insert(name);
         }
     }
-    host.simulationFile = qEnvironmentVariable(SimulatedMachine::environmentVariable);
     return host;
 }
 
@@ -135,12 +135,35 @@ bool SystemSettings::perform(const Step &step)
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-QString SystemSettings::openNetwork()
+SystemSettings::Outcome SystemSettings::open(const Host &host,
+                                             const std::function<bool(const Step &)> &perform)
 {
-    const QList<Step> plan = networkPlan(currentHost());
-    for (const Step &step : plan) {
-        if (perform(step))
-            return {};
-    }
-    return unavailableMessage();
+    const QList<Step> plan = networkPlan(host);
+    const bool opened = std::any_of(plan.cbegin(), plan.cend(), perform);
+    if (!host.simulationFile.isEmpty())
+        return opened ? Outcome{QStringLiteral("Une machine simulée n'a pas de réglages réseau : "
+                                               "son fichier est ouvert à la place (%1).")
+                                    .arg(host.simulationFile),
+                                false}
+                      : Outcome{QStringLiteral("Une machine simulée n'a pas de réglages réseau, "
+                                               "et son fichier n'a pas pu être ouvert : modifiez "
+                                               "%1 avec un éditeur de texte.")
+                                    .arg(host.simulationFile),
+                                true};
+    if (opened)
+        return {};
+    return {QStringLiteral("Aucun réglage réseau du bureau n'a été trouvé : installez "
+                           "nm-connection-editor, ou les réglages de GNOME ou de KDE."),
+            true};
+}
+
+void SystemSettings::openNetwork(AppModel *model)
+{
+    const Outcome outcome = open(currentHost(), &SystemSettings::perform);
+    if (!model || outcome.message.isEmpty())
+        return;
+    if (outcome.problem)
+        model->warn(outcome.message);
+    else
+        model->announce(outcome.message);
 }

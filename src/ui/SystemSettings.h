@@ -10,12 +10,16 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
+
+class AppModel;
 class QJSEngine;
 class QQmlEngine;
 
-// Opens the system's network settings. Where they are depends on the system, its version and
-// what is installed, so the choice is a plain function of those facts (networkPlan) and only
-// openNetwork() touches the desktop.
+// Opens the system's network settings, or on a simulated machine its file: the real settings
+// would change the real network, not the simulated one. Where the settings are depends on the
+// system, its version and what is installed, so the choice is a plain function of those facts
+// (networkPlan) and only openNetwork() touches the desktop.
 class SystemSettings : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -35,7 +39,7 @@ public:
         QString desktop;
         // Which of settingsPrograms() are on the PATH.
         QSet<QString> programs;
-        // The simulated machine's file, empty when there is none.
+        // The simulated machine's file, empty when the window works on the real system.
         QString simulationFile;
     };
 
@@ -53,6 +57,13 @@ public:
     static QStringList settingsPrograms();
     // The steps to try in order; the first that succeeds ends the attempt.
     static QList<Step> networkPlan(const Host &host);
+    // What the status line says once the plan has been tried, if anything.
+    struct Outcome {
+        QString message;
+        bool problem = false;
+    };
+    // Tries the plan's steps with `perform` until one succeeds.
+    static Outcome open(const Host &host, const std::function<bool(const Step &)> &perform);
     // The facts of the running system.
     static Host currentHost();
 
@@ -64,8 +75,6 @@ public:
         QString refreshShortcut;
     };
     static Texts textsFor(bool macOS);
-    // What the status line says when no step of the plan opened anything.
-    static QString unavailableMessage();
 
     static SystemSettings *create(QQmlEngine *, QJSEngine *);
 
@@ -74,8 +83,8 @@ public:
     QString emptyListHint() const { return m_texts.emptyListHint; }
     QString refreshShortcut() const { return m_texts.refreshShortcut; }
 
-    // Empty when the settings opened; otherwise the sentence for the status line.
-    Q_INVOKABLE QString openNetwork();
+    // Says in the model's status line what it did, where there is something to say.
+    Q_INVOKABLE void openNetwork(AppModel *model);
 
 private:
     explicit SystemSettings(QObject *parent = nullptr);

@@ -121,7 +121,10 @@ private slots:
     // (screenshots/networkmanager-rig.png).
     void windowShowsTheDaemonsServices()
     {
-        QVERIFY(realSystemAvailable());
+        const RealSystem system = probeRealSystem();
+        QVERIFY(system.available);
+        QVERIFY2(system.version.startsWith("1."), qPrintable(system.version));
+        AppInfo::instance()->setRealSystem(system.name, system.version);
         AppModel model(realSystemServices());
         QQmlApplicationEngine engine;
         engine.addImportPath("qrc:/qt/qml");
@@ -140,10 +143,12 @@ private slots:
         for (const AdapterInfo &adapter : readNow().adapters)
             read.append(adapter.id);
         QCOMPARE(ids, read);
-        // The real system: no simulated machine pill.
+        // The real system: its pill rather than the simulated machine's.
         QVERIFY(!AppInfo::instance()->simulated());
         auto *pill = window->findChild<QObject *>("simulatedPill");
         QVERIFY(pill && !pill->property("visible").toBool());
+        pill = window->findChild<QObject *>("systemPill");
+        QVERIFY(pill && pill->property("visible").toBool());
 
         QTest::qWait(600);
         const QImage image = window->grabWindow();
@@ -243,7 +248,8 @@ private slots:
         QVERIFY(read.adapters.isEmpty());
         QCOMPARE(read.failure, QStringLiteral("Lecture de NetworkManager impossible : le service "
                                               "ne fonctionne pas."));
-        QVERIFY(!realSystemAvailable());
+        QCOMPARE(probeRealSystem().absence,
+                 QStringLiteral("NetworkManager ne répond pas : le service ne fonctionne pas."));
     }
 
     void frozenDaemonGivesUpAfterTheTimeLimit()
@@ -252,12 +258,14 @@ private slots:
         QVERIFY(daemon > 0);
         QCOMPARE(kill(daemon, SIGSTOP), 0);
         const AdapterRead read = readNow({QString(), 300ms});
-        const bool frozenAnswer = NetworkManagerServices::available({}, 300ms);
+        const NetworkManagerServices::Probe frozen = NetworkManagerServices::probe({}, 300ms);
         kill(daemon, SIGCONT);
         QVERIFY(read.adapters.isEmpty());
         QCOMPARE(read.failure, QStringLiteral("Lecture de NetworkManager impossible : le service "
                                               "n'a pas répondu à temps."));
-        QVERIFY(!frozenAnswer);
+        QVERIFY(!frozen.answers);
+        QCOMPARE(frozen.cause, QStringLiteral("NetworkManager ne répond pas : le service n'a pas "
+                                              "répondu à temps."));
     }
 
     void cleanup()

@@ -65,11 +65,13 @@ public:
     Q_INVOKABLE void holdCommands() { fake().holdCommands(); }
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }
     Q_INVOKABLE QStringList pings() const { return fake().pings(); }
-    // The header says the machine is simulated, from that file; an empty path says it is not.
-    Q_INVOKABLE void simulateMachine(const QString &path)
+    // The header says the machine is simulated, from that file; an empty path says it is not,
+    // and names the real system, if any.
+    Q_INVOKABLE void simulateMachine(const QString &path, const QString &system = QString())
     {
         AppInfo::instance()->setSimulated(!path.isEmpty());
         AppInfo::instance()->setMachinePath(path);
+        AppInfo::instance()->setRealSystem(system, system.isEmpty() ? "" : "1.42.4");
     }
     Q_INVOKABLE QString stored(QString key) const { return QSettings().value(key).toString(); }
     Q_INVOKABLE void forget(QString key) { QSettings().remove(key); }

@@ -21,6 +21,7 @@ class tst_SystemSettings : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each plan is tried with a stand-in that opens nothing real, and succeeds or not.
     void networkPlan_data()
     {
         QTest::addColumn<int>("macOS"); // the major version, 0 elsewhere
@@ -28,34 +29,43 @@ private slots:
         QTest::addColumn<QStringList>("programs");
         QTest::addColumn<QString>("simulationFile");
         QTest::addColumn<Plan>("plan");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("status"); // "!" before a problem
 
         using K = Step::Kind;
         const Step pane{K::openUrl, "file:///System/Library/PreferencePanes/Network.prefPane", {}};
         const Step gnome{K::startProgram, "gnome-control-center", {"network"}};
         const Step editor{K::startProgram, "nm-connection-editor", {}};
         const Step plasma{K::startProgram, "systemsettings", {"kcm_networkmanagement"}};
-        const QString sim = "/home/u/machine simulée.json";
-        const Step file{K::openUrl, "file:///home/u/machine simulée.json", {}};
+        // Parsed back by the desktop, the address must still name the file.
+        const QString sim = "/home/u/machine simulée#1.json";
+        const Step file{K::openUrl, "file:///home/u/machine simulée%231.json", {}};
         const QStringList all{"gnome-control-center", "nm-connection-editor", "systemsettings"};
         const QString settings = "x-apple.systempreferences:com.apple.";
+        const QString none = "!Aucun réglage réseau du bureau n'a été trouvé : installez "
+                             "nm-connection-editor, ou les réglages de GNOME ou de KDE.";
 
-        QTest::newRow("macOS 13 opens the extension, whatever else is there")
-            << 13 << "GNOME" << all << sim
-            << Plan{{K::openUrl, settings + "Network-Settings.extension", {}}, pane};
+        QTest::newRow("macOS 13 opens the extension")
+            << 13 << "GNOME" << all << ""
+            << Plan{{K::openUrl, settings + "Network-Settings.extension", {}}, pane} << true << "";
         QTest::newRow("macOS 12 opens the older panel")
             << 12 << "" << QStringList{} << ""
-            << Plan{{K::openUrl, settings + "preference.network", {}}, pane};
-        QTest::newRow("Linux, nothing at all") << 0 << "" << QStringList{} << "" << Plan{};
-        QTest::newRow("Linux falls back to the machine file")
-            << 0 << "" << QStringList{} << sim << Plan{file};
-        QTest::newRow("GNOME panel before the machine file")
-            << 0 << "ubuntu:GNOME" << QStringList{"gnome-control-center"} << sim
-            << Plan{gnome, file};
+            << Plan{{K::openUrl, settings + "preference.network", {}}, pane} << false << none;
+        QTest::newRow("Linux, nothing at all")
+            << 0 << "" << QStringList{} << "" << Plan{} << false << none;
+        QTest::newRow("a simulated Mac opens its file, never the real settings")
+            << 13 << "" << QStringList{} << sim << Plan{file} << true
+            << "Une machine simulée n'a pas de réglages réseau : son fichier est ouvert à la "
+               "place (/home/u/machine simulée#1.json).";
+        QTest::newRow("a simulated machine whose file cannot be opened")
+            << 0 << "ubuntu:GNOME" << all << sim << Plan{file} << false
+            << "!Une machine simulée n'a pas de réglages réseau, et son fichier n'a pas pu être "
+               "ouvert : modifiez /home/u/machine simulée#1.json avec un éditeur de texte.";
         QTest::newRow("Plasma named in a desktop list, any case, takes its own first")
-            << 0 << "neon:kde" << all << "" << Plan{plasma, gnome, editor};
+            << 0 << "neon:kde" << all << "" << Plan{plasma, gnome, editor} << true << "";
         QTest::newRow("Plasma settings on another desktop come last")
             << 0 << "XFCE" << QStringList{"systemsettings", "nm-connection-editor"} << ""
-            << Plan{editor, plasma};
+            << Plan{editor, plasma} << false << none;
     }
 
     void networkPlan()
@@ -65,10 +75,21 @@ private slots:
         QFETCH(QStringList, programs);
         QFETCH(QString, simulationFile);
         QFETCH(Plan, plan);
+        QFETCH(bool, opens);
+        QFETCH(QString, status);
         const SystemSettings::Host host{macOS > 0, macOS, desktop,
                                         QSet<QString>(programs.cbegin(), programs.cend()),
                                         simulationFile};
         QCOMPARE(SystemSettings::networkPlan(host), plan);
+        Plan tried;
+        const SystemSettings::Outcome outcome =
+            SystemSettings::open(host, [&tried, opens](const Step &step) {
+                tried << step;
+                return opens;
+            });
+        QCOMPARE(tried, opens ? plan.mid(0, 1) : plan);
+        QCOMPARE(outcome.problem, status.startsWith('!'));
+        QCOMPARE(outcome.message, outcome.problem ? status.mid(1) : status);
     }
 
     // The Mac keeps its own words; elsewhere no text may send the user to macOS or its keys.
@@ -88,16 +109,6 @@ private slots:
         QCOMPARE(all.contains("macOS"), macOS);
         QCOMPARE(all.contains(u'⌘'), macOS);
         QCOMPARE(texts.refreshShortcut, macOS ? "⌘R" : "Ctrl+R");
-    }
-
-    // The machine file's address must survive being parsed back by the desktop.
-    void machineFileAddressIsAValidUrl()
-    {
-        SystemSettings::Host host;
-        host.simulationFile = "/tmp/a b/é#1.json";
-        const QUrl parsed(SystemSettings::networkPlan(host).value(0).target);
-        QVERIFY(parsed.isValid());
-        QCOMPARE(parsed.toLocalFile(), host.simulationFile);
     }
 };
 

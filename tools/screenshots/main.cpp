@@ -50,6 +50,8 @@ struct Shot {
     std::function<void(AppModel &)> prepare;
     // What to do to the window content once the model is ready (scroll, open a menu).
     std::function<void(AppModel &, QQuickItem &)> stage = {};
+    // The header as on the real system under NetworkManager; the cards stay the demo's.
+    bool realSystem = false;
 };
 
 void fail(const QString &message)
@@ -138,6 +140,10 @@ void pingAFewAddresses(AppModel &model, QQuickView &view)
 void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const QDir &output)
 {
     ThemeState::instance()->setIsDark(shot.dark);
+    AppInfo::instance()->setSimulated(!shot.realSystem);
+    AppInfo::instance()->setRealSystem(shot.realSystem ? QStringLiteral("NetworkManager")
+                                                       : QString(),
+                                       shot.realSystem ? QStringLiteral("1.42.4") : QString());
     AppModel model(servicesFor(shot, machine));
 
     QQuickView view(&engine, nullptr);
@@ -223,7 +229,6 @@ int main(int argc, char *argv[])
     if (!SimulatedMachine::load(machine, &problem))
         fail(problem);
     qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(machine));
-    AppInfo::instance()->setSimulated(true);
     AppInfo::instance()->setMachinePath(machine);
 
     QQmlEngine engine;
@@ -277,6 +282,15 @@ int main(int argc, char *argv[])
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
         {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
+        {"networkmanager-light.png", {1120, 620}, false, Shot::Reads::demo, false, {}, {}, true},
+        {"networkmanager-minimum-dark.png",
+         {880, 620},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         true},
     };
     for (const Shot &shot : shots)
         render(engine, shot, machine, output);

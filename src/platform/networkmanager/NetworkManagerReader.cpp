@@ -279,34 +279,38 @@ bool noOwner(const QDBusError &error)
     return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
 }
 
-QString failureText(const QDBusError &error, Stage stage)
+// Why a call went unanswered, as the end of a sentence.
+QString cause(const QDBusError &error, Stage stage)
 {
-    const QString prefix = QStringLiteral("Lecture de NetworkManager impossible : ");
     if (noOwner(error))
-        return prefix + (stage == Stage::beforeAnyAnswer
-                             ? QStringLiteral("le service ne fonctionne pas.")
-                             : QStringLiteral("le service s'est arrêté pendant la lecture."));
+        return stage == Stage::beforeAnyAnswer
+                   ? QStringLiteral("le service ne fonctionne pas.")
+                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
     switch (error.type()) {
     case QDBusError::ServiceUnknown:
-        return prefix + (stage == Stage::beforeAnyAnswer
-                             ? QStringLiteral("le service ne fonctionne pas.")
-                             : QStringLiteral("le service s'est arrêté pendant la lecture."));
+        return stage == Stage::beforeAnyAnswer
+                   ? QStringLiteral("le service ne fonctionne pas.")
+                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
     case QDBusError::NoReply:
     case QDBusError::Timeout:
     case QDBusError::TimedOut:
         // The bus answers NoReply at once when the daemon leaves without answering.
         if (error.message().contains(QLatin1String("disconnected"), Qt::CaseInsensitive))
-            return prefix + QStringLiteral("le service s'est arrêté pendant la lecture.");
-        return prefix + QStringLiteral("le service n'a pas répondu à temps.");
+            return QStringLiteral("le service s'est arrêté pendant la lecture.");
+        return QStringLiteral("le service n'a pas répondu à temps.");
     case QDBusError::Disconnected:
     case QDBusError::NoServer:
-        return prefix + QStringLiteral("le bus système est injoignable.");
+        return QStringLiteral("le bus système est injoignable.");
     case QDBusError::AccessDenied:
-        return prefix + QStringLiteral("accès refusé.");
+        return QStringLiteral("accès refusé.");
     default:
-        return prefix +
-               QStringLiteral("le service a répondu par une erreur (%1).").arg(error.name());
+        return QStringLiteral("le service a répondu par une erreur (%1).").arg(error.name());
     }
+}
+
+QString failureText(const QDBusError &error, Stage stage)
+{
+    return QStringLiteral("Lecture de NetworkManager impossible : ") + cause(error, stage);
 }
 
 QString unexpectedAnswer()
@@ -413,6 +417,11 @@ AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLi
 }
 
 } // namespace
+
+QString causeOfNoAnswer(const QDBusError &error)
+{
+    return cause(error, Stage::beforeAnyAnswer);
+}
 
 QString maskOfPrefix(quint32 prefix)
 {

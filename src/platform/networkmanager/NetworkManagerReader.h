@@ -12,6 +12,8 @@
 
 #include <chrono>
 
+class QDBusError;
+
 // Reads the network services from NetworkManager: one service per connection profile of a
 // switchable kind (Ethernet, Wi-Fi, bridge, bond, VLAN), identified by the profile's UUID. A
 // read asks for every object the daemon manages (devices, active connections, live IPv4
@@ -45,6 +47,10 @@ AdapterRead read(const Bus &bus);
 // The services that the daemon's managed objects (object path → interface → properties) and
 // the profiles, in the daemon's order, describe, in display order.
 QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profile> &profiles);
+
+// Why the daemon did not answer a first call, as the end of a French sentence: "le service ne
+// fonctionne pas.", "le bus système est injoignable."…
+QString causeOfNoAnswer(const QDBusError &error);
 
 // The dotted mask of an IPv4 prefix length; empty when it is not one (above 32).
 QString maskOfPrefix(quint32 prefix);

@@ -8,6 +8,7 @@
 #include "system/BlockingPool.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QSemaphore>
@@ -22,54 +23,70 @@ namespace {
 
 const QString service = QStringLiteral("org.freedesktop.NetworkManager");
 
-bool answers(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
+Probe ask(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
 {
     static std::atomic<int> probes = 0;
     const QString name = QStringLiteral("brisvale-networkmanager-probe-%1").arg(++probes);
-    bool running = false;
+    Probe probe;
     {
         QDBusConnection connection =
             bus.address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name)
                                   : QDBusConnection::connectToBus(bus.address, name);
-        if (connection.isConnected()) {
+        if (!connection.isConnected()) {
+            probe.cause = QStringLiteral("le bus système est injoignable.");
+        } else {
             // Only a daemon that already runs counts: a call to an absent one could start it.
             QDBusMessage owner = QDBusMessage::createMethodCall(
                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
             owner << service;
             const QDBusMessage hasOwner = connection.call(owner, QDBus::Block, int(limit.count()));
-            if (hasOwner.type() == QDBusMessage::ReplyMessage &&
-                hasOwner.arguments().value(0).toBool()) {
+            if (hasOwner.type() != QDBusMessage::ReplyMessage) {
+                probe.cause = NetworkManagerReader::causeOfNoAnswer(QDBusError(hasOwner));
+            } else if (!hasOwner.arguments().value(0).toBool()) {
+                probe.cause = QStringLiteral("le service ne fonctionne pas.");
+            } else {
                 QDBusMessage version = QDBusMessage::createMethodCall(
                     service, QStringLiteral("/org/freedesktop/NetworkManager"),
                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
                 version << service << QStringLiteral("Version");
                 version.setAutoStartService(false);
-                running = connection.call(version, QDBus::Block, int(limit.count())).type() ==
-                          QDBusMessage::ReplyMessage;
+                const QDBusMessage reply =
+                    connection.call(version, QDBus::Block, int(limit.count()));
+                probe.answers = reply.type() == QDBusMessage::ReplyMessage;
+                if (probe.answers)
+                    probe.version =
+                        reply.arguments().value(0).value<QDBusVariant>().variant().toString();
+                else
+                    probe.cause = NetworkManagerReader::causeOfNoAnswer(QDBusError(reply));
             }
         }
     }
     QDBusConnection::disconnectFromBus(name);
-    return running;
+    return probe;
 }
 
 } // namespace
 
-bool available(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
+Probe probe(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
 {
     // Even connecting may hang on a wedged bus: the probe runs aside and is given up on after
     // the limit. It may outlive this call, so what it reports into is shared with it.
     struct Outcome {
         QSemaphore done;
-        std::atomic<bool> running = false;
+        Probe probe;
     };
     auto outcome = std::make_shared<Outcome>();
     BlockingPool::instance()->start([bus, limit, outcome] {
-        outcome->running = answers(bus, limit);
+        outcome->probe = ask(bus, limit);
         outcome->done.release();
     });
-    return outcome->done.tryAcquire(1, int(limit.count())) && outcome->running;
+    Probe probe = outcome->done.tryAcquire(1, int(limit.count()))
+                      ? outcome->probe
+                      : Probe{false, {}, QStringLiteral("le service n'a pas répondu à temps.")};
+    if (!probe.answers)
+        probe.cause.prepend(QStringLiteral("NetworkManager ne répond pas : "));
+    return probe;
 }
 
 SystemServices services(const NetworkManagerReader::Bus &bus)

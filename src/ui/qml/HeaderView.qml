@@ -12,14 +12,23 @@ Rectangle {
     required property AppModel model
 
     // The specified content keeps its room at every width from the window's minimum up; the
-    // simulated machine's pill, which is ours, takes what is left: its whole text, a cut one,
-    // then its symbol alone (the text and the file go to its tip).
-    readonly property real simulatedRoom: {
+    // pill that says which machine the window works on, which is ours, takes what is left: its
+    // whole text, a cut one, then its symbol alone (the text goes to its tip).
+    readonly property real machineRoom: {
         const others = row.anchors.leftMargin + row.anchors.rightMargin + logo.implicitWidth
                      + titleColumn.naturalWidth + themeSwitch.implicitWidth
                      + adminPill.implicitWidth + refreshButton.implicitWidth + 5 * row.spacing
         // Layouts place items on whole pixels: a few of them are kept in hand.
         return width - others - 6
+    }
+
+    component MachinePill: StatusPill {
+        implicitWidth: {
+            const room = root.machineRoom
+            const least = symbolWidth + 6 + Math.min(shortestText, fullWidth - symbolWidth - 6)
+            return room >= fullWidth ? fullWidth : room >= least ? room : symbolWidth
+        }
+        Layout.minimumWidth: symbolWidth
     }
 
     color: ThemeState.palette.surface
@@ -94,25 +103,31 @@ Rectangle {
             id: themeSwitch
         }
 
-        StatusPill {
+        MachinePill {
             id: simulatedPill
 
             objectName: "simulatedPill"
             visible: AppInfo.simulated
-            implicitWidth: {
-                const room = root.simulatedRoom
-                const least = symbolWidth + 6 + Math.min(shortestText, fullWidth - symbolWidth - 6)
-                return room >= fullWidth ? fullWidth : room >= least ? room : symbolWidth
-            }
-            Layout.minimumWidth: symbolWidth
             icon: "desktopcomputer"
             text: "Machine simulée"
             tint: ThemeState.palette.warning
             soft: ThemeState.palette.warningSoft
             toolTip: (AppInfo.machinePath !== "" ? "Machine simulée : " + AppInfo.machinePath
                                                    + "\n" : "")
+                     + (AppInfo.simulationCause !== "" ? AppInfo.simulationCause + "\n" : "")
                      + "Brisvale travaille sur une machine simulée : aucun réglage réseau réel "
                      + "n'est modifié."
+        }
+
+        // Quiet: the real system is the usual case, but it is said all the same.
+        MachinePill {
+            objectName: "systemPill"
+            visible: !AppInfo.simulated && AppInfo.systemName !== ""
+            icon: "network"
+            text: AppInfo.systemName
+            toolTip: "Brisvale travaille sur le système réel, par " + AppInfo.systemName
+                     + (AppInfo.systemVersion !== "" ? " " + AppInfo.systemVersion : "")
+                     + " : chaque changement modifie vraiment le réseau de cette machine."
         }
 
         StatusPill {

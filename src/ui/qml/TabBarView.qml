@@ -107,11 +107,7 @@ Rectangle {
             icon: "network"
             kind: "secondary"
             toolTip: SystemSettings.networkSettingsToolTip
-            onClicked: {
-                const problem = SystemSettings.openNetwork()
-                if (problem.length > 0)
-                    root.model.warn(problem)
-            }
+            onClicked: SystemSettings.openNetwork(root.model)
         }
     }
 }

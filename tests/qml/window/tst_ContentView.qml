@@ -189,37 +189,43 @@ TestCase {
     }
 
     // The header keeps "Autorisation admin." whole at every width from the window's minimum;
-    // the simulated machine's pill gives way, and its tip names the machine's file, which the
-    // status line does not.
+    // the pill naming the machine gives way, and its tip says what the status line does not:
+    // the simulated machine's file, the real system's version.
     function test_header_data() {
         return [
-            { tag: "default width", width: 1120, simulatedWhole: true },
+            { tag: "default width", width: 1120, pillWhole: true },
             { tag: "1000", width: 1000 },
             { tag: "minimum width", width: 880 },
+            { tag: "real system", width: 1120, pillWhole: true, system: "NetworkManager" },
         ]
     }
 
     function test_header(data) {
-        Fixtures.simulateMachine("/srv/démo/machine-simulee.json")
+        Fixtures.simulateMachine(data.system ? "" : "/srv/démo/machine-simulee.json",
+                                 data.system ?? "")
         const content = makeContent()
         content.width = data.width
         Fixtures.answerRead(["a"])
         const admin = findChild(content, "adminPill")
         const adminText = findChild(admin, "pillText")
         const simulated = findChild(content, "simulatedPill")
+        const pill = data.system ? findChild(content, "systemPill") : simulated
         const refresh = findChild(content, "refreshButton")
         tryVerify(() => refresh.mapToItem(content, refresh.width, 0).x <= data.width - 28 + 0.5)
         verify(adminText.visible && !adminText.truncated, "the admin pill keeps its text")
         compare(adminText.text, "Autorisation admin.")
-        verify(simulated.visible)
-        verify(simulated.toolTip.startsWith("Machine simulée : /srv/démo/machine-simulee.json"))
-        const simulatedText = findChild(simulated, "pillText")
+        verify(pill.visible)
+        compare(simulated.visible, !data.system)
+        verify(pill.toolTip.startsWith(data.system ? "Brisvale travaille sur le système réel, par "
+                                                     + "NetworkManager 1.42.4 : "
+                                                   : "Machine simulée : /srv/démo/machine-simulee.json"))
+        const pillText = findChild(pill, "pillText")
         const subtitle = findChild(content, "subtitle")
-        if (data.simulatedWhole)
-            tryVerify(() => simulatedText.visible && !simulatedText.truncated)
-        tryVerify(() => !subtitle.truncated || !simulatedText.visible, 1000,
-                  "the simulated pill gives way before the subtitle")
-        tryVerify(() => simulated.mapToItem(content, simulated.width, 0).x
+        if (data.pillWhole)
+            tryVerify(() => pillText.visible && !pillText.truncated)
+        tryVerify(() => !subtitle.truncated || !pillText.visible, 1000,
+                  "the pill gives way before the subtitle")
+        tryVerify(() => pill.mapToItem(content, pill.width, 0).x
                         <= admin.mapToItem(content, 0, 0).x - 14 + 0.5, 1000,
                   "the pills do not overlap")
         compare(content.model.statusText, "", "the status line starts empty")

@@ -113,10 +113,13 @@ private slots:
         QTest::addColumn<QString>("shownRouter");
         QTest::addColumn<QString>("sentRouter");
         QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<bool>("inEffect");
 
         const auto row = [](const char *name, QString router, QString shownMask,
-                            QString shownRouter, QString sentRouter, bool confirmed) {
-            QTest::newRow(name) << router << shownMask << shownRouter << sentRouter << confirmed;
+                            QString shownRouter, QString sentRouter, bool confirmed,
+                            bool inEffect = true) {
+            QTest::newRow(name) << router << shownMask << shownRouter << sentRouter << confirmed
+                                << inEffect;
         };
         const QString mask = "255.255.255.0";
         row("all shown", "192.168.1.1", mask, "192.168.1.1", "192.168.1.1", true);
@@ -127,6 +130,8 @@ private slots:
         row("no router asked, 0.0.0.0 shown", "", mask, "0.0.0.0", "", true);
         row("router typed with leading zeros", "192.168.001.001", mask, "192.168.1.1",
             "192.168.1.1", true);
+        row("saved, not yet taken by the device", "192.168.1.1", mask, "192.168.1.1", "192.168.1.1",
+            false, false);
     }
 
     void verification()
@@ -136,6 +141,7 @@ private slots:
         QFETCH(QString, shownRouter);
         QFETCH(QString, sentRouter);
         QFETCH(bool, confirmed);
+        QFETCH(bool, inEffect);
 
         FakeSystem system;
         AppModel model(system.services());
@@ -147,6 +153,7 @@ private slots:
         QList<AdapterInfo> shown = reRead("shows", card);
         shown[0].mask = shownMask;
         shown[0].router = shownRouter;
+        shown[0].inEffect = inEffect;
         system.queueReads({shown, shown, shown, shown});
         model.requestApply(card);
         QCOMPARE(system.commands(),
@@ -297,6 +304,14 @@ private slots:
         const bool unanswered = ChangeCause(cause) != ChangeCause::refused;
         QCOMPARE(card->message(), unanswered ? QString() : message);
         QCOMPARE(card->isDirty(), !maybeApplied);
+
+        // The next change's own message is no longer one that waits for a read.
+        system.answerCommandsWith({});
+        card->setIp("192.168.1.60");
+        system.queueReads({reRead("shows", card), reRead("shows", card)});
+        model.requestApply(card);
+        model.requestRefresh(false);
+        QCOMPARE(card->message(), "Configuration appliquée et vérifiée.");
     }
 
     // Pending in display order: Ethernet, a bare disabled record, then USB, never sent.

@@ -21,6 +21,7 @@ TestCase {
     readonly property var controls: ["activationSwitch", "testButton", "cancelButton",
                                      "applyButton", "modeSegment"].concat(fields)
 
+    function init() { failOnWarning(/.*/) } // a binding loop, above all
     function makeView(cardId) {
         appModel = Fixtures.newModel(true)
         return createTemporaryObject(cardComponent, testCase,

@@ -28,6 +28,7 @@ struct AdapterInfo {
     Q_PROPERTY(QString router MEMBER router)
     Q_PROPERTY(QString summaryText READ summaryText STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
+    Q_PROPERTY(QString isolatedName READ isolatedName STORED false)
 
 public:
     QString id;
@@ -46,6 +47,10 @@ public:
     QString summaryText() const;
     // The card's secondary label: hardware name and device.
     QString metaLabel() const;
+    // The service name as the window shows it: in a first-strong isolate when it holds
+    // right-to-left text or direction controls (U+202E), so that they reach no text around it
+    // and the name takes its own direction.
+    QString isolatedName() const;
 
     friend bool operator==(const AdapterInfo &, const AdapterInfo &) = default;
 };

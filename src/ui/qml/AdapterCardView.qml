@@ -152,7 +152,7 @@ Item {
                     Text {
                         objectName: "serviceName"
                         Layout.fillWidth: true
-                        text: root.serviceName
+                        text: root.present ? root.card.info.isolatedName : ""
                         elide: Text.ElideRight
                         font.pixelSize: ThemeState.textSize.cardName
                         font.weight: Font.Bold

@@ -35,6 +35,34 @@ QString AdapterInfo::otherAddressesLabel() const
         .arg(otherAddresses.size() > 1 ? QStringLiteral("s") : QString());
 }
 
+QString AdapterInfo::isolatedName() const
+{
+    // Only right-to-left text or a direction control can reach past the name. Any other name is
+    // left as it is: a font without the isolate marks (DejaVu Sans) has Qt take them from one
+    // that has them, and that font's taller line would move the text.
+    const QList<uint> codePoints = serviceName.toUcs4();
+    const bool directional = std::any_of(codePoints.cbegin(), codePoints.cend(), [](uint c) {
+        switch (QChar::direction(char32_t(c))) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirPDF:
+        case QChar::DirLRI:
+        case QChar::DirRLI:
+        case QChar::DirFSI:
+        case QChar::DirPDI:
+            return true;
+        default:
+            return false;
+        }
+    });
+    return directional ? QChar(0x2068) + serviceName + QChar(0x2069) : serviceName;
+}
+
 void sortForDisplay(QList<AdapterInfo> &adapters)
 {
     QCollator collator;

@@ -32,6 +32,7 @@ struct AdapterInfo {
     Q_PROPERTY(QString otherAddressesLabel READ otherAddressesLabel STORED false)
     Q_PROPERTY(QString summaryText READ summaryText STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
+    Q_PROPERTY(QString isolatedName READ isolatedName STORED false)
 
 public:
     QString id;
@@ -58,6 +59,10 @@ public:
     QString metaLabel() const;
     // "+1 adresse", "+2 adresses"; empty for a service with one address or none.
     QString otherAddressesLabel() const;
+    // The service name as the window shows it: in a first-strong isolate when it holds
+    // right-to-left text or direction controls (U+202E), so that they reach no text around it
+    // and the name takes its own direction.
+    QString isolatedName() const;
 
     friend bool operator==(const AdapterInfo &, const AdapterInfo &) = default;
 };

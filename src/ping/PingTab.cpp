@@ -65,7 +65,7 @@ AdapterCardModel *PingTab::selectedAdapter() const
 QString PingTab::label(const AdapterCardModel *card)
 {
     const AdapterInfo info = card->info();
-    return info.serviceName + QStringLiteral(" — ") + info.ip + QStringLiteral(" (") +
+    return info.isolatedName() + QStringLiteral(" — ") + info.ip + QStringLiteral(" (") +
            (info.dhcp ? QStringLiteral("DHCP") : QStringLiteral("fixe")) + u')';
 }
 
@@ -162,8 +162,9 @@ void PingTab::start()
     }
     setTargetInvalid(false);
     setRunning(true);
-    setState(QStringLiteral("Ping en cours vers %1 via %2…").arg(address, card->info().serviceName),
-             MessageKind::info);
+    setState(
+        QStringLiteral("Ping en cours vers %1 via %2…").arg(address, card->info().isolatedName()),
+        MessageKind::info);
     ping(card, address);
 }
 
@@ -184,7 +185,7 @@ QCoro::Task<> PingTab::ping(QPointer<AdapterCardModel> card, QString address)
     // A refresh during the ping shows up here: the record is read again.
     QString via;
     if (card && !card->info().ip.isEmpty())
-        via = QStringLiteral(" via %1 (%2)").arg(card->info().serviceName, card->info().ip);
+        via = QStringLiteral(" via %1 (%2)").arg(card->info().isolatedName(), card->info().ip);
     const QString line = time + QStringLiteral("   →   ") + address + via +
                          QStringLiteral("   ·   ") + outcome.detail;
     m_entries->append(

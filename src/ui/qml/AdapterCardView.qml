@@ -31,6 +31,13 @@ Item {
     readonly property string serviceName: present ? card.info.serviceName : ""
     readonly property int kind: present ? card.info.kind : Kinds.AdapterKind.other
 
+    // One piece of the hardware line.
+    component MetaPiece: Text {
+        font.pixelSize: ThemeState.textSize.small
+        color: ThemeState.palette.textMuted
+        Accessible.ignored: true
+    }
+
     // The isDirty notification also fires for unrelated derived changes; only a real flip counts.
     property bool lastDirty: false
 
@@ -145,7 +152,7 @@ Item {
                     Text {
                         objectName: "serviceName"
                         Layout.fillWidth: true
-                        text: root.serviceName
+                        text: root.present ? root.card.info.isolatedName : ""
                         elide: Text.ElideRight
                         font.pixelSize: ThemeState.textSize.cardName
                         font.weight: Font.Bold
@@ -153,15 +160,46 @@ Item {
                         HoverHandler { id: nameHover }
                         FlatButton.Tip { shown: nameHover.hovered; text: parent.text }
                     }
-                    Text {
+                    // A row of pieces: short of room, the hardware name gives way and the pieces
+                    // after it stay whole. The line is read, and its tip shown, whole. A Row, not
+                    // a RowLayout: a layout rounds places to the pixel, and the device would stand
+                    // apart from the hardware name by a fraction more than the text's own space.
+                    Row {
+                        id: metaLine
                         objectName: "metaLabel"
+
+                        // The width of the pieces that never give way.
+                        readonly property real wholeWidth: devicePiece.implicitWidth
+
                         Layout.fillWidth: true
-                        text: root.card?.info.metaLabel ?? ""
-                        elide: Text.ElideRight
-                        font.pixelSize: ThemeState.textSize.small
-                        color: root.colors.textMuted
+                        // Asked from what the pieces want, not from what they were given.
+                        Layout.preferredWidth: hardwarePiece.implicitWidth + wholeWidth
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: root.card?.info.metaLabel ?? ""
+
+                        // As wide as the name shows once cut, so that the device follows it
+                        // closely rather than the end of the room it was given.
+                        Item {
+                            width: hardwarePiece.contentWidth
+                            height: hardwarePiece.height
+
+                            MetaPiece {
+                                id: hardwarePiece
+                                objectName: "hardwareName"
+                                width: Math.max(0, Math.min(implicitWidth,
+                                                            metaLine.width - metaLine.wholeWidth))
+                                text: root.card?.info.hardwareName ?? ""
+                                elide: Text.ElideRight
+                            }
+                        }
+                        MetaPiece {
+                            id: devicePiece
+                            objectName: "deviceName"
+                            text: root.card?.info.device ? " — " + root.card.info.device : ""
+                        }
+
                         HoverHandler { id: metaHover }
-                        FlatButton.Tip { shown: metaHover.hovered; text: parent.text }
+                        FlatButton.Tip { shown: metaHover.hovered; text: parent.Accessible.name }
                     }
                 }
             }

@@ -30,14 +30,18 @@ Item {
     // is invisible and sizeless, so layouts pass over it.
     component Tip: Loader {
         id: slot
+        objectName: "toolTip"
 
         property bool shown: false
         property string text
         readonly property bool opened: item !== null && item.opened
         readonly property bool showing: item !== null && item.visible
+        // Told by the tooltip, not read through `item`: a slot whose `active` reads its own
+        // item runs that binding again inside the load and unload it causes.
+        property bool popupVisible: false
 
         visible: false
-        active: shown || showing
+        active: shown || popupVisible
         sourceComponent: Component {
             ToolTip {
                 id: tip
@@ -53,6 +57,8 @@ Item {
 
                 parent: owner
                 text: slot.text
+                // Still true while it fades out: the slot keeps it until it is gone.
+                onVisibleChanged: slot.popupVisible = visible
                 // Opened and closed rather than bound: a tip that closes itself (a press
                 // elsewhere) would otherwise lose its binding and never come back.
                 readonly property bool wanted: shown && !moved && text !== ""
@@ -202,7 +208,6 @@ Item {
 
     Tip {
         id: tip
-        objectName: "toolTip"
         shown: root.hovering
         text: root.toolTip
     }

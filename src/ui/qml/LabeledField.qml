@@ -83,15 +83,21 @@ Item {
 
             // Glow and outline fade in and out over the plain outline, so that a change of
             // theme recolours them at once. Made only while shown or fading: most fields are
-            // never invalid.
+            // never invalid. The mark tells the loader whether it shows: an `active` that read
+            // it through `item` would run again inside the load and unload it causes.
             Loader {
+                id: mark
+
+                property bool showing: false
+
                 anchors.fill: parent
-                active: root.invalid || (item !== null && item.opacity > 0)
+                active: root.invalid || showing
                 sourceComponent: Item {
                     objectName: "invalidMark"
                     // Made clear, then bound: the first change fades in like any other.
                     opacity: 0
                     Component.onCompleted: opacity = Qt.binding(() => root.invalid ? 1 : 0)
+                    onOpacityChanged: mark.showing = opacity > 0
                     Behavior on opacity {
                         NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
                     }

@@ -21,6 +21,7 @@ TestCase {
     readonly property var controls: ["activationSwitch", "testButton", "cancelButton",
                                      "applyButton", "modeSegment"].concat(fields)
 
+    function init() { failOnWarning(/.*/) } // a binding loop, above all
     function makeView(cardId) {
         appModel = Fixtures.newModel(true)
         return createTemporaryObject(cardComponent, testCase,
@@ -187,22 +188,37 @@ TestCase {
     }
 
     // Sizes are logical pixels: at the window's default width every service name of the demo
-    // machine shows whole, in a 19-pixel font.
+    // machine shows whole, in a 19-pixel font; one that is right-to-left or steers direction is
+    // isolated from the text around it; a hardware name too long gives way to the device.
     function test_namesShowWhole_data() {
         return ["Ethernet", "Wi-Fi", "Adaptateur LAN USB", "Pont Thunderbolt", "VLAN Stockage",
                 "Bond 1", "Écran Studio", "Ethernet Dock", "Adaptateur Thunderbolt",
                 "VPN (tunnel)", "Point d'accès", "Wi-Fi Direct", "Liaison basse latence"]
-            .map(name => ({ tag: name, name: name }))
+            .map(name => ({ tag: name, name: name, hardware: "Ethernet" })).concat([
+                { tag: "right-to-left override", name: "Wi\u202EFi", hardware: "Wi-Fi",
+                  shown: "\u2068Wi\u202EFi\u2069" },
+                { tag: "Hebrew", name: "רשת", hardware: "Ethernet", shown: "\u2068רשת\u2069" },
+                { tag: "long hardware name", name: "Écran Studio", cut: true,
+                  hardware: "Adaptateur Ethernet Thunderbolt 4 de l'écran Studio" },
+            ])
     }
 
     function test_namesShowWhole(data) {
         const view = makeView("eth")
         view.width = 1120 - 2 * 28
-        Fixtures.refreshWith("eth", { serviceName: data.name })
+        Fixtures.refreshWith("eth", { serviceName: data.name, hardwareName: data.hardware })
         const name = child(view, "serviceName")
-        compare(name.text, data.name)
+        compare(name.text, data.shown ?? data.name)
         compare(name.fontInfo.pixelSize, 19)
         tryVerify(() => name.width > 0 && !name.truncated, 1000, name.width + " wide")
+        const hardware = child(view, "hardwareName")
+        tryVerify(() => {
+            const line = box(view, "metaLabel"), device = box(view, "deviceName")
+            return device.right <= line.right + 0.5
+                && near(device.x, box(view, "hardwareName").x + hardware.contentWidth)
+        }, 1000, "the device whole, right after the hardware name")
+        compare(hardware.truncated, data.cut === true)
+        compare(child(view, "metaLabel").Accessible.name, data.hardware + " — en0")
         compare(child(view, "statusLabel").fontInfo.pixelSize, 12)
         compare(child(view, "applyButton").implicitHeight, 34)
     }

@@ -18,6 +18,7 @@ TestCase {
     Component { id: cardSwitch; CardSwitch {} }
     Component { id: modeSegment; ModeSegment {} }
     Component { id: themeSwitch; ThemeSwitch {} }
+    Component { id: statusPill; StatusPill { text: "Connectée"; toolTip: "Lien actif" } }
     Component { id: symbolIcon; SymbolIcon {} }
     Component { id: spyComponent; SignalSpy {} }
     Component {
@@ -41,7 +42,43 @@ TestCase {
         }
     }
 
+    function init() { failOnWarning(/.*/) } // a binding loop, above all
     function cleanupTestCase() { ThemeState.isDark = false }
+
+    // Hovered until its tip shows, pressed, left until the tip is gone, reached with Tab,
+    // pressed again and toggled: each use must go without a warning (see init()).
+    function test_usedQuietly_data() {
+        return [
+            { tag: "button", component: flatButton, props: { toolTip: "Astuce" } },
+            { tag: "switch", component: cardSwitch, toggle: "isOn" },
+            { tag: "segment", component: modeSegment },
+            { tag: "theme", component: themeSwitch },
+            { tag: "pill", component: statusPill, untabbed: true },
+            { tag: "field", component: echoField, toggle: "invalid" },
+        ]
+    }
+
+    function test_usedQuietly(data) {
+        const control = createTemporaryObject(data.component, testCase, data.props ?? {})
+        const tip = findChild(control, "toolTip")
+        mouseMove(control, 5, 5)
+        if (tip)
+            tryVerify(() => tip.opened, 3000)
+        mouseClick(control, 5, 5)
+        mouseMove(testCase, 390, 290)
+        if (tip)
+            tryVerify(() => tip.item === null, 3000)
+        keyClick(Qt.Key_Tab)
+        let focused = testCase.Window.activeFocusItem
+        while (focused && focused !== control)
+            focused = focused.parent
+        verify((focused === control) !== !!data.untabbed, "in the Tab chain, unless a mere label")
+        keyClick(Qt.Key_Space)
+        for (let flips = data.toggle ? 2 : 0; flips > 0; --flips) {
+            control[data.toggle] = !control[data.toggle]
+            wait(250)
+        }
+    }
 
     // A control only asks, by mouse and by keyboard, and a disabled one not at all; its owner
     // writes the state it shows.

@@ -21,6 +21,7 @@ TestCase {
         ContentView { width: testCase.width; height: testCase.height }
     }
 
+    function init() { failOnWarning(/.*/) } // a binding loop, above all
     function idsFrom(order) {
         return order.map(i => "s" + i)
     }

@@ -23,6 +23,7 @@ TestCase {
         PingView { width: testCase.width; height: testCase.height }
     }
 
+    function init() { failOnWarning(/.*/) } // a binding loop, above all
     function cleanup() { Fixtures.simulateMachine("") }
 
     function makeContent(visible) {

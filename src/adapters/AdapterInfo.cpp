@@ -3,9 +3,12 @@
 
 #include "adapters/AdapterInfo.h"
 
+#include "net/IPv4.h"
+
 #include <QCollator>
 
 #include <algorithm>
+#include <bit>
 
 QString AdapterInfo::summaryText() const
 {
@@ -33,6 +36,20 @@ QString AdapterInfo::otherAddressesLabel() const
     return QStringLiteral("+%1 adresse%2")
         .arg(otherAddresses.size())
         .arg(otherAddresses.size() > 1 ? QStringLiteral("s") : QString());
+}
+
+QString AdapterInfo::metaToolTip() const
+{
+    if (otherAddresses.isEmpty())
+        return metaLabel();
+    QStringList all;
+    const std::optional<quint32> prefixMask = IPv4::parse(mask);
+    if (!ip.isEmpty())
+        all << (prefixMask && IPv4::isContiguousMask(*prefixMask)
+                    ? ip + u'/' + QString::number(std::popcount(*prefixMask))
+                    : ip);
+    all << otherAddresses;
+    return metaLabel() + QStringLiteral(" — adresses : ") + all.join(QStringLiteral(", "));
 }
 
 QString AdapterInfo::isolatedName() const

@@ -32,6 +32,7 @@ struct AdapterInfo {
     Q_PROPERTY(QString otherAddressesLabel READ otherAddressesLabel STORED false)
     Q_PROPERTY(QString summaryText READ summaryText STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
+    Q_PROPERTY(QString metaToolTip READ metaToolTip STORED false)
     Q_PROPERTY(QString isolatedName READ isolatedName STORED false)
 
 public:
@@ -59,6 +60,8 @@ public:
     QString metaLabel() const;
     // "+1 adresse", "+2 adresses"; empty for a service with one address or none.
     QString otherAddressesLabel() const;
+    // The secondary label whole, with every address of a service that has several.
+    QString metaToolTip() const;
     // The service name as the window shows it: in a first-strong isolate when it holds
     // right-to-left text or direction controls (U+202E), so that they reach no text around it
     // and the name takes its own direction.

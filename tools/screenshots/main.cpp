@@ -258,6 +258,19 @@ int main(int argc, char *argv[])
             fail(QStringLiteral("la liste des cartes est introuvable"));
         list->setProperty("contentY", list->property("originY").toReal() + 150);
     };
+    // The card of a service with a second address at the top of the list.
+    const auto secondAddress = [](AppModel &model, QQuickItem &content) {
+        QObject *layer = content.property("cardsLayer").value<QObject *>();
+        QObject *list = layer ? layer->property("list").value<QObject *>() : nullptr;
+        const QList<AdapterCardModel *> cards = model.cards();
+        const auto found = std::find_if(cards.cbegin(), cards.cend(), [](auto *card) {
+            return !card->info().otherAddresses.isEmpty();
+        });
+        if (!list || found == cards.cend())
+            fail(QStringLiteral("aucune carte n'a de seconde adresse"));
+        QMetaObject::invokeMethod(list, "positionViewAtIndex",
+                                  Q_ARG(int, int(found - cards.cbegin())), Q_ARG(int, 1));
+    };
     const auto sourceMenuOpen = [](AppModel &, QQuickItem &content) {
         QObject *menu = content.findChild<QObject *>(QStringLiteral("sourceMenu"));
         if (!menu)
@@ -278,6 +291,14 @@ int main(int argc, char *argv[])
         {"ping-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
         {"cards-scrolled.png", {1120, 820}, false, Shot::Reads::demo, false, {}, scrolled},
         {"cards-scrolled-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, scrolled},
+        {"second-address.png", {1120, 620}, false, Shot::Reads::demo, false, {}, secondAddress},
+        {"second-address-narrow-dark.png",
+         {450, 900},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         secondAddress},
         {"ping-menu.png", {1120, 820}, false, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},

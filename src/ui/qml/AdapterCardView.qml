@@ -170,12 +170,13 @@ Item {
 
                         // The width of the pieces that never give way.
                         readonly property real wholeWidth: devicePiece.implicitWidth
+                                                           + addressesPiece.implicitWidth
 
                         Layout.fillWidth: true
                         // Asked from what the pieces want, not from what they were given.
                         Layout.preferredWidth: hardwarePiece.implicitWidth + wholeWidth
                         Accessible.role: Accessible.StaticText
-                        Accessible.name: root.card?.info.metaLabel ?? ""
+                        Accessible.name: root.card?.info.metaToolTip ?? ""
 
                         // As wide as the name shows once cut, so that the device follows it
                         // closely rather than the end of the room it was given.
@@ -196,6 +197,12 @@ Item {
                             id: devicePiece
                             objectName: "deviceName"
                             text: root.card?.info.device ? " — " + root.card.info.device : ""
+                        }
+                        MetaPiece {
+                            id: addressesPiece
+                            objectName: "otherAddresses"
+                            text: root.card?.info.otherAddressesLabel
+                                  ? " · " + root.card.info.otherAddressesLabel : ""
                         }
 
                         HoverHandler { id: metaHover }

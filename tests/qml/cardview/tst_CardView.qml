@@ -200,13 +200,17 @@ TestCase {
                 { tag: "Hebrew", name: "רשת", hardware: "Ethernet", shown: "\u2068רשת\u2069" },
                 { tag: "long hardware name", name: "Écran Studio", cut: true,
                   hardware: "Adaptateur Ethernet Thunderbolt 4 de l'écran Studio" },
+                { tag: "long hardware name, a second address", name: "Écran Studio", cut: true,
+                  hardware: "Adaptateur Ethernet Thunderbolt 4 de l'écran Studio",
+                  others: ["192.168.100.15/24"] },
             ])
     }
 
     function test_namesShowWhole(data) {
         const view = makeView("eth")
         view.width = 1120 - 2 * 28
-        Fixtures.refreshWith("eth", { serviceName: data.name, hardwareName: data.hardware })
+        Fixtures.refreshWith("eth", { serviceName: data.name, hardwareName: data.hardware,
+                                      otherAddresses: data.others ?? [] })
         const name = child(view, "serviceName")
         compare(name.text, data.shown ?? data.name)
         compare(name.fontInfo.pixelSize, 19)
@@ -214,11 +218,15 @@ TestCase {
         const hardware = child(view, "hardwareName")
         tryVerify(() => {
             const line = box(view, "metaLabel"), device = box(view, "deviceName")
-            return device.right <= line.right + 0.5
+            const last = data.others ? box(view, "otherAddresses") : device
+            return last.right <= line.right + 0.5 && near(last.x, data.others ? device.right : last.x)
                 && near(device.x, box(view, "hardwareName").x + hardware.contentWidth)
-        }, 1000, "the device whole, right after the hardware name")
+        }, 1000, "the device and the count of addresses whole, right after the hardware name")
         compare(hardware.truncated, data.cut === true)
-        compare(child(view, "metaLabel").Accessible.name, data.hardware + " — en0")
+        compare(child(view, "otherAddresses").text, data.others ? " · +1 adresse" : "")
+        const info = Fixtures.card("eth").info
+        compare(child(view, "metaLabel").Accessible.name, data.hardware + " — en0" + (data.others
+            ? " — adresses : " + info.ip + "/24, " + data.others[0] : ""))
         compare(child(view, "statusLabel").fontInfo.pixelSize, 12)
         compare(child(view, "applyButton").implicitHeight, 34)
     }

@@ -350,6 +350,7 @@ private slots:
             QVERIFY2(QCoro::waitFor(model.apply(card)), step);
             QCOMPARE(card->message(), "Configuration appliquée et vérifiée.");
             QCOMPARE(field(fixedProfile, "ipv4.addresses"), expected);
+            QVERIFY(keyfileOf(fixedProfile).contains("=10.77.2.200/24"));
         };
         card->setRouter("10.77.2.254");
         applied("router only", both);

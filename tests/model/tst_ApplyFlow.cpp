@@ -27,6 +27,20 @@ QList<AdapterInfo> reRead(const QString &token, const AdapterCardModel *card = n
     return list;
 }
 
+// The model over a fake system that has read both services once, Ethernet's card at hand.
+struct Loaded {
+    FakeSystem system;
+    AppModel model{system.services()};
+    AdapterCardModel *card = nullptr;
+
+    Loaded()
+    {
+        system.queueReads({reRead("old")});
+        model.refresh(false);
+        card = cardOf(model, "eth");
+    }
+};
+
 } // namespace
 
 class tst_ApplyFlow : public QObject {
@@ -80,11 +94,8 @@ private slots:
         QFETCH(QString, status);
         QFETCH(MessageKind, kind);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({reRead("old")});
-        model.refresh(false);
-        AdapterCardModel *card = cardOf(model, "eth");
+        Loaded loaded;
+        auto &[system, model, card] = loaded;
         card->setIp(ip);
         system.answerCommandsWith({int(reads.removeAll("fail")), {}, {}}); // status 1 or 0
         for (const QString &token : reads)
@@ -143,11 +154,8 @@ private slots:
         QFETCH(bool, confirmed);
         QFETCH(bool, inEffect);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({reRead("old")});
-        model.refresh(false);
-        AdapterCardModel *card = cardOf(model, "eth");
+        Loaded loaded;
+        auto &[system, model, card] = loaded;
         card->setIp("192.168.1.50");
         card->setRouter(router);
         QList<AdapterInfo> shown = reRead("shows", card);
@@ -224,11 +232,8 @@ private slots:
         QFETCH(int, reads);
         QFETCH(QString, shown);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({reRead("old")});
-        model.refresh(false);
-        AdapterCardModel *card = cardOf(model, "eth");
+        Loaded loaded;
+        auto &[system, model, card] = loaded;
         card->changeMode(ConfigMode::dhcp);
         for (const QString &lease : leases) {
             QList<AdapterInfo> list = reRead("old");
@@ -276,11 +281,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, followUps);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({reRead("old")});
-        model.refresh(false);
-        AdapterCardModel *card = cardOf(model, "eth");
+        Loaded loaded;
+        auto &[system, model, card] = loaded;
         card->setIp("192.168.1.50");
         CommandResult failure{1, {}, "NoReply"};
         failure.cause = ChangeCause(cause);

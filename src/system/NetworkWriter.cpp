@@ -43,10 +43,8 @@ QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStrin
                                           NetworkWriter::Precheck precheck)
 {
     return QtConcurrent::run(BlockingPool::instance(), [tools, arguments, precheck] {
-        if (precheck) {
-            if (std::optional<CommandResult> refusal = precheck())
-                return *refusal;
-        }
+        if (std::optional<CommandResult> refusal = precheck ? precheck() : std::nullopt)
+            return *refusal;
         return runPrivileged(tools, arguments);
     });
 }
@@ -82,10 +80,8 @@ QFuture<CommandResult> NetworkWriter::setManual(const SystemTools &tools, const 
     // Both runs happen in one pool task: the retry depends on the first run alone.
     return QtConcurrent::run(
         BlockingPool::instance(), [tools, service, ip, mask, router, precheck] {
-            if (precheck) {
-                if (std::optional<CommandResult> refusal = precheck())
-                    return *refusal;
-            }
+            if (std::optional<CommandResult> refusal = precheck ? precheck() : std::nullopt)
+                return *refusal;
             const CommandResult first =
                 runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask, router});
             if (!needsRouterRetry(router, first))

@@ -62,8 +62,8 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, hint);
 
-        FakeSystem system;
-        AppModel model(system.services());
+        FakeModel fake;
+        auto &[system, model] = fake;
         QString heardHint;
         connect(&model, &AppModel::pendingHintChanged, [&] { heardHint = model.pendingHint(); });
         QHash<QString, QPointer<AdapterCardModel>> shown;
@@ -123,10 +123,9 @@ private slots:
         QFETCH(QStringList, before);
         QFETCH(QString, status);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({adaptersFor(before)});
-        model.refresh(false);
+        FakeModel fake;
+        auto &[system, model] = fake;
+        fake.load(adaptersFor(before));
         system.queueFailedRead(
             "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.");
         model.refresh(true);

@@ -52,8 +52,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(MessageKind, kind);
 
-        FakeSystem system;
-        AppModel model(system.services());
+        FakeModel fake;
+        auto &[system, model] = fake;
         AdapterInfo info = adapter("eth", "eth", addresses.section(u'|', 0, 0));
         info.router = addresses.section(u'|', 1);
         AdapterCardModel card(info);
@@ -70,9 +70,9 @@ private slots:
     // follows the new record. A second test meanwhile sends nothing.
     void routerAndDeviceReReadAfterTheFirstPing()
     {
-        FakeSystem system;
+        FakeModel fake;
+        auto &[system, model] = fake;
         system.holdPings();
-        AppModel model(system.services());
         AdapterCardModel card(adapter("eth", "eth", "192.168.1.20"));
         model.requestTest(&card);
         model.requestTest(&card);

@@ -65,10 +65,9 @@ private slots:
         QFETCH(MessageKind, kind);
         QFETCH(int, waits);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({machine()});
-        model.refresh(false);
+        FakeModel fake;
+        auto &[system, model] = fake;
+        fake.load(machine());
         AdapterCardModel *card = cardOf(model, id);
         card->setIp(QStringLiteral("192.168.1.99"));
         for (const QString &token : reads)
@@ -94,10 +93,9 @@ private slots:
     // A busy card takes no second change; the first goes on as if nothing had been asked.
     void busyCardRefused()
     {
-        FakeSystem system;
-        AppModel model(system.services());
-        system.queueReads({machine()});
-        model.refresh(false);
+        FakeModel fake;
+        auto &[system, model] = fake;
+        fake.load(machine());
         AdapterCardModel *card = cardOf(model, "eth");
         system.holdCommands();
         model.requestSetEnabled(card, false);

@@ -6,23 +6,29 @@
 
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
-// Refreshes the tab's model with cards "id ip router" ("-" for empty); "off" disables a card.
-void load(FakeSystem &system, AppModel &model, PingTab &tab, const QStringList &cards)
-{
-    QList<AdapterInfo> records;
-    for (const QString &card : cards) {
-        const QStringList p = QString(card).replace("-", "").split(u' ');
-        AdapterInfo &info = records.emplace_back(adapter(p[0]));
-        info.ip = p[1];
-        info.router = p[2];
-        info.enabled = !p.contains("off");
+// The tab over a model of the fake system.
+struct Tab : FakeModel {
+    PingTab tab;
+
+    // Refreshes the model with cards "id ip router" ("-" for empty); "off" disables a card.
+    void show(const QStringList &cards)
+    {
+        QList<AdapterInfo> records;
+        for (const QString &card : cards) {
+            const QStringList p = QString(card).replace("-", "").split(u' ');
+            AdapterInfo &info = records.emplace_back(adapter(p[0]));
+            info.ip = p[1];
+            info.router = p[2];
+            info.enabled = !p.contains("off");
+        }
+        load(records);
+        tab.setAppModel(&model);
     }
-    system.queueReads({records});
-    model.refresh(false);
-    tab.setAppModel(&model);
-}
+};
 
 } // namespace
 
@@ -57,13 +63,12 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, target);
 
-        FakeSystem system;
-        AppModel model(system.services());
-        PingTab tab;
-        load(system, model, tab, cards);
+        Tab fixture;
+        auto [system, tab] = std::tie(fixture.system, fixture.tab);
+        fixture.show(cards);
         for (const QString &card : cards.filter("chosen"))
             tab.choose(card.section(u' ', 0, 0));
-        load(system, model, tab, cards.replaceInStrings("offLater", "off"));
+        fixture.show(cards.replaceInStrings("offLater", "off"));
         QCOMPARE(tab.selectedLabel(), label);
         QCOMPARE(tab.selectedID(), label.contains(u'—') ? label.first(1) : "");
         QCOMPARE(tab.target(), target);
@@ -74,10 +79,9 @@ private slots:
     // The address sent is trimmed; invalid targets, and a start while one runs, send nothing.
     void pings()
     {
-        FakeSystem system;
-        AppModel model(system.services());
-        PingTab tab;
-        load(system, model, tab, {"eth 192.168.1.20 192.168.1.1"});
+        Tab fixture;
+        auto [system, model, tab] = std::tie(fixture.system, fixture.model, fixture.tab);
+        fixture.show({"eth 192.168.1.20 192.168.1.1"});
         system.queuePings({{true, "4 reçus", {}}});
         for (const char *target : {"  192.168.1.1 \n", "192.168.1.99", "0.0.0.0", "routeur"}) {
             tab.setTarget(target);

@@ -78,6 +78,19 @@ private:
     std::shared_ptr<State> m_state;
 };
 
+// The model of a flow test over its fake system; load() has it read those services once, as the
+// automatic refresh at start-up does.
+struct FakeModel {
+    FakeSystem system;
+    AppModel model{system.services()};
+
+    void load(const QList<AdapterInfo> &adapters)
+    {
+        system.queueReads({adapters});
+        model.refresh(false);
+    }
+};
+
 // A record for tests: a connected, enabled Ethernet service with a manual address.
 AdapterInfo adapter(const QString &id, const QString &name = {}, const QString &ip = {});
 // One such record per identifier, in that order.

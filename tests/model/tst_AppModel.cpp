@@ -10,6 +10,8 @@
 namespace {
 
 const QString previous = QStringLiteral("previous");
+// The reader words its failures; the model passes any of them on.
+const QString readFailure = QStringLiteral("Lecture réseau impossible : la raison du lecteur.");
 
 void answer(FakeSystem &system, const QStringList &ids)
 {
@@ -111,11 +113,9 @@ private slots:
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<QString>("status");
 
-        const QString cause = "Lecture réseau impossible : la liste des services réseau n'a pas "
-                              "pu être lue.";
-        QTest::newRow("no cards yet") << QStringList() << cause;
+        QTest::newRow("no cards yet") << QStringList() << readFailure;
         QTest::newRow("cards kept")
-            << QStringList{"a", "b"} << cause + " Les cartes affichées sont conservées.";
+            << QStringList{"a", "b"} << readFailure + " Les cartes affichées sont conservées.";
     }
 
     void failedReadSaysWhy()
@@ -126,8 +126,7 @@ private slots:
         FakeModel fake;
         auto &[system, model] = fake;
         fake.load(adaptersFor(before));
-        system.queueFailedRead(
-            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.");
+        system.queueFailedRead(readFailure);
         model.refresh(true);
         QCOMPARE(model.statusText(), status);
         QCOMPARE(model.statusKind(), MessageKind::warning);

@@ -78,7 +78,7 @@ const char *unreachable =
     "From 10.77.0.2 icmp_seq=1 Destination Host Unreachable\n"
     "\n"
     "--- 10.77.0.9 ping statistics ---\n"
-    "4 packets transmitted, 1 received, +3 errors, 75% packet loss, time 3050ms\n"
+    "4 packets transmitted, 1 received, +1 duplicates, +3 errors, 75% packet loss, time 3050ms\n"
     "rtt min/avg/max/mdev = 0.070/0.070/0.070/0.000 ms, pipe 3\n";
 const char *noSuchDevice = "ping: SO_BINDTODEVICE nosuch0: No such device\n";
 
@@ -130,7 +130,7 @@ private slots:
             "3 paquets reçus sur 6 · 50,0 % de perte · 0,1 ms en moyenne");
         row(iputils, "no reply, status 1", 1, silent, false,
             "0 paquet reçu sur 5 · 100,0 % de perte");
-        row(iputils, "errors counted before the loss", 1, unreachable, true,
+        row(iputils, "duplicates and errors counted before the loss", 1, unreachable, true,
             "1 paquet reçu sur 4 · 75,0 % de perte · 0,1 ms en moyenne");
         // Without statistics, both dialects show the last line of what the run printed.
         row(both, "nothing printed", 2, "", false, "aucune réponse");

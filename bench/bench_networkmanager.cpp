@@ -5,8 +5,8 @@
 // `nmcli -t -f NAME,UUID,TYPE,DEVICE connection show` on the same daemon: 8, 64 and 256
 // profiles, on the sandboxed daemon of the test rig (tests/rig/nm-rig.sh), which this program
 // starts around itself.
+#include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
-#include "platform/networkmanager/NetworkManagerReader.h"
 
 #include <QCoreApplication>
 #include <QDir>

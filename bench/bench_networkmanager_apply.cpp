@@ -5,8 +5,8 @@
 // NetworkManager: Brisvale's writer against nmcli making the same change (modify, then up).
 // Both are timed to the same point, seen through netlink without starting a process.
 #include "NetworkManagerRig.h"
-#include "platform/networkmanager/NetworkManagerWriter.h"
-#include "system/Shell.h"
+#include "NetworkManagerWriter.h"
+#include "Shell.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

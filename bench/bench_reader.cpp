@@ -3,10 +3,10 @@
 
 // How long a read of the simulated machine takes per enabled service, against the floor a read
 // cannot beat: starting the ifconfig stand-in once per service.
-#include "adapters/NetworkReader.h"
-#include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedStore.h"
-#include "system/Shell.h"
+#include "NetworkReader.h"
+#include "Shell.h"
+#include "SimulatedMachine.h"
+#include "SimulatedStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

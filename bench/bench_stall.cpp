@@ -5,10 +5,10 @@
 // many services, scrolls through them, refreshes, applies, enables and pings, measured by a
 // 1 ms heartbeat timer; and how much memory each card costs beyond the first screenful. The
 // system answers at once from memory, so every millisecond measured is the interface's own.
-#include "model/AdapterCardModel.h"
-#include "model/AppModel.h"
-#include "model/SystemServices.h"
-#include "ping/PingTab.h"
+#include "AdapterCardModel.h"
+#include "AppModel.h"
+#include "PingTab.h"
+#include "SystemServices.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -183,7 +183,7 @@ int child(int n)
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/Main.qml")));
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/Main.qml")));
     auto *window = engine.rootObjects().isEmpty()
                        ? nullptr
                        : qobject_cast<QQuickWindow *>(engine.rootObjects().first());

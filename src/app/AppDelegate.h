@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "adapters/Kinds.h"
-#include "model/AppModel.h"
+#include "AppModel.h"
+#include "Kinds.h"
 
 #include <QObject>
 #include <QPointer>

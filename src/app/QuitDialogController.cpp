@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "app/QuitDialogController.h"
+#include "QuitDialogController.h"
 
-#include "app/DonationQR.h"
-#include "ui/QuitDialogPane.h"
+#include "DonationQR.h"
+#include "QuitDialogPane.h"
 
 #include <QGuiApplication>
 #include <QQmlError>
@@ -40,7 +40,7 @@ QuitDialogController::QuitDialogController(QQmlEngine *engine, const AppDelegate
         {QStringLiteral("hasPendingChanges"), texts.hasPendingChanges},
         {QStringLiteral("qrImage"), DonationQR::image()},
     });
-    m_window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/QuitDialogView.qml")));
+    m_window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/QuitDialogView.qml")));
     for (const QQmlError &error : m_window->errors())
         qWarning().noquote() << error.toString();
     if (auto *view = qobject_cast<QuitDialogPane *>(m_window->rootObject())) {

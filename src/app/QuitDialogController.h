@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "app/AppDelegate.h"
+#include "AppDelegate.h"
 
 #include <QObject>
 #include <QPointer>

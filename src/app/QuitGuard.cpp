@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "app/QuitGuard.h"
+#include "QuitGuard.h"
 
-#include "app/AppDelegate.h"
+#include "AppDelegate.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "app/AppDelegate.h"
-#include "app/QuitDialogController.h"
-#include "app/QuitGuard.h"
-#include "model/AppModel.h"
-#include "platform/PlatformServices.h"
-#include "platform/simulated/SimulatedMachine.h"
-#include "system/SystemTools.h"
-#include "ui/AppInfo.h"
-#include "ui/ThemeState.h"
+#include "AppDelegate.h"
+#include "AppInfo.h"
+#include "AppModel.h"
+#include "PlatformServices.h"
+#include "QuitDialogController.h"
+#include "QuitGuard.h"
+#include "SimulatedMachine.h"
+#include "SystemTools.h"
+#include "ThemeState.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -345,7 +345,7 @@ int main(int argc, char *argv[])
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
     symbolFont.waitForFinished();
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/Main.qml")));
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/Main.qml")));
     auto *window = engine.rootObjects().isEmpty()
                        ? nullptr
                        : qobject_cast<QQuickWindow *>(engine.rootObjects().first());

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AdapterCardModel.h"
+#include "AdapterCardModel.h"
 
-#include "net/IPv4.h"
+#include "IPv4.h"
 
 namespace {
 

@@ -3,11 +3,10 @@
 
 #pragma once
 
-#include "adapters/AdapterInfo.h"
-#include "model/CardMessage.h"
+#include "AdapterInfo.h"
+#include "CardMessage.h"
 
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -16,8 +15,6 @@
 // the user takes it over. Never talks to the system itself; main thread only.
 class AdapterCardModel : public QObject {
     Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("cards are made by the application model")
 
     Q_PROPERTY(QString id READ id CONSTANT)
     Q_PROPERTY(AdapterInfo info READ info NOTIFY infoChanged)

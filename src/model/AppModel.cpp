@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
+#include "AppModel.h"
 
-#include "adapters/NetworkReader.h"
-#include "model/CardListModel.h"
-#include "model/Settled.h"
+#include "CardListModel.h"
+#include "Settled.h"
 
 #include <QCoroFuture>
 #include <QHash>
@@ -160,7 +159,7 @@ void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, boo
 {
     // Two records sharing an id would share one card; every backend's list gets the same
     // treatment as the reader's own.
-    NetworkReader::makeIDsUnique(list);
+    makeIDsUnique(list);
     QSet<QString> newIDs;
     for (const AdapterInfo &info : std::as_const(list))
         newIDs.insert(info.id);

@@ -3,15 +3,14 @@
 
 #pragma once
 
-#include "adapters/AdapterInfo.h"
-#include "model/AdapterCardModel.h"
-#include "model/CardListModel.h"
-#include "model/SystemServices.h"
+#include "AdapterCardModel.h"
+#include "AdapterInfo.h"
+#include "CardListModel.h"
+#include "SystemServices.h"
 
 #include <QList>
 #include <QObject>
 #include <QSet>
-#include <QtQml/qqmlregistration.h>
 #include <qcorotask.h>
 
 #include <chrono>
@@ -23,8 +22,6 @@
 // selected tab. Main thread only; exclusion rests on flags tested and set between suspensions.
 class AppModel : public QObject {
     Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("the application model is made once at start")
 
     Q_PROPERTY(CardListModel *cardList READ cardList CONSTANT)
     Q_PROPERTY(int cardCount READ cardCount NOTIFY cardsChanged)

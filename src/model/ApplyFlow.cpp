@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
-#include "model/Settled.h"
-#include "net/IPv4.h"
-#include "system/NetworkWriter.h"
+#include "AppModel.h"
+#include "ChangeMessages.h"
+#include "IPv4.h"
+#include "Settled.h"
 
 #include <QCoroFuture>
 #include <QPointer>
@@ -74,7 +74,7 @@ std::optional<QString> AppModel::ambiguousTarget(const AdapterCardModel *card) c
     });
     if (!shared)
         return std::nullopt;
-    return NetworkWriter::sharedNameRefusal(name);
+    return ChangeMessages::sharedNameRefusal(name);
 }
 
 QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
@@ -200,7 +200,7 @@ QCoro::Task<> AppModel::mergeOnceSeen(QString id, std::function<bool(const Adapt
 
 void AppModel::reportFailure(AdapterCardModel *card, const CommandResult &result)
 {
-    const QString text = NetworkWriter::friendlyMessage(result, m_services.systemName);
+    const QString text = ChangeMessages::failure(result, m_services.systemName);
     const bool unanswered =
         result.cause == ChangeCause::timedOut || result.cause == ChangeCause::serviceGone;
     if (!unanswered) {

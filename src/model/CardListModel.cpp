@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/CardListModel.h"
+#include "CardListModel.h"
 
-#include "model/AppModel.h"
+#include "AppModel.h"
 
 CardListModel::CardListModel(AppModel *model)
     : QAbstractListModel(model)

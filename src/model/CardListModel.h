@@ -5,7 +5,6 @@
 
 #include <QAbstractListModel>
 #include <QList>
-#include <QtQml/qqmlregistration.h>
 
 class AdapterCardModel;
 class AppModel;
@@ -15,8 +14,6 @@ class AppModel;
 // in, its focus and caret) survives every refresh.
 class CardListModel : public QAbstractListModel {
     Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("the card list belongs to the application model")
 
 public:
     enum Role { CardRole = Qt::UserRole + 1, CardIdRole };

@@ -3,16 +3,14 @@
 
 #pragma once
 
-#include "adapters/Kinds.h"
+#include "Kinds.h"
 
 #include <QMetaType>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 // The message a card shows, as the card decides it.
 struct CardMessage {
     Q_GADGET
-    QML_VALUE_TYPE(cardMessage)
 
     Q_PROPERTY(QString text MEMBER text)
     Q_PROPERTY(Kinds::MessageKind kind MEMBER kind)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
-#include "model/Settled.h"
-#include "net/IPv4.h"
+#include "AppModel.h"
+#include "IPv4.h"
+#include "Settled.h"
 
 #include <QCoroFuture>
 #include <QPointer>

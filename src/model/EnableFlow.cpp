@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
-#include "model/Settled.h"
+#include "AppModel.h"
+#include "Settled.h"
 
 #include <QCoroFuture>
 #include <QPointer>

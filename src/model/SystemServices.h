@@ -3,9 +3,9 @@
 
 #pragma once
 
-#include "adapters/AdapterRead.h"
-#include "ping/PingOutcome.h"
-#include "system/CommandResult.h"
+#include "AdapterRead.h"
+#include "CommandResult.h"
+#include "PingOutcome.h"
 
 #include <QFuture>
 #include <QList>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "ui/Palette.h"
+#include "Palette.h"
 
 // The two fixed palettes.
 namespace AppTheme {

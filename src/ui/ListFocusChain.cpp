@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ui/ListFocusChain.h"
+#include "ListFocusChain.h"
 
 #include <QKeyEvent>
 #include <QMetaEnum>

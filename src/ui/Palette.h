@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "adapters/Kinds.h"
+#include "Kinds.h"
 
 #include <QColor>
 #include <QMetaType>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ui/SystemSettings.h"
+#include "SystemSettings.h"
 
-#include "model/AppModel.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "AppInfo.h"
+#include "AppModel.h"
 
 #include <QDesktopServices>
 #include <QOperatingSystemVersion>
@@ -39,7 +39,7 @@ SystemSettings::SystemSettings(QObject *parent)
     // not on the way to the first frame.
     , m_texts(textsFor(QOperatingSystemVersion::current().type() == QOperatingSystemVersion::MacOS))
 {
-    if (!qEnvironmentVariableIsEmpty(SimulatedMachine::environmentVariable))
+    if (AppInfo::instance()->simulated())
         m_texts.networkSettingsToolTip = QStringLiteral("Ouvrir le fichier de la machine simulée");
 }
 
@@ -117,7 +117,8 @@ SystemSettings::Host SystemSettings::currentHost()
     host.macOS = os.type() == QOperatingSystemVersion::MacOS;
     host.majorVersion = os.majorVersion();
     host.desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    host.simulationFile = qEnvironmentVariable(SimulatedMachine::environmentVariable);
+    host.simulationFile =
+        AppInfo::instance()->simulated() ? AppInfo::instance()->machinePath() : QString();
     if (!host.macOS && host.simulationFile.isEmpty()) {
         for (const QString &name : settingsPrograms()) {
             if (!QStandardPaths::findExecutable(name).isEmpty())

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ui/ThemeState.h"
+#include "ThemeState.h"
 
-#include "ui/AppTheme.h"
+#include "AppTheme.h"
 
 #include <QByteArray>
 #include <QFile>

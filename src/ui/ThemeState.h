@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "ui/Palette.h"
-#include "ui/TypeScale.h"
+#include "Palette.h"
+#include "TypeScale.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "adapters/ConfigurationStore.h"
+#include "ConfigurationStore.h"
 
 #include <QHash>
 #include <QStringList>

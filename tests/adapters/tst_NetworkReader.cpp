@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "adapters/FakeStore.h"
-#include "adapters/NetworkReader.h"
+#include "FakeStore.h"
+#include "NetworkReader.h"
 #include "support/TestSupport.h"
 
 #include <QLocale>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "app/DonationQR.h"
-#include "app/QuitDialogController.h"
+#include "DonationQR.h"
+#include "QuitDialogController.h"
 
 #include <QDir>
 #include <QImage>

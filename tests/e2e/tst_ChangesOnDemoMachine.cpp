@@ -3,10 +3,10 @@
 
 // Changes made through the application model on a copy of the demo machine, with the real
 // stand-ins: the privileged path, the writes to the file and the re-reads that verify them.
-#include "model/AppModel.h"
-#include "ping/PingTab.h"
-#include "platform/PlatformServices.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "AppModel.h"
+#include "PingTab.h"
+#include "PlatformServices.h"
+#include "SimulatedMachine.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

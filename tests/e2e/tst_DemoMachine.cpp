@@ -2,9 +2,9 @@
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
 // The application and the reader against the demo machine, as a newcomer meets them.
-#include "adapters/NetworkReader.h"
-#include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedStore.h"
+#include "NetworkReader.h"
+#include "SimulatedMachine.h"
+#include "SimulatedStore.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -7,7 +7,7 @@
 
 #include "AppleScript.h"
 #include "FuzzTarget.h"
-#include "system/NetworkWriter.h"
+#include "NetworkWriter.h"
 
 #include <QStringList>
 

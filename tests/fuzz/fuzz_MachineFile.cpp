@@ -6,7 +6,7 @@
 
 #include "FuzzTarget.h"
 #include "JsonTextRewriter.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "SimulatedMachine.h"
 
 #include <QDateTime>
 #include <QFile>

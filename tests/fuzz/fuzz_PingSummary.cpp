@@ -4,7 +4,7 @@
 // The statistics of a ping run, as the ping tab and the card test condense them.
 
 #include "FuzzTarget.h"
-#include "ping/PingRunner.h"
+#include "PingRunner.h"
 
 #include <cmath>
 

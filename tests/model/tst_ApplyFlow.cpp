@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
-#include "net/IPv4.h"
+#include "AppModel.h"
+#include "IPv4.h"
 #include "support/FakeSystem.h"
 
 #include <QPointer>

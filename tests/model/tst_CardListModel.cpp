@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/CardListModel.h"
+#include "CardListModel.h"
 #include "support/FakeSystem.h"
 
 #include <QAbstractItemModelTester>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "model/AppModel.h"
-#include "ping/PingRunner.h"
+#include "AppModel.h"
+#include "PingRunner.h"
 #include "support/FakeSystem.h"
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ping/IputilsPing.h"
-#include "ping/PingRunner.h"
+#include "IputilsPing.h"
+#include "PingRunner.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "platform/networkmanager/NetworkManagerWriter.h"
-#include "system/NetworkWriter.h"
+#include "ChangeMessages.h"
+#include "NetworkManagerWriter.h"
+#include "NetworkWriter.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -161,7 +162,7 @@ private slots:
         QVERIFY(result.status != 0);
         QCOMPARE(int(result.cause), cause);
         if (result.cause == ChangeCause::failed)
-            QCOMPARE(NetworkWriter::friendlyMessage(result, "NetworkManager"),
+            QCOMPARE(ChangeMessages::failure(result, "NetworkManager"),
                      "Échec de la commande réseau : NetworkManager a refusé d'enregistrer "
                      "« Bureau » : " +
                          message);
@@ -172,7 +173,7 @@ private slots:
         const CommandResult result =
             NetworkManagerWriter::setManual("0a1b", "Bureau", "10.0.0.5", "255.0.255.0", "")
                 .result();
-        QCOMPARE(NetworkWriter::friendlyMessage(result),
+        QCOMPARE(ChangeMessages::failure(result),
                  "Le masque 255.0.255.0 n'est pas un masque de sous-réseau (ses bits à 1 doivent "
                  "se suivre) ; rien n'a été modifié.");
     }

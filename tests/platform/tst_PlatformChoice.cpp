@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "platform/PlatformServices.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "PlatformServices.h"
+#include "SimulatedMachine.h"
+#include "SystemTools.h"
 #include "support/TestSupport.h"
-#include "system/SystemTools.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "adapters/NetworkReader.h"
-#include "platform/simulated/SimulatedMachine.h"
-#include "platform/simulated/SimulatedStore.h"
+#include "NetworkReader.h"
+#include "SimulatedMachine.h"
+#include "SimulatedStore.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "NetworkManagerRig.h"
 
-#include "system/Shell.h"
+#include "Shell.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "system/CommandResult.h"
+#include "CommandResult.h"
 
 #include <QString>
 #include <QStringList>

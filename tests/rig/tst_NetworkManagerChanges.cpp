@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "AppModel.h"
+#include "ChangeMessages.h"
+#include "IputilsPing.h"
 #include "NetworkManagerRig.h"
-#include "model/AppModel.h"
-#include "ping/IputilsPing.h"
-#include "platform/networkmanager/NetworkManagerServices.h"
-#include "platform/networkmanager/NetworkManagerWriter.h"
-#include "system/NetworkWriter.h"
-#include "system/Shell.h"
+#include "NetworkManagerServices.h"
+#include "NetworkManagerWriter.h"
+#include "NetworkWriter.h"
+#include "Shell.h"
 
 #include <QCoreApplication>
 #include <QCoroTimer>
@@ -226,7 +227,7 @@ private slots:
         } else {
             const CommandResult result = change(request);
             QVERIFY(result.status != 0);
-            message = NetworkWriter::friendlyMessage(result, "NetworkManager");
+            message = ChangeMessages::failure(result, "NetworkManager");
         }
         if (!shown.isEmpty())
             QCOMPARE(message, shown);
@@ -433,7 +434,7 @@ private slots:
             const CommandResult result = changing.result();
             const bool saved = keyfileOf(fixedProfile).contains("address1=" + ip);
             QVERIFY(NetworkManagerRig::startDaemon());
-            const QString message = NetworkWriter::friendlyMessage(result, "NetworkManager");
+            const QString message = ChangeMessages::failure(result, "NetworkManager");
             QVERIFY2(result.status == 0 || !saved || !message.contains("rien n'a été modifié"),
                      qPrintable(message));
         }
@@ -446,9 +447,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet(childChange)) {
         QCoreApplication app(argc, argv);
         const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
-        std::printf("%s\n", qPrintable(result.status == 0 ? "changed"
-                                                          : NetworkWriter::friendlyMessage(
-                                                                result, "NetworkManager")));
+        std::printf("%s\n", qPrintable(result.status == 0
+                                           ? "changed"
+                                           : ChangeMessages::failure(result, "NetworkManager")));
         return 0;
     }
     if (const std::optional<int> status = NetworkManagerRig::rerunInside(argc, argv))

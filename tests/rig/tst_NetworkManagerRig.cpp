@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "AppInfo.h"
+#include "AppModel.h"
+#include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
-#include "model/AppModel.h"
-#include "platform/PlatformServices.h"
-#include "platform/networkmanager/NetworkManagerReader.h"
-#include "platform/networkmanager/NetworkManagerServices.h"
-#include "ui/AppInfo.h"
+#include "NetworkManagerServices.h"
+#include "PlatformServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,7 +129,7 @@ private slots:
         QQmlApplicationEngine engine;
         engine.addImportPath("qrc:/qt/qml");
         engine.setInitialProperties({{"appModel", QVariant::fromValue(&model)}});
-        engine.load(QUrl("qrc:/qt/qml/Brisvale/ui/qml/Main.qml"));
+        engine.load(QUrl("qrc:/qt/qml/Brisvale/qml/Main.qml"));
         QCOMPARE(engine.rootObjects().size(), 1);
         auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
         QVERIFY(window);

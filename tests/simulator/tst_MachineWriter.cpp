@@ -2,11 +2,11 @@
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
 #include "MachineLock.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "NetworkWriter.h"
+#include "Shell.h"
+#include "SimulatedMachine.h"
+#include "SystemTools.h"
 #include "support/TestSupport.h"
-#include "system/NetworkWriter.h"
-#include "system/Shell.h"
-#include "system/SystemTools.h"
 
 #include <QCoreApplication>
 #include <QDir>

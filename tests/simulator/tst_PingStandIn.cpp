@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ping/PingRunner.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "PingRunner.h"
+#include "Shell.h"
+#include "SimulatedMachine.h"
 #include "support/TestSupport.h"
-#include "system/Shell.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "platform/simulated/SimulatedMachine.h"
+#include "NetworkWriter.h"
+#include "Shell.h"
+#include "SimulatedMachine.h"
+#include "SystemTools.h"
 #include "support/TestSupport.h"
-#include "system/NetworkWriter.h"
-#include "system/Shell.h"
-#include "system/SystemTools.h"
 
 #include <QDir>
 #include <QFile>

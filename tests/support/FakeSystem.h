@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "model/AppModel.h"
-#include "model/SystemServices.h"
+#include "AppModel.h"
+#include "SystemServices.h"
 
 #include <QPromise>
 

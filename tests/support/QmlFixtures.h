@@ -3,8 +3,8 @@
 
 #pragma once
 
+#include "AppInfo.h"
 #include "support/FakeSystem.h"
-#include "ui/AppInfo.h"
 
 #include <QQmlEngine>
 #include <QSettings>

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "ChangeMessages.h"
+#include "NetworkWriter.h"
+#include "Shell.h"
 #include "support/TestSupport.h"
-#include "system/NetworkWriter.h"
-#include "system/Shell.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -140,8 +141,7 @@ private slots:
             if (result.error.contains(name))
                 service = name;
         }
-        QCOMPARE(NetworkWriter::friendlyMessage(NetworkWriter::classified(result, service)),
-                 message);
+        QCOMPARE(ChangeMessages::failure(NetworkWriter::classified(result, service)), message);
     }
 
     // A system that did not answer: only where the request never got through is "nothing
@@ -176,7 +176,7 @@ private slots:
         CommandResult result{1, "", "Le masque est mauvais."};
         result.cause = ChangeCause(cause);
         result.maybeApplied = maybeApplied;
-        QCOMPARE(NetworkWriter::friendlyMessage(result, "NetworkManager"), message);
+        QCOMPARE(ChangeMessages::failure(result, "NetworkManager"), message);
     }
 
     // Thousands of names through the quoting and the AppleScript escaping, read back by a real

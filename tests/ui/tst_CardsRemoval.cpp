@@ -49,7 +49,7 @@ private slots:
         QQuickView view(&m_engine, nullptr);
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.setInitialProperties({{"model", QVariant::fromValue(&model)}});
-        view.setSource(QUrl("qrc:/qt/qml/Brisvale/ui/qml/ContentView.qml"));
+        view.setSource(QUrl("qrc:/qt/qml/Brisvale/qml/ContentView.qml"));
         QCOMPARE(view.status(), QQuickView::Ready);
         // Room for about one card: the others wait out of sight, as in a long list.
         view.resize(1000, 620);
@@ -106,7 +106,7 @@ private slots:
         card->setBusy(busy);
         if (dirty)
             card->setIp("192.168.1.21");
-        QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Brisvale/ui/qml/AdapterCardView.qml"));
+        QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Brisvale/qml/AdapterCardView.qml"));
         std::unique_ptr<QObject> view(component.createWithInitialProperties(
             {{"card", QVariant::fromValue(card)}, {"appModel", QVariant::fromValue(&model)}}));
         QVERIFY2(view, qPrintable(component.errorString()));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ui/SystemSettings.h"
+#include "SystemSettings.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ui/ThemeState.h"
+#include "ThemeState.h"
 
 #include <QFile>
 #include <QFont>
@@ -91,7 +91,7 @@ private slots:
 
         // The build keeps only the glyphs of the code points the symbol item names; one it
         // missed would be drawn from some other font, or as a box.
-        QFile symbolIcon(QStringLiteral(":/qt/qml/Brisvale/ui/qml/SymbolIcon.qml"));
+        QFile symbolIcon(QStringLiteral(":/qt/qml/Brisvale/qml/SymbolIcon.qml"));
         QVERIFY(symbolIcon.open(QIODevice::ReadOnly));
         const QString source = QString::fromUtf8(symbolIcon.readAll());
         QStringList named;

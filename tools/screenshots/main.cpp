@@ -5,15 +5,15 @@
 // scratch copy of the demo machine through its stand-in programs, so nothing touches the real
 // network and the user's settings stay as they are.
 
-#include "app/AppDelegate.h"
-#include "app/QuitDialogController.h"
-#include "model/AppModel.h"
-#include "ping/PingTab.h"
-#include "platform/PlatformServices.h"
-#include "platform/simulated/SimulatedMachine.h"
-#include "system/SystemTools.h"
-#include "ui/AppInfo.h"
-#include "ui/ThemeState.h"
+#include "AppDelegate.h"
+#include "AppInfo.h"
+#include "AppModel.h"
+#include "PingTab.h"
+#include "PlatformServices.h"
+#include "QuitDialogController.h"
+#include "SimulatedMachine.h"
+#include "SystemTools.h"
+#include "ThemeState.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -149,7 +149,7 @@ void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const 
     QQuickView view(&engine, nullptr);
     view.setResizeMode(QQuickView::SizeRootObjectToView);
     view.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
-    view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/ui/qml/ContentView.qml")));
+    view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/ContentView.qml")));
     if (view.status() != QQuickView::Ready)
         fail(QStringLiteral("ContentView.qml ne se charge pas"));
     view.resize(shot.size);

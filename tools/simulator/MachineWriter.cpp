@@ -5,7 +5,7 @@
 
 #include "JsonTextRewriter.h"
 #include "MachineLock.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "SimulatedMachine.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "PlainMachine.h"
 
-#include "platform/simulated/MachineFileLimits.h"
+#include "MachineFileLimits.h"
 
 #include <cerrno>
 #include <cmath>

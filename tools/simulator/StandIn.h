@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "platform/simulated/SimulatedMachine.h"
+#include "SimulatedMachine.h"
 
 #include <QByteArray>
 #include <QString>

@@ -10,8 +10,8 @@
 // and says what the real one would.
 
 #include "IfconfigText.h"
+#include "MachineFileLimits.h"
 #include "PlainMachine.h"
-#include "platform/simulated/MachineFileLimits.h"
 
 #include <cerrno>
 #include <chrono>

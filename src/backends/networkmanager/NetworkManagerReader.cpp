@@ -1,0 +1,476 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
+#include "NetworkManagerReader.h"
+
+#include "BlockingPool.h"
+#include "DBusValues.h"
+
+#include <QCollator>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QHash>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QtEndian>
+
+#include <algorithm>
+#include <atomic>
+
+using namespace DBusValues;
+
+namespace NetworkManagerReader {
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.NetworkManager");
+const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString ip4Interface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+
+// Device and active-connection states, and the device flag for a link with carrier.
+constexpr quint32 deviceActivated = 100;
+constexpr quint32 activeConnectionActivated = 2;
+constexpr quint32 interfaceFlagCarrier = 0x10000;
+
+struct Kind {
+    AdapterKind kind;
+    const char *hardwareName;
+};
+
+// The profile types that are services, and how a card names their hardware.
+std::optional<Kind> kindOfType(const QString &type)
+{
+    static const QHash<QString, Kind> kinds = {
+        {QStringLiteral("802-3-ethernet"), {AdapterKind::ethernet, "Ethernet"}},
+        {QStringLiteral("802-11-wireless"), {AdapterKind::wifi, "Wi-Fi"}},
+        {QStringLiteral("bridge"), {AdapterKind::other, "Pont"}},
+        {QStringLiteral("bond"), {AdapterKind::other, "Agrégat de liens"}},
+        {QStringLiteral("vlan"), {AdapterKind::other, "VLAN"}},
+    };
+    const auto found = kinds.constFind(type);
+    return found == kinds.cend() ? std::nullopt : std::optional(*found);
+}
+
+QString objectPath(const QVariant &value)
+{
+    const QString path = text(value).value_or(QString());
+    // "/" is how the daemon says "none".
+    return path == QLatin1String("/") ? QString() : path;
+}
+
+struct Address {
+    QString ip;
+    quint32 prefix = 0;
+
+    QString mask() const { return maskOfPrefix(prefix); }
+    QString text() const { return ip + u'/' + QString::number(prefix); }
+    friend bool operator==(const Address &, const Address &) = default;
+};
+
+// An address-data list (aa{sv}: address, prefix), in its order; entries without an address are
+// left out.
+QList<Address> addressData(const QVariant &value)
+{
+    QList<Address> addresses;
+    for (const QVariant &entry : list(value).value_or(QVariantList())) {
+        const QVariantMap fields = map(entry).value_or(QVariantMap());
+        Address address;
+        address.ip = text(fields.value(QStringLiteral("address"))).value_or(QString());
+        address.prefix = unsignedNumber(fields.value(QStringLiteral("prefix"))).value_or(33);
+        if (!address.ip.isEmpty())
+            addresses.append(address);
+    }
+    return addresses;
+}
+
+QString dottedFromNetworkOrder(quint32 value)
+{
+    const quint32 host = qFromBigEndian(value);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(host >> 24)
+        .arg((host >> 16) & 0xff)
+        .arg((host >> 8) & 0xff)
+        .arg(host & 0xff);
+}
+
+// What the profile itself says: its addresses in order, and its gateway.
+struct Configured {
+    QList<Address> addresses;
+    QString gateway;
+};
+
+Configured configuredIPv4(const QVariantMap &ipv4)
+{
+    Configured configured;
+    configured.addresses = addressData(ipv4.value(QStringLiteral("address-data")));
+    configured.gateway = text(ipv4.value(QStringLiteral("gateway"))).value_or(QString());
+    if (!configured.addresses.isEmpty())
+        return configured;
+    // Older daemons give only the legacy form: aau of (address, prefix, gateway), network order.
+    for (const QVariant &entry :
+         list(ipv4.value(QStringLiteral("addresses"))).value_or(QVariantList())) {
+        const QVariantList fields = list(entry).value_or(QVariantList());
+        const std::optional<quint32> ip = unsignedNumber(fields.value(0));
+        const std::optional<quint32> prefix = unsignedNumber(fields.value(1));
+        if (!ip || !prefix)
+            continue;
+        configured.addresses.append({dottedFromNetworkOrder(*ip), *prefix});
+        const std::optional<quint32> gateway = unsignedNumber(fields.value(2));
+        if (configured.gateway.isEmpty() && gateway && *gateway != 0)
+            configured.gateway = dottedFromNetworkOrder(*gateway);
+    }
+    return configured;
+}
+
+// What the daemon says about the profiles that are active now, by profile path.
+struct Activation {
+    quint32 state = 0;
+    QString devicePath;
+    QString ip4ConfigPath;
+};
+
+QHash<QString, Activation> activations(const QVariantMap &objects)
+{
+    QHash<QString, Activation> byProfile;
+    for (auto object = objects.cbegin(); object != objects.cend(); ++object) {
+        const QVariantMap interfaces = map(object.value()).value_or(QVariantMap());
+        if (!interfaces.contains(activeInterface))
+            continue;
+        const QVariantMap active = member(interfaces, activeInterface);
+        const QString profile = objectPath(active.value(QStringLiteral("Connection")));
+        if (profile.isEmpty())
+            continue;
+        Activation activation;
+        activation.state = unsignedNumber(active.value(QStringLiteral("State"))).value_or(0);
+        const QVariantList devices =
+            list(active.value(QStringLiteral("Devices"))).value_or(QVariantList());
+        if (!devices.isEmpty())
+            activation.devicePath = objectPath(devices.first());
+        activation.ip4ConfigPath = objectPath(active.value(QStringLiteral("Ip4Config")));
+        byProfile.insert(profile, activation);
+    }
+    return byProfile;
+}
+
+// Whether the device is activated and its link has carrier. Devices without a carrier notion
+// (Wi-Fi before 1.22-era flags) count as having one once activated.
+bool deviceIsUp(const QVariantMap &interfaces)
+{
+    const QVariantMap device = member(interfaces, deviceInterface);
+    if (unsignedNumber(device.value(QStringLiteral("State"))).value_or(0) != deviceActivated)
+        return false;
+    if (const std::optional<quint32> flags =
+            unsignedNumber(device.value(QStringLiteral("InterfaceFlags"))))
+        return (*flags & interfaceFlagCarrier) != 0;
+    for (const QVariant &properties : interfaces) {
+        const QVariantMap values = map(properties).value_or(QVariantMap());
+        if (const std::optional<bool> carrier = boolean(values.value(QStringLiteral("Carrier"))))
+            return *carrier;
+    }
+    return true;
+}
+
+std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &objects,
+                                     const QHash<QString, Activation> &active)
+{
+    const QVariantMap connection = member(profile.settings, QStringLiteral("connection"));
+    const std::optional<Kind> kind =
+        kindOfType(text(connection.value(QStringLiteral("type"))).value_or(QString()));
+    if (!kind)
+        return std::nullopt;
+    // A port of a bridge or bond has no addressing of its own: its controller is the service.
+    for (const char *key : {"master", "controller"}) {
+        if (!text(connection.value(QLatin1String(key))).value_or(QString()).isEmpty())
+            return std::nullopt;
+    }
+    const QString uuid = text(connection.value(QStringLiteral("uuid"))).value_or(QString());
+    if (uuid.isEmpty())
+        return std::nullopt;
+
+    AdapterInfo adapter;
+    adapter.id = uuid;
+    adapter.serviceName = text(connection.value(QStringLiteral("id"))).value_or(QString());
+    if (adapter.serviceName.isEmpty())
+        adapter.serviceName = uuid;
+    adapter.kind = kind->kind;
+    adapter.hardwareName = QString::fromUtf8(kind->hardwareName);
+
+    const QVariantMap ipv4 = member(profile.settings, QStringLiteral("ipv4"));
+    adapter.dhcp = text(ipv4.value(QStringLiteral("method"))) == QStringLiteral("auto");
+    const Configured configured = configuredIPv4(ipv4);
+
+    const auto activation = active.constFind(profile.path);
+    const bool isActive = activation != active.cend();
+    const QVariantMap device =
+        isActive ? map(objects.value(activation->devicePath)).value_or(QVariantMap())
+                 : QVariantMap();
+    adapter.device = text(member(device, deviceInterface).value(QStringLiteral("Interface")))
+                         .value_or(QString());
+    if (adapter.device.isEmpty())
+        adapter.device =
+            text(connection.value(QStringLiteral("interface-name"))).value_or(QString());
+
+    // An absent autoconnect is the daemon's default: on.
+    const bool autoconnect =
+        boolean(connection.value(QStringLiteral("autoconnect"))).value_or(true);
+    adapter.enabled = isActive || autoconnect;
+    adapter.connected =
+        isActive && activation->state == activeConnectionActivated && deviceIsUp(device);
+
+    QList<Address> live;
+    QString liveGateway;
+    if (isActive) {
+        QString ip4Path = activation->ip4ConfigPath;
+        if (ip4Path.isEmpty())
+            ip4Path =
+                objectPath(member(device, deviceInterface).value(QStringLiteral("Ip4Config")));
+        const QVariantMap ip4 =
+            member(map(objects.value(ip4Path)).value_or(QVariantMap()), ip4Interface);
+        live = addressData(ip4.value(QStringLiteral("AddressData")));
+        liveGateway = text(ip4.value(QStringLiteral("Gateway"))).value_or(QString());
+    }
+
+    // The card's address is the profile's first, as the daemon lists the live ones in an order
+    // of its own; with DHCP it is the lease, and the profile's addresses stay beside it.
+    std::optional<Address> shown;
+    QList<Address> others = configured.addresses;
+    adapter.router = configured.gateway;
+    if (adapter.dhcp) {
+        for (const Address &address : std::as_const(live)) {
+            if (!configured.addresses.contains(address)) {
+                shown = address;
+                break;
+            }
+        }
+        if (!liveGateway.isEmpty())
+            adapter.router = liveGateway;
+    } else if (!others.isEmpty()) {
+        shown = others.takeFirst();
+        // Active, the device runs the saved address and gateway, or a change waits to be taken.
+        adapter.inEffect =
+            !isActive || (live.contains(*shown) &&
+                          (configured.gateway.isEmpty() || liveGateway == configured.gateway));
+    } else if (!live.isEmpty()) {
+        shown = live.first();
+        if (!liveGateway.isEmpty())
+            adapter.router = liveGateway;
+    }
+    if (shown) {
+        adapter.ip = shown->ip;
+        adapter.mask = shown->mask();
+    }
+    for (const Address &address : std::as_const(others))
+        adapter.otherAddresses.append(address.text());
+    if (adapter.router == QLatin1String("0.0.0.0"))
+        adapter.router.clear();
+    return adapter;
+}
+
+// --- The conversation with the daemon ---------------------------------------------------------
+
+enum class Stage { beforeAnyAnswer, afterAnAnswer };
+
+// Asked not to start the daemon, the bus answers this error (QDBusError::Other) when it is
+// not running.
+bool noOwner(const QDBusError &error)
+{
+    return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
+
+// Why a call went unanswered, as the end of a sentence.
+QString cause(const QDBusError &error, Stage stage)
+{
+    if (noOwner(error))
+        return stage == Stage::beforeAnyAnswer
+                   ? QStringLiteral("le service ne fonctionne pas.")
+                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
+    switch (error.type()) {
+    case QDBusError::ServiceUnknown:
+        return stage == Stage::beforeAnyAnswer
+                   ? QStringLiteral("le service ne fonctionne pas.")
+                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+        // The bus answers NoReply at once when the daemon leaves without answering.
+        if (error.message().contains(QLatin1String("disconnected"), Qt::CaseInsensitive))
+            return QStringLiteral("le service s'est arrêté pendant la lecture.");
+        return QStringLiteral("le service n'a pas répondu à temps.");
+    case QDBusError::Disconnected:
+    case QDBusError::NoServer:
+        return QStringLiteral("le bus système est injoignable.");
+    case QDBusError::AccessDenied:
+        return QStringLiteral("accès refusé.");
+    default:
+        return QStringLiteral("le service a répondu par une erreur (%1).").arg(error.name());
+    }
+}
+
+QString failureText(const QDBusError &error, Stage stage)
+{
+    return QStringLiteral("Lecture de NetworkManager impossible : ") + cause(error, stage);
+}
+
+QString unexpectedAnswer()
+{
+    return QStringLiteral("Lecture de NetworkManager impossible : réponse inattendue du service.");
+}
+
+// Whether an error on one profile's settings means the daemon is gone, rather than that
+// profile (deleted since it was listed, say).
+bool daemonIsGone(const QDBusError &error)
+{
+    if (noOwner(error))
+        return true;
+    switch (error.type()) {
+    case QDBusError::ServiceUnknown:
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+    case QDBusError::Disconnected:
+    case QDBusError::NoServer:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QDBusMessage methodCall(const QString &path, const QString &interface, const QString &method)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    // Asking must never start a daemon that the system has chosen not to run.
+    message.setAutoStartService(false);
+    return message;
+}
+
+// The single argument of a reply with that signature, as a plain value.
+std::optional<QVariant> replyValue(const QDBusMessage &reply, const QLatin1String &signature)
+{
+    if (reply.signature() != signature || reply.arguments().size() != 1)
+        return std::nullopt;
+    return plain(reply.arguments().first());
+}
+
+AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLimit)
+{
+    const int limit = int(timeLimit.count());
+    QDBusPendingCall objectsCall =
+        connection.asyncCall(methodCall(QStringLiteral("/org/freedesktop"),
+                                        QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                                        QStringLiteral("GetManagedObjects")),
+                             limit);
+    QDBusPendingCall listCall =
+        connection.asyncCall(methodCall(QStringLiteral("/org/freedesktop/NetworkManager/Settings"),
+                                        QStringLiteral("org.freedesktop.NetworkManager.Settings"),
+                                        QStringLiteral("ListConnections")),
+                             limit);
+
+    listCall.waitForFinished();
+    if (listCall.isError())
+        return {{}, failureText(listCall.error(), Stage::beforeAnyAnswer)};
+    const std::optional<QVariant> listed = replyValue(listCall.reply(), QLatin1String("ao"));
+    // Kept in a local: a range-for over a member of a temporary would outlive the temporary.
+    const std::optional<QVariantList> listedPaths =
+        listed ? list(*listed) : std::optional<QVariantList>();
+    if (!listedPaths)
+        return {{}, unexpectedAnswer()};
+    QStringList paths;
+    for (const QVariant &path : *listedPaths)
+        paths.append(text(path).value_or(QString()));
+
+    // Every profile's settings at once, while the managed objects may still be on their way.
+    QList<QDBusPendingCall> settingsCalls;
+    settingsCalls.reserve(paths.size());
+    for (const QString &path : paths)
+        settingsCalls.append(connection.asyncCall(
+            methodCall(path, QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
+                       QStringLiteral("GetSettings")),
+            limit));
+
+    objectsCall.waitForFinished();
+    if (objectsCall.isError())
+        return {{}, failureText(objectsCall.error(), Stage::afterAnAnswer)};
+    const std::optional<QVariant> objects =
+        replyValue(objectsCall.reply(), QLatin1String("a{oa{sa{sv}}}"));
+    if (!objects || !map(*objects))
+        return {{}, unexpectedAnswer()};
+
+    QList<Profile> profiles;
+    profiles.reserve(paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        QDBusPendingCall &call = settingsCalls[i];
+        call.waitForFinished();
+        if (call.isError()) {
+            if (daemonIsGone(call.error()))
+                return {{}, failureText(call.error(), Stage::afterAnAnswer)};
+            continue;
+        }
+        const std::optional<QVariant> settings =
+            replyValue(call.reply(), QLatin1String("a{sa{sv}}"));
+        if (!settings || !map(*settings))
+            return {{}, unexpectedAnswer()};
+        profiles.append({paths.at(i), map(*settings).value()});
+    }
+    return {adapters(map(*objects).value(), profiles), {}};
+}
+
+} // namespace
+
+QString causeOfNoAnswer(const QDBusError &error)
+{
+    return cause(error, Stage::beforeAnyAnswer);
+}
+
+QString maskOfPrefix(quint32 prefix)
+{
+    if (prefix > 32)
+        return {};
+    const quint32 mask = prefix == 0 ? 0 : ~quint32(0) << (32 - prefix);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(mask >> 24)
+        .arg((mask >> 16) & 0xff)
+        .arg((mask >> 8) & 0xff)
+        .arg(mask & 0xff);
+}
+
+QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profile> &profiles)
+{
+    const QHash<QString, Activation> active = activations(managedObjects);
+    QList<AdapterInfo> result;
+    for (const Profile &profile : profiles) {
+        if (std::optional<AdapterInfo> adapter = adapterOf(profile, managedObjects, active))
+            result.append(std::move(*adapter));
+    }
+    sortForDisplay(result);
+    return result;
+}
+
+AdapterRead read(const Bus &bus)
+{
+    // A connection of its own for each read: a bus or daemon that restarted is met afresh.
+    static std::atomic<int> reads = 0;
+    const QString name = QStringLiteral("brisvale-networkmanager-read-%1").arg(++reads);
+    AdapterRead result;
+    {
+        QDBusConnection connection =
+            bus.address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name)
+                                  : QDBusConnection::connectToBus(bus.address, name);
+        if (!connection.isConnected())
+            result.failure = QStringLiteral(
+                "Lecture de NetworkManager impossible : le bus système est injoignable.");
+        else
+            result = readOn(connection, bus.timeLimit);
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return result;
+}
+
+QFuture<AdapterRead> readAsync(Bus bus)
+{
+    return QtConcurrent::run(BlockingPool::instance(),
+                             [bus = std::move(bus)] { return read(bus); });
+}
+
+} // namespace NetworkManagerReader

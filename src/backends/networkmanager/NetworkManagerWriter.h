@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
+#pragma once
+
+#include "CommandResult.h"
+
+#include <QFuture>
+#include <QMap>
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+class QDBusError;
+
+// Changes NetworkManager's connection profiles over D-Bus, each reached by its UUID: the profile
+// is saved to disk, then applied at once to the device it is active on. Every call allows
+// interactive authorization, so the desktop's agent asks for a password where the system's
+// policy wants one. Results are CommandResults, like the Mac's writer: status 0 means the daemon
+// took the change; otherwise the text says why, in words ChangeMessages::failure knows,
+// and the profile is as it was. The callers verify by reading again.
+namespace NetworkManagerWriter {
+
+// A profile as the daemon hands it over and takes it back: setting name → property → value.
+using Settings = QMap<QString, QVariantMap>;
+
+// name is the profile's id, for the messages only. An empty bus address is the system bus.
+QFuture<CommandResult> setManual(const QString &uuid, const QString &name, const QString &ip,
+                                 const QString &mask, const QString &router,
+                                 const QString &busAddress = {});
+QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name,
+                               const QString &busAddress = {});
+QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled,
+                                  const QString &busAddress = {});
+
+// The prefix length of a mask whose one bits run unbroken from the top; none otherwise.
+std::optional<int> prefixLength(const QString &mask);
+
+// The profile with one manual address, the router as gateway (none when empty), and everything
+// else as it was.
+Settings withManualAddress(Settings profile, const QString &ip, int prefix, const QString &router);
+// The profile taking its address from DHCP, its manual addresses and gateway gone.
+Settings withDHCP(Settings profile);
+Settings withAutoconnect(Settings profile, bool autoconnect);
+
+// A refusal from the daemon, the bus or the authorization agent as a failed result.
+CommandResult failure(const QDBusError &error, const QString &context);
+
+} // namespace NetworkManagerWriter

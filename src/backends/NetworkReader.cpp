@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 
 Q_LOGGING_CATEGORY(lcReader, "brisvale.reader")
 
@@ -215,7 +214,7 @@ std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
     adapter.dhcp = ipv4.method == QLatin1String(ConfigurationStore::methodDHCP) ||
                    ipv4.method == QLatin1String(ConfigurationStore::methodBOOTP);
     overlayLiveIPv4(id, ipv4);
-    if (ipv4.router == QLatin1String("0.0.0.0"))
+    if (IPv4::isNoRouter(ipv4.router))
         ipv4.router.clear();
     adapter.ip = ipv4.ip;
     adapter.mask = ipv4.mask;
@@ -250,13 +249,9 @@ NetworkReader::IPv4Values NetworkReader::configuredIPv4(const Ref &service) cons
         values.router = router.toString();
     const QVariantList addresses = configuration->value(ConfigurationStore::keyAddresses).toList();
     const QVariantList masks = configuration->value(ConfigurationStore::keySubnetMasks).toList();
-    for (qsizetype i = 1; i < addresses.size(); ++i) {
-        const std::optional<quint32> mask = IPv4::parse(masks.value(i).toString());
-        values.others.append(addresses.at(i).toString() +
-                             (mask && IPv4::isContiguousMask(*mask)
-                                  ? u'/' + QString::number(std::popcount(*mask))
-                                  : QString()));
-    }
+    for (qsizetype i = 1; i < addresses.size(); ++i)
+        values.others.append(
+            IPv4::withPrefix(addresses.at(i).toString(), masks.value(i).toString()));
     return values;
 }
 

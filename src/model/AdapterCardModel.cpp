@@ -15,22 +15,6 @@ bool isBlank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
-std::optional<quint32> usableHost(const QString &text)
-{
-    const std::optional<quint32> value = IPv4::parseHost(text);
-    if (!value || IPv4::isLinkLocal(*value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<quint32> validMask(const QString &text)
-{
-    const std::optional<quint32> value = IPv4::parse(text);
-    if (!value || !IPv4::isContiguousMask(*value))
-        return std::nullopt;
-    return value;
-}
-
 // The error for an address that is its subnet's network or broadcast address, none for a host.
 std::optional<QString> subnetEdgeError(const QString &lead, quint32 address, quint32 mask)
 {
@@ -166,6 +150,11 @@ bool AdapterCardModel::canEdit() const
     return m_info.enabled && !m_busy;
 }
 
+bool AdapterCardModel::canTest() const
+{
+    return canEdit() && !m_info.ip.trimmed().isEmpty();
+}
+
 bool AdapterCardModel::isDirty() const
 {
     if (m_mode == ConfigMode::dhcp)
@@ -198,7 +187,7 @@ std::optional<QString> AdapterCardModel::ipError() const
         return QStringLiteral(
             "Adresse 169.254.x.x réservée au réseau local : choisissez une autre adresse.");
     // An interface given its subnet's network or broadcast address stops working.
-    if (const std::optional<quint32> mask = validMask(m_mask))
+    if (const std::optional<quint32> mask = IPv4::parseMask(m_mask))
         return subnetEdgeError(QStringLiteral("Adresse IP invalide : "), *address, *mask);
     return std::nullopt;
 }
@@ -228,7 +217,7 @@ std::optional<QString> AdapterCardModel::routerError() const
         return std::nullopt;
     if (*router == *address)
         return QStringLiteral("La passerelle doit être différente de l'adresse IP.");
-    const std::optional<quint32> mask = validMask(m_mask);
+    const std::optional<quint32> mask = IPv4::parseMask(m_mask);
     if (!mask)
         return std::nullopt;
     if ((*router & *mask) != (*address & *mask))
@@ -266,9 +255,9 @@ void AdapterCardModel::changeMode(ConfigMode mode)
     } else {
         if (!m_hasManualDraft) {
             // Seeded while the mode is still dhcp, so the address observers stay quiet.
-            setIp(usableHost(m_info.ip) ? m_info.ip : defaultAddress);
-            setMask(validMask(m_info.mask) ? m_info.mask : defaultMask);
-            if (usableHost(m_info.router)) {
+            setIp(IPv4::parseUsableHost(m_info.ip) ? m_info.ip : defaultAddress);
+            setMask(IPv4::parseMask(m_info.mask) ? m_info.mask : defaultMask);
+            if (IPv4::parseUsableHost(m_info.router)) {
                 setRouter(m_info.router);
                 m_gatewayIsInherited = true;
                 m_gatewayIsSuggested = false;
@@ -340,9 +329,9 @@ void AdapterCardModel::refreshSuggestedGateway()
         if (!current.isEmpty()) {
             const std::optional<quint32> router = IPv4::parse(current);
             const std::optional<quint32> address = IPv4::parse(m_ip);
-            const std::optional<quint32> mask = validMask(m_mask);
+            const std::optional<quint32> mask = IPv4::parseMask(m_mask);
             // The system's router stays while it still fits the subnet.
-            if (router && address && mask && ((*router ^ *address) & *mask) == 0 &&
+            if (router && address && mask && IPv4::sameSubnet(*router, *address, *mask) &&
                 *router != *address)
                 return;
             const std::optional<QString> suggestion = IPv4::suggestedGateway(m_ip, m_mask);

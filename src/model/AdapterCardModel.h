@@ -30,6 +30,7 @@ class AdapterCardModel : public QObject {
 
     // Derived from the above; recomputed whenever any of it changes.
     Q_PROPERTY(bool canEdit READ canEdit NOTIFY derivedChanged)
+    Q_PROPERTY(bool canTest READ canTest NOTIFY derivedChanged)
     Q_PROPERTY(bool isDirty READ isDirty NOTIFY derivedChanged)
     Q_PROPERTY(QString hintText READ hintText NOTIFY derivedChanged)
     Q_PROPERTY(QString ipError READ ipErrorText NOTIFY derivedChanged)
@@ -64,6 +65,9 @@ public:
     void setMessageAwaitsRead() { m_messageAwaitsRead = true; }
 
     bool canEdit() const;
+    // Whether Tester may start: the service is on, idle and has an address (a malformed one is
+    // for the test to report).
+    bool canTest() const;
     bool isDirty() const;
     QString hintText() const;
     std::optional<QString> ipError() const;

@@ -22,6 +22,9 @@ AppModel::AppModel(SystemServices services, QObject *parent)
     connect(this, &AppModel::hasLoadedOnceChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::cardsChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::cardsChanged, this, &AppModel::isBusyChanged);
+    for (auto signal :
+         {&AppModel::hasLoadedOnceChanged, &AppModel::loadingChanged, &AppModel::isBusyChanged})
+        connect(this, signal, this, &AppModel::canRefreshChanged);
 }
 
 AppModel::~AppModel() = default;
@@ -47,6 +50,11 @@ bool AppModel::isBusy() const
 {
     return std::any_of(m_cards.cbegin(), m_cards.cend(),
                        [](const AdapterCardModel *card) { return card->busy(); });
+}
+
+bool AppModel::canRefresh() const
+{
+    return m_hasLoadedOnce && !m_loading && !isBusy();
 }
 
 QString AppModel::pendingHint() const

@@ -33,6 +33,7 @@ class AppModel : public QObject {
         int draftRevision READ draftRevision WRITE setDraftRevision NOTIFY draftRevisionChanged)
     Q_PROPERTY(bool hasLoadedOnce READ hasLoadedOnce NOTIFY hasLoadedOnceChanged)
     Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
+    Q_PROPERTY(bool canRefresh READ canRefresh NOTIFY canRefreshChanged)
     Q_PROPERTY(QString pendingHint READ pendingHint NOTIFY pendingHintChanged)
 
 public:
@@ -54,6 +55,10 @@ public:
     bool hasLoadedOnce() const { return m_hasLoadedOnce; }
 
     bool isBusy() const;
+    // Whether Actualiser is offered: not until the first read has answered, also in the moment
+    // before it starts, as the cards area shows it searching (nothing on screen changes between
+    // the first frame and the one with the cards), nor while a read or a card operation runs.
+    bool canRefresh() const;
     QString pendingHint() const;
 
     // Reads the system and reconciles the cards; manual when the user asked for it.
@@ -94,6 +99,7 @@ signals:
     void draftRevisionChanged();
     void hasLoadedOnceChanged();
     void isBusyChanged();
+    void canRefreshChanged();
     void pendingHintChanged();
 
 private:

@@ -36,11 +36,6 @@ struct Request {
     QString router;
 };
 
-bool hasNoRouter(const QString &router)
-{
-    return router.isEmpty() || router == QLatin1String("0.0.0.0");
-}
-
 bool matches(const AdapterInfo &info, const Request &request)
 {
     if (request.mode == ConfigMode::dhcp)
@@ -51,15 +46,14 @@ bool matches(const AdapterInfo &info, const Request &request)
         return false;
     // Asking for no router is confirmed only when the system keeps none.
     if (request.router.isEmpty())
-        return hasNoRouter(info.router);
+        return IPv4::isNoRouter(info.router);
     return IPv4::canonical(info.router) == request.router;
 }
 
 // An address that a DHCP server gave, rather than none or a self-assigned one.
 bool hasLease(const AdapterInfo &info)
 {
-    const std::optional<quint32> address = IPv4::parseHost(info.ip);
-    return address && !IPv4::isLinkLocal(*address);
+    return IPv4::parseUsableHost(info.ip).has_value();
 }
 
 } // namespace

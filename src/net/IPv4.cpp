@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <bit>
+
 namespace {
 
 // Unicode white space and line breaks, at the ends only.
@@ -77,16 +79,48 @@ std::optional<quint32> IPv4::parseHost(const QString &text)
     return value;
 }
 
+std::optional<quint32> IPv4::parseUsableHost(const QString &text)
+{
+    const std::optional<quint32> value = parseHost(text);
+    if (!value || isLinkLocal(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<quint32> IPv4::parseMask(const QString &text)
+{
+    const std::optional<quint32> value = parse(text);
+    if (!value || !isContiguousMask(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> IPv4::prefixOfMask(const QString &text)
+{
+    const std::optional<quint32> mask = parseMask(text);
+    if (!mask)
+        return std::nullopt;
+    return std::popcount(*mask);
+}
+
+QString IPv4::withPrefix(const QString &address, const QString &mask)
+{
+    const std::optional<int> prefix = prefixOfMask(mask);
+    return prefix ? address + u'/' + QString::number(*prefix) : address;
+}
+
+bool IPv4::isNoRouter(const QString &text)
+{
+    const QStringView trimmed = trimmedView(text);
+    return trimmed.isEmpty() || trimmed == QLatin1String("0.0.0.0");
+}
+
 std::optional<QString> IPv4::suggestedGateway(const QString &addressText, const QString &maskText)
 {
-    const std::optional<quint32> address = parseHost(addressText);
-    if (!address || isLinkLocal(*address))
-        return std::nullopt;
-    const std::optional<quint32> mask = parse(maskText);
-    if (!mask || *mask == 0)
-        return std::nullopt;
+    const std::optional<quint32> address = parseUsableHost(addressText);
+    const std::optional<quint32> mask = parseMask(maskText);
     // /31 and /32 leave no room for a separate router.
-    if (*mask > 0xFFFFFFFDu || !isContiguousMask(*mask))
+    if (!address || !mask || *mask > 0xFFFFFFFDu)
         return std::nullopt;
 
     const quint32 network = *address & *mask;

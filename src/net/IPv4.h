@@ -42,6 +42,36 @@ constexpr bool isHost(quint32 address)
 // The text read as a host address (see isHost), or none.
 std::optional<quint32> parseHost(const QString &text);
 
+// The text read as an address an interface may be given by hand or keep from a lease: a host
+// address outside the self-assigned range (169.254.0.0/16), or none.
+std::optional<quint32> parseUsableHost(const QString &text);
+
+// The text read as a subnet mask (see isContiguousMask), or none.
+std::optional<quint32> parseMask(const QString &text);
+
+// The mask of a prefix length; 0 for 0 or less, all ones for 32 or more.
+constexpr quint32 maskOfPrefix(int prefix)
+{
+    if (prefix <= 0)
+        return 0;
+    return prefix >= 32 ? 0xFFFFFFFFu : ~quint32(0) << (32 - prefix);
+}
+
+// The prefix length of a mask given as text, or none when it is not a mask.
+std::optional<int> prefixOfMask(const QString &text);
+
+// The address with its prefix length ("10.0.0.8/24"), or alone when the mask is not one.
+QString withPrefix(const QString &address, const QString &mask);
+
+constexpr bool sameSubnet(quint32 first, quint32 second, quint32 mask)
+{
+    return ((first ^ second) & mask) == 0;
+}
+
+// Whether a router text means there is none: empty, as the user leaves it, or "0.0.0.0", as
+// the systems write it.
+bool isNoRouter(const QString &text);
+
 // What an address is within its subnet. Masks of /31 and /32 have no network or broadcast
 // address: every address of theirs is a host.
 enum class SubnetRole { host, network, broadcast };

@@ -9,7 +9,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <bit>
 
 QString AdapterInfo::summaryText() const
 {
@@ -44,11 +43,8 @@ QString AdapterInfo::metaToolTip() const
     if (otherAddresses.isEmpty())
         return metaLabel();
     QStringList all;
-    const std::optional<quint32> prefixMask = IPv4::parse(mask);
     if (!ip.isEmpty())
-        all << (prefixMask && IPv4::isContiguousMask(*prefixMask)
-                    ? ip + u'/' + QString::number(std::popcount(*prefixMask))
-                    : ip);
+        all << IPv4::withPrefix(ip, mask);
     all << otherAddresses;
     return metaLabel() + QStringLiteral(" — adresses : ") + all.join(QStringLiteral(", "));
 }

@@ -68,6 +68,51 @@ private slots:
         QFETCH(QString, router);
         QCOMPARE(IPv4::suggestedGateway(address, mask).value_or("-"), router);
     }
+
+    // prefix -1: not a mask. Read as a prefix, written back from it, and shown after an address.
+    void masks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("prefix");
+
+        QTest::newRow("/24, blanks") << " 255.255.255.0\n" << 24;
+        QTest::newRow("/30") << "255.255.255.252" << 30;
+        QTest::newRow("/32") << "255.255.255.255" << 32;
+        QTest::newRow("/1") << "128.0.0.0" << 1;
+        QTest::newRow("/0 is no mask") << "0.0.0.0" << -1;
+        QTest::newRow("holes") << "255.0.255.0" << -1;
+        QTest::newRow("not an address") << "24" << -1;
+    }
+
+    void masks()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, prefix);
+        QCOMPARE(IPv4::prefixOfMask(text).value_or(-1), prefix);
+        QCOMPARE(IPv4::withPrefix("10.0.0.8", text),
+                 prefix < 0 ? QString("10.0.0.8") : "10.0.0.8/" + QString::number(prefix));
+        if (prefix >= 0)
+            QCOMPARE(IPv4::format(IPv4::maskOfPrefix(prefix)), IPv4::canonical(text));
+    }
+
+    void noRouter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("none");
+
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("blanks") << " \t" << true;
+        QTest::newRow("the systems' none") << " 0.0.0.0\n" << true;
+        QTest::newRow("a router") << "10.0.0.1" << false;
+        QTest::newRow("not zero") << "0.0.0.1" << false;
+    }
+
+    void noRouter()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, none);
+        QCOMPARE(IPv4::isNoRouter(text), none);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_IPv4)

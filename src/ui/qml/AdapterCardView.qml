@@ -418,8 +418,7 @@ Item {
                         objectName: "testButton"
                         title: "Tester"
                         kind: "secondary"
-                        enabled: root.serviceEnabled && !root.busy
-                                 && root.card.info.ip.trim() !== ""
+                        enabled: root.card?.canTest ?? false
                         toolTip: "Tester la connectivité de cette carte"
                         onClicked: root.appModel.requestTest(root.card)
                     }

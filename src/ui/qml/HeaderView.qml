@@ -149,10 +149,7 @@ Rectangle {
             title: "Actualiser"
             icon: "arrow.clockwise"
             kind: "secondary"
-            // Off until the first read has answered, also in the moment before it starts, as
-            // the cards area shows it searching: nothing changes on screen between the first
-            // frame and the one with the cards.
-            enabled: root.model.hasLoadedOnce && !root.model.loading && !root.model.isBusy
+            enabled: root.model.canRefresh
             toolTip: "Mettre à jour la liste et l'état des cartes réseau ("
                      + SystemSettings.refreshShortcut + ")"
             onClicked: root.model.requestRefresh(true)

@@ -21,9 +21,8 @@ AppModel::AppModel(SystemServices services, QObject *parent)
     connect(this, &AppModel::loadingChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::hasLoadedOnceChanged, this, &AppModel::pendingHintChanged);
     connect(this, &AppModel::cardsChanged, this, &AppModel::pendingHintChanged);
-    connect(this, &AppModel::cardsChanged, this, &AppModel::isBusyChanged);
     for (auto signal :
-         {&AppModel::hasLoadedOnceChanged, &AppModel::loadingChanged, &AppModel::isBusyChanged})
+         {&AppModel::hasLoadedOnceChanged, &AppModel::loadingChanged, &AppModel::cardsChanged})
         connect(this, signal, this, &AppModel::canRefreshChanged);
 }
 
@@ -216,7 +215,7 @@ void AppModel::setCards(QList<AdapterCardModel *> cards)
 
 void AppModel::adopt(AdapterCardModel *card)
 {
-    connect(card, &AdapterCardModel::busyChanged, this, &AppModel::isBusyChanged);
+    connect(card, &AdapterCardModel::busyChanged, this, &AppModel::canRefreshChanged);
     connect(card, &AdapterCardModel::derivedChanged, this, &AppModel::pendingHintChanged);
 }
 

@@ -32,7 +32,6 @@ class AppModel : public QObject {
     Q_PROPERTY(
         int draftRevision READ draftRevision WRITE setDraftRevision NOTIFY draftRevisionChanged)
     Q_PROPERTY(bool hasLoadedOnce READ hasLoadedOnce NOTIFY hasLoadedOnceChanged)
-    Q_PROPERTY(bool isBusy READ isBusy NOTIFY isBusyChanged)
     Q_PROPERTY(bool canRefresh READ canRefresh NOTIFY canRefreshChanged)
     Q_PROPERTY(QString pendingHint READ pendingHint NOTIFY pendingHintChanged)
 
@@ -98,7 +97,6 @@ signals:
     void tabChanged();
     void draftRevisionChanged();
     void hasLoadedOnceChanged();
-    void isBusyChanged();
     void canRefreshChanged();
     void pendingHintChanged();
 

@@ -18,7 +18,6 @@ class AppInfo : public QObject {
     QML_ELEMENT
     QML_SINGLETON
 
-    Q_PROPERTY(QString makerName READ makerName CONSTANT)
     Q_PROPERTY(QString websiteURL READ websiteURL CONSTANT)
     Q_PROPERTY(QString websiteLabel READ websiteLabel CONSTANT)
     Q_PROPERTY(QString donationURL READ donationURL CONSTANT)

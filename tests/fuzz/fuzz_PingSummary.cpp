@@ -52,8 +52,7 @@ void Fuzz::check(const QByteArray &input)
 {
     const QString output = QString::fromUtf8(input);
     for (const PingRunner::Dialect *dialect : {&PingRunner::macOS(), &PingRunner::iputils()}) {
-        if (const std::optional<PingRunner::Summary> summary =
-                PingRunner::parse(*dialect, output)) {
+        if (const auto summary = PingRunner::parse(*dialect, output)) {
             FUZZ_CHECK(summary->transmitted >= 0 && summary->received >= 0, input);
             FUZZ_CHECK(std::isfinite(summary->loss), input);
             FUZZ_CHECK(!summary->average || std::isfinite(*summary->average), input);

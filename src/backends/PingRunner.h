@@ -5,18 +5,37 @@
 
 #include "CommandResult.h"
 #include "PingOutcome.h"
-#include "SystemTools.h"
 
 #include <QFuture>
-#include <QRegularExpressionMatch>
+#include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <optional>
 
 // Sends echo requests with the system's ping, optionally bound to one interface, and condenses
-// the run into one French line. Every run happens on the blocking pool.
+// the run into one French line. Every run happens on the blocking pool. The pings Brisvale
+// drives differ only in how they are spoken to and how they report, which their dialect says:
+// their runs end in the same French lines on every system.
 namespace PingRunner {
+
+struct Dialect {
+    // The option that binds the requests to a device.
+    QString bindOption;
+    // What one unit of the reply wait's option counts, in milliseconds.
+    int waitUnitMs = 1;
+    // Words, in lowercase, by which a failed bound run says that the binding itself was refused
+    // (an interface that is gone, no right to bind) rather than that no reply came.
+    QStringList bindingRefusals;
+    // The statistics, whose groups are the requests sent, the replies and the loss.
+    QRegularExpression statistics;
+};
+
+// The Mac's ping, which the simulated machine's stand-in speaks too.
+const Dialect &macOS();
+// iputils' ping, on Linux.
+const Dialect &iputils();
 
 // What ping's statistics say.
 struct Summary {
@@ -36,38 +55,19 @@ inline constexpr std::chrono::milliseconds defaultMargin{3000};
 // An empty device means no binding. When the bound run is refused for the binding itself, it
 // is run once more without it, and the outcome says so. A run still going after its count of
 // reply waits plus the margin is stopped and reported as a failure.
-QFuture<PingOutcome> send(const SystemTools &tools, const QString &address, const QString &device,
-                          int count, std::chrono::milliseconds margin = defaultMargin);
+QFuture<PingOutcome> send(const Dialect &dialect, const QString &program, const QString &address,
+                          const QString &device, int count,
+                          std::chrono::milliseconds margin = defaultMargin);
 
-// The time limit of one run of count requests.
-std::chrono::milliseconds timeLimit(int count, std::chrono::milliseconds margin);
+// The ping of the running system when nothing else provides one: the first on the PATH or in
+// the usual folders, else the usual path, whose launch then fails with the reason.
+QString systemProgram();
 
 // The arguments of one run, in ping's order.
-QStringList arguments(const QString &address, const QString &device, int count);
-// Whether a failed run bound to the device was refused for its binding, as its text (output
-// and error) says by naming one of the markers, given in lowercase.
-bool bindingRefused(const QString &device, const CommandResult &bound, const QStringList &markers);
-// Whether a failed bound run was refused for its binding and deserves an unbound one.
-bool needsUnboundRetry(const QString &device, const CommandResult &bound);
-
-std::optional<Summary> parse(const QString &output);
-// The summary in a match of a dialect's statistics, whose groups are the requests sent, the
-// replies and the loss; the average comes from the first timing line from timingFrom on.
-std::optional<Summary> summaryOf(const QRegularExpressionMatch &statistics, const QString &output,
-                                 qsizetype timingFrom);
-// The French line of a run's statistics ("3 paquets reçus sur 4 · 25,0 % de perte · …").
-QString describe(const Summary &summary);
-// A run stopped at its time limit.
-PingOutcome timedOut(const CommandResult &kept, std::chrono::milliseconds limit);
-// Says that the reply, if any, came without binding to that interface.
-void noteUnbound(PingOutcome &outcome, const QString &device);
+QStringList arguments(const Dialect &dialect, const QString &address, const QString &device,
+                      int count);
+std::optional<Summary> parse(const Dialect &dialect, const QString &output);
 // The outcome of the run that was kept.
-PingOutcome summarize(const CommandResult &kept);
-// The same for a run retried without binding to the device it should have been bound to.
-PingOutcome summarize(const CommandResult &kept, const QString &unboundFrom);
-// The last non-blank line of a text, trimmed, or "aucune réponse".
-QString lastLine(const QString &text);
+PingOutcome summarize(const Dialect &dialect, const CommandResult &kept);
 
 } // namespace PingRunner
-
-Q_DECLARE_METATYPE(PingRunner::Summary)

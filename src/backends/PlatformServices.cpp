@@ -71,7 +71,7 @@ SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTo
     };
     services.addressesServicesByName = true;
     services.ping = [tools](QString address, QString device, int count) {
-        return PingRunner::send(tools, address, device, count);
+        return PingRunner::send(PingRunner::macOS(), tools.ping(), address, device, count);
     };
     services.wait = &preciseWait;
     return services;

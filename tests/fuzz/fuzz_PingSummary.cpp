@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-// The statistics of a ping run, as the ping tab and the card test condense them.
+// The statistics of a ping run in each dialect, as the ping tab and the card test condense them.
 
 #include "FuzzTarget.h"
 #include "PingRunner.h"
@@ -51,13 +51,14 @@ void Fuzz::setUp() {}
 void Fuzz::check(const QByteArray &input)
 {
     const QString output = QString::fromUtf8(input);
-    if (const std::optional<PingRunner::Summary> summary = PingRunner::parse(output)) {
-        FUZZ_CHECK(summary->transmitted >= 0 && summary->received >= 0, input);
-        FUZZ_CHECK(std::isfinite(summary->loss), input);
-        FUZZ_CHECK(!summary->average || std::isfinite(*summary->average), input);
-    }
-    for (const int status : {0, 2}) {
-        const PingOutcome outcome = PingRunner::summarize({status, output, {}});
-        FUZZ_CHECK(!outcome.detail.isEmpty(), input);
+    for (const PingRunner::Dialect *dialect : {&PingRunner::macOS(), &PingRunner::iputils()}) {
+        if (const auto summary = PingRunner::parse(*dialect, output)) {
+            FUZZ_CHECK(summary->transmitted >= 0 && summary->received >= 0, input);
+            FUZZ_CHECK(std::isfinite(summary->loss), input);
+            FUZZ_CHECK(!summary->average || std::isfinite(*summary->average), input);
+        }
+        for (const int status : {0, 2})
+            FUZZ_CHECK(!PingRunner::summarize(*dialect, {status, output, {}}).detail.isEmpty(),
+                       input);
     }
 }

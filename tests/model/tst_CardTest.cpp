@@ -92,12 +92,13 @@ private slots:
     void aPingThatNeverEndsFreesTheCard()
     {
         QTemporaryDir root;
-        TestSupport::writeExecutable(root.filePath("sbin/ping"), "#!/bin/sh\nsleep 60\n");
+        const QString ping = root.filePath("ping");
+        TestSupport::writeExecutable(ping, "#!/bin/sh\nsleep 60\n");
         FakeSystem system;
         SystemServices services = system.services();
-        const SystemTools tools(root.path());
-        services.ping = [tools](QString address, QString device, int count) {
-            return PingRunner::send(tools, address, device, count, std::chrono::milliseconds(0));
+        services.ping = [ping](QString address, QString device, int count) {
+            return PingRunner::send(PingRunner::macOS(), ping, address, device, count,
+                                    std::chrono::milliseconds(0));
         };
         AppModel model(services);
         AdapterCardModel card(adapter("eth", "eth", "192.168.1.20"));

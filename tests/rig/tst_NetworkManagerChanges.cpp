@@ -3,11 +3,11 @@
 
 #include "AppModel.h"
 #include "ChangeMessages.h"
-#include "IputilsPing.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerServices.h"
 #include "NetworkManagerWriter.h"
 #include "NetworkWriter.h"
+#include "PingRunner.h"
 #include "Shell.h"
 
 #include <QCoreApplication>
@@ -325,7 +325,8 @@ private slots:
 
         QVERIFY(eventually([] { return addresses("rig-dup").contains("10.77.5."); }));
         const PingOutcome outcome =
-            IputilsPing::send(IputilsPing::program(), address, device, 2).result();
+            PingRunner::send(PingRunner::iputils(), PingRunner::systemProgram(), address, device, 2)
+                .result();
         QVERIFY2(outcome.success == answered, qPrintable(outcome.detail + "\n" + outcome.raw));
     }
 

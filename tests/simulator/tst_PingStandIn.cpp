@@ -4,6 +4,7 @@
 #include "PingRunner.h"
 #include "Shell.h"
 #include "SimulatedMachine.h"
+#include "SystemTools.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -51,7 +52,8 @@ private slots:
         // As the application sends it, three requests.
         const auto reply = [&row](const char *name, const char *device, const char *address,
                                   bool answered, int delayMs = 0) {
-            row(name, PingRunner::arguments(address, device, 3), answered ? 0 : 2, {},
+            row(name, PingRunner::arguments(PingRunner::macOS(), address, device, 3),
+                answered ? 0 : 2, {},
                 answered ? "3 packets transmitted, 3 packets received, 0.0% packet loss\n"
                          : "3 packets transmitted, 0 packets received, 100.0% packet loss\n",
                 delayMs);

@@ -4,8 +4,8 @@
 #include "NetworkManagerServices.h"
 
 #include "BlockingPool.h"
-#include "IputilsPing.h"
 #include "NetworkManagerWriter.h"
+#include "PingRunner.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -108,7 +108,8 @@ SystemServices services(const NetworkManagerReader::Bus &bus)
     // Profiles are addressed by UUID.
     services.addressesServicesByName = false;
     services.ping = [](QString address, QString device, int count) {
-        return IputilsPing::send(IputilsPing::program(), address, device, count);
+        return PingRunner::send(PingRunner::iputils(), PingRunner::systemProgram(), address, device,
+                                count);
     };
     return services;
 }

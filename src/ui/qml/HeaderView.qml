@@ -147,7 +147,7 @@ Rectangle {
 
             objectName: "refreshButton"
             title: "Actualiser"
-            icon: "arrow.clockwise"
+            icon.name: "arrow.clockwise"
             kind: "secondary"
             // Off until the first read has answered, also in the moment before it starts, as
             // the cards area shows it searching: nothing changes on screen between the first

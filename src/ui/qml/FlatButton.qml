@@ -113,6 +113,34 @@ T.Button {
         border.width: 2
     }
 
+    // One choice of a segmented control. A press only asks: the owner writes the state that
+    // `selected` reads, and the segment shows it.
+    component Segment: T.RadioButton {
+        id: segment
+
+        property bool selected
+
+        function activate() {
+            if (enabled)
+                clicked()
+        }
+
+        checked: selected
+        // Qt checks the segment as it is pressed (or unchecks the selected one): until the
+        // owner answers, it shows what the owner says.
+        onToggled: checked = Qt.binding(() => selected)
+        autoExclusive: false
+        // A click leaves the keyboard focus where it was.
+        focusPolicy: Qt.TabFocus
+
+        Accessible.name: text
+        Accessible.onPressAction: activate()
+        Accessible.onToggleAction: activate()
+        // Qt presses with Space; Return and Enter press too.
+        Keys.onReturnPressed: event => { if (!event.isAutoRepeat) activate() }
+        Keys.onEnterPressed: event => { if (!event.isAutoRepeat) activate() }
+    }
+
     function activate() {
         if (enabled)
             clicked()

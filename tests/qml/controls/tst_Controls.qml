@@ -126,7 +126,6 @@ TestCase {
         compare(ThemeState.isDark, data.dark)
         compare(Fixtures.stored("Brisvale.isDark"), String(data.dark))
         verify(Qt.colorEqual(findChild(button, "fill").color, data.fill))
-        verify(findChild(control, data.segment).Accessible.checked)
     }
 
     function test_fieldEditsOnlyWhenTyped() {

@@ -88,13 +88,12 @@ TestCase {
         while (focused && focused !== control)
             focused = focused.parent
         verify((focused === control) !== !!data.untabbed, "in the Tab chain, unless a mere label")
-        if (data.role) {
-            const heard = reader.read(target)
-            compare(heard.role, data.role)
-            compare(heard.name, data.name + (data.list ? control.tab.selectedLabel : ""))
-        }
+        if (data.role)
+            compare(reader.read(target), { role: data.role, checked: false, name: data.name
+                                           + (data.list ? control.tab.selectedLabel : "") })
         target.forceActiveFocus()
-        for (const key of data.list ? [Qt.Key_Space, Qt.Key_Return, Qt.Key_Enter, Qt.Key_Down] : []) {
+        const opening = [Qt.Key_Space, Qt.Key_Return, Qt.Key_Enter, Qt.Key_Down]
+        for (const key of data.list ? opening : []) {
             const list = findChild(control, data.list)
             keyClick(key)
             verify(list.visible, "opened by " + key)

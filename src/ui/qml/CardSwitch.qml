@@ -3,16 +3,15 @@
 
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Brisvale
 
 // The on/off switch of a network service. Pressing it only asks: the owner decides whether the
 // service changes, and isOn follows its answer.
-Item {
+T.Switch {
     id: root
 
     property bool isOn
-
-    signal toggled
 
     function activate() {
         if (enabled)
@@ -22,30 +21,25 @@ Item {
     readonly property string toolTip: isOn ? "Désactiver le service réseau"
                                            : "Activer le service réseau"
 
+    checked: isOn
+    // Qt flips the switch as it is pressed: until the owner answers, it shows what the owner says.
+    onToggled: checked = Qt.binding(() => isOn)
     implicitWidth: 42
     implicitHeight: 24
     opacity: enabled ? 1 : 0.55
-    activeFocusOnTab: true
+    // A click leaves the keyboard focus where it was.
+    focusPolicy: Qt.TabFocus
+    hoverEnabled: true
 
-    Accessible.role: Accessible.CheckBox
     Accessible.name: "Service réseau"
     Accessible.description: toolTip
-    Accessible.checkable: true
-    Accessible.checked: isOn
-    Accessible.focusable: true
     Accessible.onPressAction: activate()
     Accessible.onToggleAction: activate()
+    // Qt presses with Space; Return and Enter press too.
+    Keys.onReturnPressed: event => { if (!event.isAutoRepeat) activate() }
+    Keys.onEnterPressed: event => { if (!event.isAutoRepeat) activate() }
 
-    Keys.onPressed: event => {
-        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                || event.key === Qt.Key_Enter) {
-            event.accepted = true
-            if (!event.isAutoRepeat)
-                activate()
-        }
-    }
-
-    Rectangle {
+    indicator: Rectangle {
         id: track
         objectName: "track"
         width: 42
@@ -104,17 +98,10 @@ Item {
         }
     }
 
-    MouseArea {
-        id: pointer
-        anchors.fill: parent
-        hoverEnabled: true
-        onClicked: root.activate()
-    }
-
     FlatButton.FocusRing { radius: 15 }
 
     FlatButton.Tip {
-        shown: root.enabled && pointer.containsMouse
+        shown: root.enabled && root.hovered
         text: root.toolTip
     }
 }

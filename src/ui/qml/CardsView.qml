@@ -176,7 +176,7 @@ ScrollView {
                             Layout.alignment: Qt.AlignHCenter
                             Layout.topMargin: 4
                             title: "Actualiser"
-                            icon: "arrow.clockwise"
+                            icon.name: "arrow.clockwise"
                             kind: "secondary"
                             toolTip: "Mettre à jour la liste et l'état des cartes réseau ("
                                      + SystemSettings.refreshShortcut + ")"

@@ -3,23 +3,22 @@
 
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Brisvale
 
-// A borderless button in one of three kinds, drawn from the palette.
-Item {
+// A borderless button in one of three kinds, drawn from the palette. Its symbol, if any, is
+// named by icon.name with the system's name for it.
+T.Button {
     id: root
 
     property string title
-    property string icon // a system-symbol name, "" for none
     property string kind: "secondary" // "primary", "secondary" or "ghost"
     property string toolTip
     // The button Return presses in its window: drawn with an accent outline and title.
     property bool isDefault: false
     // A disabled button hears no pointer, so what it last heard must not keep it lit.
-    readonly property bool hovering: enabled && pointer.containsMouse
+    readonly property bool hovering: enabled && hovered
     readonly property alias tip: tip
-
-    signal clicked
 
     // The themed tooltip and keyboard focus ring every control of the module shares. A tip is
     // shown while `shown` holds (its control is hovered) and its control stays where it was:
@@ -114,35 +113,57 @@ Item {
         border.width: 2
     }
 
+    // One choice of a segmented control. A press only asks: the owner writes the state that
+    // `selected` reads, and the segment shows it.
+    component Segment: T.RadioButton {
+        id: segment
+
+        property bool selected
+
+        function activate() {
+            if (enabled)
+                clicked()
+        }
+
+        checked: selected
+        // Qt checks the segment as it is pressed (or unchecks the selected one): until the
+        // owner answers, it shows what the owner says.
+        onToggled: checked = Qt.binding(() => selected)
+        autoExclusive: false
+        // A click leaves the keyboard focus where it was.
+        focusPolicy: Qt.TabFocus
+
+        Accessible.name: text
+        Accessible.onPressAction: activate()
+        Accessible.onToggleAction: activate()
+        // Qt presses with Space; Return and Enter press too.
+        Keys.onReturnPressed: event => { if (!event.isAutoRepeat) activate() }
+        Keys.onEnterPressed: event => { if (!event.isAutoRepeat) activate() }
+    }
+
     function activate() {
         if (enabled)
             clicked()
     }
 
+    text: title
     implicitWidth: content.implicitWidth + 2 * 14
     implicitHeight: 34
     opacity: enabled ? 1 : 0.45
-    activeFocusOnTab: true
+    // A click leaves the keyboard focus where it was, in a field being typed in say.
+    focusPolicy: Qt.TabFocus
+    hoverEnabled: true
 
-    Accessible.role: Accessible.Button
     Accessible.name: title
     Accessible.description: toolTip
-    Accessible.focusable: true
     Accessible.onPressAction: activate()
+    // Qt presses with Space; Return and Enter press too.
+    Keys.onReturnPressed: event => { if (!event.isAutoRepeat) activate() }
+    Keys.onEnterPressed: event => { if (!event.isAutoRepeat) activate() }
 
-    Keys.onPressed: event => {
-        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                || event.key === Qt.Key_Enter) {
-            event.accepted = true
-            if (!event.isAutoRepeat)
-                activate()
-        }
-    }
-
-    Rectangle {
+    background: Rectangle {
         id: fill
         objectName: "fill"
-        anchors.fill: parent
         radius: 8
         color: {
             const p = ThemeState.palette
@@ -163,45 +184,40 @@ Item {
                     : root.hovering ? ThemeState.palette.borderStrong : ThemeState.palette.border
     }
 
-    Row {
-        id: content
-        objectName: "content"
-        anchors.centerIn: parent
-        spacing: 7
+    contentItem: Item {
+        Row {
+            id: content
+            objectName: "content"
+            anchors.centerIn: parent
+            spacing: 7
 
-        readonly property color ink: root.kind === "primary" ? ThemeState.palette.onAccent
-                                   : root.isDefault ? ThemeState.palette.accent
-                                   : root.kind === "ghost" ? ThemeState.palette.textMuted
-                                   : ThemeState.palette.text
+            readonly property color ink: root.kind === "primary" ? ThemeState.palette.onAccent
+                                       : root.isDefault ? ThemeState.palette.accent
+                                       : root.kind === "ghost" ? ThemeState.palette.textMuted
+                                       : ThemeState.palette.text
 
-        // Most buttons (those of every card) have no symbol: none is made for them.
-        Loader {
-            anchors.verticalCenter: parent.verticalCenter
-            active: root.icon !== ""
-            visible: active
-            sourceComponent: SymbolIcon {
-                name: root.icon
-                size: 12
-                weight: Font.DemiBold
+            // Most buttons (those of every card) have no symbol: none is made for them.
+            Loader {
+                anchors.verticalCenter: parent.verticalCenter
+                active: root.icon.name !== ""
+                visible: active
+                sourceComponent: SymbolIcon {
+                    name: root.icon.name
+                    size: 12
+                    weight: Font.DemiBold
+                    color: content.ink
+                    cutoutColor: fill.color
+                }
+            }
+            Text {
+                objectName: "title"
+                anchors.verticalCenter: parent.verticalCenter
+                text: root.title
                 color: content.ink
-                cutoutColor: fill.color
+                font.pixelSize: ThemeState.textSize.body
+                font.weight: Font.DemiBold
             }
         }
-        Text {
-            objectName: "title"
-            anchors.verticalCenter: parent.verticalCenter
-            text: root.title
-            color: content.ink
-            font.pixelSize: ThemeState.textSize.body
-            font.weight: Font.DemiBold
-        }
-    }
-
-    MouseArea {
-        id: pointer
-        anchors.fill: parent
-        hoverEnabled: true
-        onClicked: root.activate()
     }
 
     FocusRing { radius: 11 }

@@ -147,7 +147,7 @@ Rectangle {
 
             objectName: "refreshButton"
             title: "Actualiser"
-            icon: "arrow.clockwise"
+            icon.name: "arrow.clockwise"
             kind: "secondary"
             enabled: root.model.canRefresh
             toolTip: "Mettre à jour la liste et l'état des cartes réseau ("

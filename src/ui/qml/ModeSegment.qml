@@ -14,48 +14,20 @@ Rectangle {
 
     signal modeRequested(int mode)
 
-    component Segment: Item {
+    component Segment: FlatButton.Segment {
         id: segment
 
-        property string title
-        property bool selected
-        signal activated
+        implicitWidth: 108
+        implicitHeight: 28
 
-        function activate() {
-            if (enabled)
-                activated()
-        }
-
-        width: 108
-        height: 28
-        activeFocusOnTab: true
-
-        Accessible.role: Accessible.RadioButton
-        Accessible.name: title
-        Accessible.checkable: true
-        Accessible.checked: selected
-        Accessible.focusable: true
-        Accessible.onPressAction: activate()
-
-        Keys.onPressed: event => {
-            if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                    || event.key === Qt.Key_Enter) {
-                event.accepted = true
-                if (!event.isAutoRepeat)
-                    activate()
+        contentItem: Item {
+            Text {
+                anchors.centerIn: parent
+                text: segment.text
+                color: segment.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
+                font.pixelSize: ThemeState.textSize.label
+                font.weight: segment.selected ? Font.DemiBold : Font.Normal
             }
-        }
-
-        Text {
-            anchors.centerIn: parent
-            text: segment.title
-            color: segment.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
-            font.pixelSize: ThemeState.textSize.label
-            font.weight: segment.selected ? Font.DemiBold : Font.Normal
-        }
-        MouseArea {
-            anchors.fill: parent
-            onClicked: segment.activate()
         }
         FlatButton.FocusRing { radius: 9 }
     }
@@ -97,15 +69,15 @@ Rectangle {
         Segment {
             id: dhcp
             objectName: "dhcp"
-            title: "DHCP"
+            text: "DHCP"
             selected: root.mode === Kinds.ConfigMode.dhcp
-            onActivated: root.modeRequested(Kinds.ConfigMode.dhcp)
+            onClicked: root.modeRequested(Kinds.ConfigMode.dhcp)
         }
         Segment {
             objectName: "manual"
-            title: "Adresse fixe"
+            text: "Adresse fixe"
             selected: root.mode === Kinds.ConfigMode.manual
-            onActivated: root.modeRequested(Kinds.ConfigMode.manual)
+            onClicked: root.modeRequested(Kinds.ConfigMode.manual)
         }
     }
 }

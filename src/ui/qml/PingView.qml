@@ -4,6 +4,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Brisvale
 
 // The ping tab: a source card, an address, and the log of the pings made from here. The state
@@ -106,9 +107,16 @@ ScrollView {
                                     labels.measure()
                             }
                         }
-                        Rectangle {
+                        T.ComboBox {
                             id: sourceButton
                             objectName: "sourceMenuButton"
+
+                            // Read only while the list is open: the choices change with every
+                            // refresh, and there may be hundreds of them.
+                            property bool listed: false
+                            // The key that opened the list: its release must not choose.
+                            property int openingKey: 0
+
                             // Room for the field and "Ping" beside it stays in the panel.
                             implicitWidth: Math.min(
                                 Math.max(260, labels.widest + chevron.implicitWidth
@@ -116,32 +124,53 @@ ScrollView {
                                 Math.max(260, column.width - targetField.width
                                               - pingButton.width - 2 * 14))
                             implicitHeight: 36
-                            radius: 8
-                            color: sourceArea.containsMouse ? ThemeState.palette.surfaceMuted
-                                                            : ThemeState.palette.surface
-                            border.color: sourceButton.activeFocus ? ThemeState.palette.accent
-                                                                   : ThemeState.palette.border
-                            border.width: sourceButton.activeFocus ? 2 : 1
-                            activeFocusOnTab: true
-                            Accessible.role: Accessible.ComboBox
+                            leftPadding: 12
+                            rightPadding: 12
+                            hoverEnabled: true
+                            model: listed ? pingTab.choices : []
+                            textRole: "label"
+                            valueRole: "id"
+                            displayText: pingTab.selectedLabel
                             Accessible.name: "Carte réseau (source) : " + pingTab.selectedLabel
-                            Keys.onPressed: event => {
-                                if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                                        || event.key === Qt.Key_Enter || event.key === Qt.Key_Down) {
-                                    sourceMenu.open()
-                                    event.accepted = true
-                                }
+                            onActivated: index => {
+                                const id = valueAt(index)
+                                if (id)
+                                    pingTab.choose(id)
                             }
 
-                            RowLayout {
+                            // Qt opens the list with Space; Return, Enter and Down open it too.
+                            Keys.onPressed: event => {
+                                if (popup.visible || (event.key !== Qt.Key_Return
+                                        && event.key !== Qt.Key_Enter && event.key !== Qt.Key_Down))
+                                    return
+                                event.accepted = true
+                                if (!event.isAutoRepeat) {
+                                    openingKey = event.key
+                                    popup.open()
+                                }
+                            }
+                            Keys.onReleased: event => {
+                                if (event.key !== openingKey)
+                                    return
+                                event.accepted = true
+                                if (!event.isAutoRepeat)
+                                    openingKey = 0
+                            }
+
+                            background: Rectangle {
+                                radius: 8
+                                color: sourceButton.hovered ? ThemeState.palette.surfaceMuted
+                                                            : ThemeState.palette.surface
+                                border.color: sourceButton.visualFocus ? ThemeState.palette.accent
+                                                                       : ThemeState.palette.border
+                                border.width: sourceButton.visualFocus ? 2 : 1
+                            }
+                            contentItem: RowLayout {
                                 id: sourceRow
-                                anchors.fill: parent
-                                anchors.leftMargin: 12
-                                anchors.rightMargin: 12
                                 spacing: 8
                                 Text {
                                     Layout.fillWidth: true
-                                    text: pingTab.selectedLabel
+                                    text: sourceButton.displayText
                                     font.pixelSize: ThemeState.textSize.body
                                     color: ThemeState.palette.text
                                     elide: Text.ElideRight
@@ -154,14 +183,9 @@ ScrollView {
                                     color: ThemeState.palette.textMuted
                                 }
                             }
-                            MouseArea {
-                                id: sourceArea
-                                anchors.fill: parent
-                                hoverEnabled: true
-                                onClicked: sourceMenu.open()
-                            }
+
                             // As wide as its longest item, within the window.
-                            Menu {
+                            popup: T.Popup {
                                 id: sourceMenu
                                 objectName: "sourceMenu"
                                 y: sourceButton.height + 2
@@ -169,49 +193,61 @@ ScrollView {
                                 width: Math.min(
                                     Math.max(sourceButton.width, labels.widest + 2 * 12 + 2 * 4),
                                     (root.Window.width > 0 ? root.Window.width : root.width) - 16)
+                                implicitHeight: contentHeight + topPadding + bottomPadding
                                 padding: 4
+                                // The list opens with nothing marked, as a menu does: the choice
+                                // is the tab's, not an index of the list's.
+                                onAboutToShow: {
+                                    sourceButton.listed = true
+                                    sourceButton.currentIndex = -1
+                                }
+                                onClosed: sourceButton.listed = false
+
                                 background: Rectangle {
                                     radius: 8
                                     color: ThemeState.palette.surface
                                     border.color: ThemeState.palette.border
                                     border.width: 1
                                 }
-                                // Made when the menu opens: the choices change with every
-                                // refresh, and there may be hundreds of them.
-                                Repeater {
-                                    model: sourceMenu.visible ? pingTab.choices : []
-                                    MenuItem {
-                                        id: choice
-                                        required property var modelData
-                                        text: modelData.label
-                                        enabled: modelData.id !== ""
-                                        leftPadding: 12
-                                        rightPadding: 12
-                                        implicitHeight: 30
-                                        // Closing the menu, then choosing, each tear this item
-                                        // down: take what the handler needs while it lives.
-                                        onTriggered: {
-                                            const id = modelData.id
-                                            const menu = sourceMenu
-                                            const tab = pingTab
-                                            menu.close()
-                                            tab.choose(id)
-                                        }
-                                        contentItem: Text {
-                                            objectName: "choiceText"
-                                            text: choice.text
-                                            font.pixelSize: ThemeState.textSize.body
-                                            color: choice.enabled ? ThemeState.palette.text
-                                                                  : ThemeState.palette.textFaint
-                                            elide: Text.ElideRight
-                                            verticalAlignment: Text.AlignVCenter
-                                        }
-                                        background: Rectangle {
-                                            radius: 6
-                                            color: choice.highlighted ? ThemeState.palette.surfaceMuted
-                                                                      : "transparent"
-                                        }
-                                    }
+                                contentItem: ListView {
+                                    implicitHeight: contentHeight
+                                    model: sourceButton.delegateModel
+                                    currentIndex: sourceButton.highlightedIndex
+                                    highlightMoveDuration: 0
+                                    interactive: Window.window
+                                                 ? contentHeight + sourceMenu.topPadding
+                                                   + sourceMenu.bottomPadding > Window.window.height
+                                                 : false
+                                    clip: true
+                                    ScrollIndicator.vertical: ScrollIndicator {}
+                                }
+                            }
+                            delegate: T.ItemDelegate {
+                                id: choice
+                                required property var modelData
+                                required property int index
+                                width: ListView.view.width
+                                implicitHeight: 30
+                                leftPadding: 12
+                                rightPadding: 12
+                                text: modelData.label
+                                enabled: modelData.id !== ""
+                                highlighted: sourceButton.highlightedIndex === index
+                                hoverEnabled: sourceButton.hoverEnabled
+                                Accessible.name: text
+                                contentItem: Text {
+                                    objectName: "choiceText"
+                                    text: choice.text
+                                    font.pixelSize: ThemeState.textSize.body
+                                    color: choice.enabled ? ThemeState.palette.text
+                                                          : ThemeState.palette.textFaint
+                                    elide: Text.ElideRight
+                                    verticalAlignment: Text.AlignVCenter
+                                }
+                                background: Rectangle {
+                                    radius: 6
+                                    color: choice.highlighted ? ThemeState.palette.surfaceMuted
+                                                              : "transparent"
                                 }
                             }
                         }

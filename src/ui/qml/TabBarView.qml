@@ -104,7 +104,7 @@ Rectangle {
 
         FlatButton {
             title: "Réglages Réseau"
-            icon: "network"
+            icon.name: "network"
             kind: "secondary"
             toolTip: SystemSettings.networkSettingsToolTip
             onClicked: SystemSettings.openNetwork(root.model)

@@ -10,51 +10,26 @@ import Brisvale
 Rectangle {
     id: root
 
-    component Segment: Item {
+    component Segment: FlatButton.Segment {
         id: segment
 
-        property string symbol
-        property string accessibleName
-        property bool selected
-        signal activated
+        implicitWidth: 34
+        implicitHeight: 26
 
-        width: 34
-        height: 26
-        activeFocusOnTab: true
-
-        Accessible.role: Accessible.RadioButton
-        Accessible.name: accessibleName
-        Accessible.checkable: true
-        Accessible.checked: selected
-        Accessible.focusable: true
-        Accessible.onPressAction: activated()
-
-        Keys.onPressed: event => {
-            if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
-                    || event.key === Qt.Key_Enter) {
-                event.accepted = true
-                if (!event.isAutoRepeat)
-                    segment.activated()
-            }
-        }
-
-        Rectangle {
-            anchors.fill: parent
+        background: Rectangle {
             radius: height / 2
             visible: segment.selected
             color: ThemeState.palette.surface
         }
-        SymbolIcon {
-            objectName: "symbol"
-            anchors.centerIn: parent
-            name: segment.symbol
-            size: 12.5
-            weight: Font.DemiBold
-            color: segment.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
-        }
-        MouseArea {
-            anchors.fill: parent
-            onClicked: segment.activated()
+        contentItem: Item {
+            SymbolIcon {
+                objectName: "symbol"
+                anchors.centerIn: parent
+                name: segment.icon.name
+                size: 12.5
+                weight: Font.DemiBold
+                color: segment.selected ? ThemeState.palette.text : ThemeState.palette.textMuted
+            }
         }
         FlatButton.FocusRing { radius: 16 }
     }
@@ -77,17 +52,17 @@ Rectangle {
 
         Segment {
             objectName: "light"
-            symbol: "sun.max.fill"
-            accessibleName: "Thème clair"
+            icon.name: "sun.max.fill"
+            text: "Thème clair"
             selected: !ThemeState.isDark
-            onActivated: ThemeState.isDark = false
+            onClicked: ThemeState.isDark = false
         }
         Segment {
             objectName: "dark"
-            symbol: "moon.fill"
-            accessibleName: "Thème sombre"
+            icon.name: "moon.fill"
+            text: "Thème sombre"
             selected: ThemeState.isDark
-            onActivated: ThemeState.isDark = true
+            onClicked: ThemeState.isDark = true
         }
     }
 

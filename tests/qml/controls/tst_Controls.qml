@@ -21,6 +21,8 @@ TestCase {
     Component { id: statusPill; StatusPill { text: "Connectée"; toolTip: "Lien actif" } }
     Component { id: symbolIcon; SymbolIcon {} }
     Component { id: spyComponent; SignalSpy {} }
+    Component { id: pingView; PingView { width: 700; height: 300 } }
+    ScreenReader { id: reader }
     Component {
         id: onSurface
         Rectangle {
@@ -43,28 +45,41 @@ TestCase {
     }
 
     function init() { failOnWarning(/.*/) } // a binding loop, above all
-    function cleanupTestCase() { ThemeState.isDark = false }
+    function cleanup() { ThemeState.isDark = false }
 
-    // Hovered until its tip shows, pressed, left until the tip is gone, reached with Tab,
-    // pressed again and toggled: each use must go without a warning (see init()).
-    function test_usedQuietly_data() {
+    // Each control hovered until its tip shows and left until it is gone, reached with Tab, read
+    // by a screen reader, pressed by pointer, by Space (as Qt has it), Return and Enter (as they
+    // always did here) and by the screen reader, toggled, then disabled and pressed again: all
+    // without a warning (see init()). A press only asks: the control goes on showing its owner's
+    // state, to the eye and to the reader (here the owner ignores it, but for the theme), and a
+    // disabled one asks nothing. The source list opens instead, and stays open.
+    function test_used_data() {
         return [
-            { tag: "button", component: flatButton, props: { toolTip: "Astuce" } },
-            { tag: "switch", component: cardSwitch, toggle: "isOn" },
-            { tag: "segment", component: modeSegment },
-            { tag: "theme", component: themeSwitch },
-            { tag: "pill", component: statusPill, untabbed: true },
+            { tag: "button", component: flatButton, props: { toolTip: "Astuce" },
+              role: Accessible.Button, name: "Appliquer", signal: "clicked" },
+            { tag: "switch", component: cardSwitch, toggle: "isOn", role: Accessible.CheckBox,
+              name: "Service réseau", signal: "toggled" },
+            { tag: "mode", component: modeSegment, part: "manual", role: Accessible.RadioButton,
+              name: "Adresse fixe", signal: "modeRequested" },
+            { tag: "theme", component: themeSwitch, part: "dark", role: Accessible.RadioButton,
+              name: "Thème sombre", signal: "clicked", checked: true },
+            { tag: "source list", component: pingView, part: "sourceMenuButton",
+              role: Accessible.ComboBox, name: "Carte réseau (source) : ", list: "sourceMenu" },
+            { tag: "pill", component: statusPill, untabbed: true, role: Accessible.StaticText,
+              name: "Connectée" },
             { tag: "field", component: echoField, toggle: "invalid" },
         ]
     }
 
-    function test_usedQuietly(data) {
-        const control = createTemporaryObject(data.component, testCase, data.props ?? {})
-        const tip = findChild(control, "toolTip")
-        mouseMove(control, 5, 5)
+    function test_used(data) {
+        const control = createTemporaryObject(data.component, testCase, data.list
+                                              ? { appModel: Fixtures.newModel(true) }
+                                              : data.props ?? {})
+        const target = data.part ? findChild(control, data.part) : control
+        const tip = data.list ? null : findChild(control, "toolTip")
+        mouseMove(target, 5, 5)
         if (tip)
             tryVerify(() => tip.opened, 3000)
-        mouseClick(control, 5, 5)
         mouseMove(testCase, 390, 290)
         if (tip)
             tryVerify(() => tip.item === null, 3000)
@@ -73,40 +88,41 @@ TestCase {
         while (focused && focused !== control)
             focused = focused.parent
         verify((focused === control) !== !!data.untabbed, "in the Tab chain, unless a mere label")
-        keyClick(Qt.Key_Space)
+        if (data.role)
+            compare(reader.read(target), { role: data.role, checked: false, name: data.name
+                                           + (data.list ? control.tab.selectedLabel : "") })
+        target.forceActiveFocus()
+        const opening = [Qt.Key_Space, Qt.Key_Return, Qt.Key_Enter, Qt.Key_Down]
+        for (const key of data.list ? opening : []) {
+            const list = findChild(control, data.list)
+            keyClick(key)
+            verify(list.visible, "opened by " + key)
+            keyClick(Qt.Key_Escape)
+            tryVerify(() => !list.visible)
+        }
         for (let flips = data.toggle ? 2 : 0; flips > 0; --flips) {
             control[data.toggle] = !control[data.toggle]
             wait(250)
         }
-    }
-
-    // A control only asks, by mouse and by keyboard, and a disabled one not at all; its owner
-    // writes the state it shows.
-    function test_pressAsks_data() {
-        return [
-            { tag: "button", component: flatButton, signal: "clicked" },
-            { tag: "switch", component: cardSwitch, signal: "toggled", state: "isOn", value: false },
-            { tag: "segment", component: modeSegment, part: "manual", signal: "modeRequested",
-              state: "mode", value: Kinds.ConfigMode.dhcp },
-        ]
-    }
-
-    function test_pressAsks(data) {
+        if (!data.signal)
+            return
+        const spy = createTemporaryObject(spyComponent, testCase, {
+            target: control[data.signal] ? control : target, signalName: data.signal
+        })
+        const presses = [() => mouseClick(target), () => keyClick(Qt.Key_Space),
+                         () => keyClick(Qt.Key_Return), () => keyClick(Qt.Key_Enter),
+                         () => target.Accessible.pressAction()]
         for (const enabled of [true, false]) {
-            const control = createTemporaryObject(data.component, testCase, { enabled: enabled })
-            const spy = createTemporaryObject(spyComponent, testCase,
-                                              { target: control, signalName: data.signal })
-            const target = data.part ? findChild(control, data.part) : control
-            mouseClick(target)
+            control.enabled = enabled
             target.forceActiveFocus()
-            keyClick(Qt.Key_Space)
-            compare(spy.count, enabled ? 2 : 0)
-            verify(enabled ? control.opacity === 1 : control.opacity < 1, "dimmed when disabled")
-            if (data.state)
-                compare(control[data.state], data.value)
-            if (data.part && enabled)
-                compare(spy.signalArguments[0][0], Kinds.ConfigMode.manual)
+            for (const press of presses) {
+                press()
+                compare(reader.read(target).checked, data.checked === true)
+            }
         }
+        compare(spy.count, presses.length)
+        if (data.signal === "modeRequested")
+            compare(spy.signalArguments[0][0], Kinds.ConfigMode.manual)
     }
 
     // Every press is stored, also one confirming the theme shown; the change recolours at once.
@@ -126,7 +142,6 @@ TestCase {
         compare(ThemeState.isDark, data.dark)
         compare(Fixtures.stored("Brisvale.isDark"), String(data.dark))
         verify(Qt.colorEqual(findChild(button, "fill").color, data.fill))
-        verify(findChild(control, data.segment).Accessible.checked)
     }
 
     function test_fieldEditsOnlyWhenTyped() {

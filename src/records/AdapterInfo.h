@@ -26,6 +26,7 @@ struct AdapterInfo {
     Q_PROPERTY(QString mask MEMBER mask)
     Q_PROPERTY(QString router MEMBER router)
     Q_PROPERTY(QStringList otherAddresses MEMBER otherAddresses)
+    Q_PROPERTY(bool inEffect MEMBER inEffect)
     Q_PROPERTY(QString otherAddressesLabel READ otherAddressesLabel STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
     Q_PROPERTY(QString metaToolTip READ metaToolTip STORED false)

@@ -26,14 +26,11 @@ struct Palette {
     Q_PROPERTY(QColor textFaint MEMBER textFaint)
     Q_PROPERTY(QColor accent MEMBER accent)
     Q_PROPERTY(QColor accentHover MEMBER accentHover)
-    Q_PROPERTY(QColor accentPressed MEMBER accentPressed)
     Q_PROPERTY(QColor accentSoft MEMBER accentSoft)
     Q_PROPERTY(QColor wifi MEMBER wifi)
     Q_PROPERTY(QColor wifiSoft MEMBER wifiSoft)
     Q_PROPERTY(QColor success MEMBER success)
-    Q_PROPERTY(QColor successSoft MEMBER successSoft)
     Q_PROPERTY(QColor danger MEMBER danger)
-    Q_PROPERTY(QColor dangerSoft MEMBER dangerSoft)
     Q_PROPERTY(QColor warning MEMBER warning)
     Q_PROPERTY(QColor warningSoft MEMBER warningSoft)
     Q_PROPERTY(QColor onAccent MEMBER onAccent)
@@ -54,14 +51,11 @@ public:
     QColor textFaint;
     QColor accent;
     QColor accentHover;
-    QColor accentPressed;
     QColor accentSoft;
     QColor wifi;
     QColor wifiSoft;
     QColor success;
-    QColor successSoft;
     QColor danger;
-    QColor dangerSoft;
     QColor warning;
     QColor warningSoft;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "NetworkManagerBus.h"
 #include "NetworkManagerReader.h"
 
 #include <QDBusConnection>
@@ -314,6 +315,56 @@ private slots:
         QDBusConnection::disconnectFromBus("daemon");
         m_bus.kill();
         m_bus.waitForFinished();
+    }
+
+    // The bus helper reads an error once for a change (its typed cause) and for a read (the
+    // words for a first call left unanswered). It goes by the error's name: the message may
+    // quote a profile.
+    void faults_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("reading"); // why a read's first call went unanswered
+        const auto row = [](const char *tag, const QString &name, const char *message,
+                            ChangeCause cause, const QString &reading) {
+            QTest::newRow(tag) << name << QString(message) << int(cause) << reading;
+        };
+        const QString nm = "org.freedesktop.NetworkManager.", bus = "org.freedesktop.DBus.Error.",
+                      polkit = "org.freedesktop.PolicyKit1.Error.";
+        const QString denied = "accès refusé.", absent = "le service ne fonctionne pas.",
+                      error = "le service a répondu par une erreur (%1).";
+
+        row("the settings' policy, a profile named like a cancel", nm + "Settings.PermissionDenied",
+            "Réseau cancel: insufficient privileges", ChangeCause::refused, denied);
+        row("polkit", polkit + "NotAuthorized", "", ChangeCause::refused, denied);
+        row("the bus's policy", bus + "AccessDenied", "", ChangeCause::refused, denied);
+        row("agent cancelled", polkit + "Cancelled", "", ChangeCause::cancelled,
+            error.arg(polkit + "Cancelled"));
+        row("a device's refusal, worded like a cancel", nm + "Device.IncompatibleConnection",
+            "not authorized: cancelled, disconnected", ChangeCause::failed,
+            error.arg(nm + "Device.IncompatibleConnection"));
+        row("asked not to start it", bus + "NameHasNoOwner", "", ChangeCause::serviceGone, absent);
+        row("not activatable", bus + "ServiceUnknown", "", ChangeCause::serviceGone, absent);
+        row("no bus", bus + "NoServer", "", ChangeCause::serviceGone,
+            "le bus système est injoignable.");
+        row("no answer in time", bus + "NoReply", "Did not receive a reply", ChangeCause::timedOut,
+            "le service n'a pas répondu à temps.");
+        row("left without answering", bus + "NoReply",
+            "Message recipient disconnected from message bus without replying",
+            ChangeCause::timedOut, "le service s'est arrêté pendant la lecture.");
+    }
+
+    void faults()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QFETCH(int, cause);
+        QFETCH(QString, reading);
+
+        const QDBusError error(QDBusMessage::createError(name, message));
+        QCOMPARE(int(NetworkManagerBus::causeOf(error)), cause);
+        QCOMPARE(NetworkManagerReader::causeOfNoAnswer(error), reading);
     }
 
     // Everything a read meets on the bus: an empty read with its cause, never a hang.

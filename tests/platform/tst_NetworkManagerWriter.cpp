@@ -5,8 +5,6 @@
 #include "NetworkManagerWriter.h"
 #include "NetworkWriter.h"
 
-#include <QDBusError>
-#include <QDBusMessage>
 #include <QTest>
 
 using Settings = NetworkManagerWriter::Settings;
@@ -116,56 +114,6 @@ private slots:
         QCOMPARE(changed["ipv6"]["address-data"].toString(), "fd00::5/64");
         QCOMPARE(changed["802-3-ethernet"]["mtu"].toUInt(), 1400u);
         QCOMPARE(changed["connection"]["id"].toString(), "Bureau");
-    }
-
-    // The cause comes from the error's name alone; the message may quote the profile.
-    void failures_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("cause");
-
-        const int refused = int(ChangeCause::refused);
-        QTest::newRow("the daemon's policy") << "org.freedesktop.NetworkManager.PermissionDenied"
-                                             << "Insufficient privileges" << refused;
-        QTest::newRow("the settings' policy, a profile named like a cancel")
-            << "org.freedesktop.NetworkManager.Settings.PermissionDenied"
-            << "Réseau cancel: insufficient privileges" << refused;
-        QTest::newRow("the bus's policy") << "org.freedesktop.DBus.Error.AccessDenied"
-                                          << "Rejected send message" << refused;
-        QTest::newRow("agent cancelled")
-            << "org.freedesktop.PolicyKit1.Error.Cancelled"
-            << "Authentication cancelled" << int(ChangeCause::cancelled);
-        QTest::newRow("a device refusing « not authorized »")
-            << "org.freedesktop.NetworkManager.Device.IncompatibleConnection"
-            << "not authorized: cancelled" << int(ChangeCause::failed);
-        QTest::newRow("daemon gone")
-            << "org.freedesktop.DBus.Error.ServiceUnknown"
-            << "The name is not activatable" << int(ChangeCause::serviceGone);
-        QTest::newRow("daemon left without answering")
-            << "org.freedesktop.DBus.Error.NoReply"
-            << "Message recipient disconnected from message bus without replying"
-            << int(ChangeCause::timedOut);
-        QTest::newRow("anything else")
-            << "org.freedesktop.NetworkManager.Settings.Connection.InvalidProperty"
-            << "ipv4.gateway: gateway is invalid" << int(ChangeCause::failed);
-    }
-
-    void failures()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, message);
-        QFETCH(int, cause);
-
-        const CommandResult result = NetworkManagerWriter::failure(
-            QDBusMessage::createError(name, message), "d'enregistrer « Bureau »");
-        QVERIFY(result.status != 0);
-        QCOMPARE(int(result.cause), cause);
-        if (result.cause == ChangeCause::failed)
-            QCOMPARE(ChangeMessages::failure(result, "NetworkManager"),
-                     "Échec de la commande réseau : NetworkManager a refusé d'enregistrer "
-                     "« Bureau » : " +
-                         message);
     }
 
     void maskRefusedBeforeTheBus()

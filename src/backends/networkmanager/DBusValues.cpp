@@ -29,6 +29,13 @@ QVariant plainValue(const QVariant &value, int depth)
         return value.value<QDBusObjectPath>().path();
     if (value.typeId() == qMetaTypeId<QDBusSignature>())
         return value.value<QDBusSignature>().signature();
+    // An aa{sv} as this program builds one to send, such as a changed address list.
+    if (value.typeId() == qMetaTypeId<QList<QVariantMap>>()) {
+        QVariantList items;
+        for (const QVariantMap &item : value.value<QList<QVariantMap>>())
+            items.append(item);
+        return items;
+    }
     return value;
 }
 

@@ -5,18 +5,14 @@
 
 #include "BlockingPool.h"
 #include "DBusValues.h"
+#include "NetworkManagerBus.h"
 
-#include <QCollator>
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QHash>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtEndian>
 
 #include <algorithm>
-#include <atomic>
 
 using namespace DBusValues;
 
@@ -24,10 +20,9 @@ namespace NetworkManagerReader {
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.NetworkManager");
-const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
-const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-const QString ip4Interface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+const QString &activeInterface = NetworkManagerBus::activeInterface;
+const QString &deviceInterface = NetworkManagerBus::deviceInterface;
+const QString &ip4Interface = NetworkManagerBus::ip4Interface;
 
 // Device and active-connection states, and the device flag for a link with carrier.
 constexpr quint32 deviceActivated = 100;
@@ -272,40 +267,27 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
 
 enum class Stage { beforeAnyAnswer, afterAnAnswer };
 
-// Asked not to start the daemon, the bus answers this error (QDBusError::Other) when it is
-// not running.
-bool noOwner(const QDBusError &error)
-{
-    return error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
-}
-
 // Why a call went unanswered, as the end of a sentence.
 QString cause(const QDBusError &error, Stage stage)
 {
-    if (noOwner(error))
-        return stage == Stage::beforeAnyAnswer
-                   ? QStringLiteral("le service ne fonctionne pas.")
-                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
-    switch (error.type()) {
-    case QDBusError::ServiceUnknown:
-        return stage == Stage::beforeAnyAnswer
-                   ? QStringLiteral("le service ne fonctionne pas.")
-                   : QStringLiteral("le service s'est arrêté pendant la lecture.");
-    case QDBusError::NoReply:
-    case QDBusError::Timeout:
-    case QDBusError::TimedOut:
-        // The bus answers NoReply at once when the daemon leaves without answering.
-        if (error.message().contains(QLatin1String("disconnected"), Qt::CaseInsensitive))
-            return QStringLiteral("le service s'est arrêté pendant la lecture.");
+    switch (NetworkManagerBus::faultOf(error)) {
+    case NetworkManagerBus::Fault::absent:
+        if (stage == Stage::beforeAnyAnswer)
+            return QStringLiteral("le service ne fonctionne pas.");
+        [[fallthrough]];
+    case NetworkManagerBus::Fault::left:
+        return QStringLiteral("le service s'est arrêté pendant la lecture.");
+    case NetworkManagerBus::Fault::silent:
         return QStringLiteral("le service n'a pas répondu à temps.");
-    case QDBusError::Disconnected:
-    case QDBusError::NoServer:
+    case NetworkManagerBus::Fault::unreachable:
         return QStringLiteral("le bus système est injoignable.");
-    case QDBusError::AccessDenied:
+    case NetworkManagerBus::Fault::refused:
         return QStringLiteral("accès refusé.");
-    default:
-        return QStringLiteral("le service a répondu par une erreur (%1).").arg(error.name());
+    case NetworkManagerBus::Fault::cancelled:
+    case NetworkManagerBus::Fault::other:
+        break;
     }
+    return QStringLiteral("le service a répondu par une erreur (%1).").arg(error.name());
 }
 
 QString failureText(const QDBusError &error, Stage stage)
@@ -318,59 +300,20 @@ QString unexpectedAnswer()
     return QStringLiteral("Lecture de NetworkManager impossible : réponse inattendue du service.");
 }
 
-// Whether an error on one profile's settings means the daemon is gone, rather than that
-// profile (deleted since it was listed, say).
-bool daemonIsGone(const QDBusError &error)
+AdapterRead readOn(NetworkManagerBus &bus)
 {
-    if (noOwner(error))
-        return true;
-    switch (error.type()) {
-    case QDBusError::ServiceUnknown:
-    case QDBusError::NoReply:
-    case QDBusError::Timeout:
-    case QDBusError::TimedOut:
-    case QDBusError::Disconnected:
-    case QDBusError::NoServer:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QDBusMessage methodCall(const QString &path, const QString &interface, const QString &method)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-    // Asking must never start a daemon that the system has chosen not to run.
-    message.setAutoStartService(false);
-    return message;
-}
-
-// The single argument of a reply with that signature, as a plain value.
-std::optional<QVariant> replyValue(const QDBusMessage &reply, const QLatin1String &signature)
-{
-    if (reply.signature() != signature || reply.arguments().size() != 1)
-        return std::nullopt;
-    return plain(reply.arguments().first());
-}
-
-AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLimit)
-{
-    const int limit = int(timeLimit.count());
     QDBusPendingCall objectsCall =
-        connection.asyncCall(methodCall(QStringLiteral("/org/freedesktop"),
-                                        QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-                                        QStringLiteral("GetManagedObjects")),
-                             limit);
+        bus.send(NetworkManagerBus::objectsPath, NetworkManagerBus::objectsInterface,
+                 QStringLiteral("GetManagedObjects"));
     QDBusPendingCall listCall =
-        connection.asyncCall(methodCall(QStringLiteral("/org/freedesktop/NetworkManager/Settings"),
-                                        QStringLiteral("org.freedesktop.NetworkManager.Settings"),
-                                        QStringLiteral("ListConnections")),
-                             limit);
+        bus.send(NetworkManagerBus::settingsPath, NetworkManagerBus::settingsInterface,
+                 QStringLiteral("ListConnections"));
 
     listCall.waitForFinished();
     if (listCall.isError())
         return {{}, failureText(listCall.error(), Stage::beforeAnyAnswer)};
-    const std::optional<QVariant> listed = replyValue(listCall.reply(), QLatin1String("ao"));
+    const std::optional<QVariant> listed =
+        NetworkManagerBus::valueOf(listCall.reply(), QLatin1String("ao"));
     // Kept in a local: a range-for over a member of a temporary would outlive the temporary.
     const std::optional<QVariantList> listedPaths =
         listed ? list(*listed) : std::optional<QVariantList>();
@@ -384,16 +327,14 @@ AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLi
     QList<QDBusPendingCall> settingsCalls;
     settingsCalls.reserve(paths.size());
     for (const QString &path : paths)
-        settingsCalls.append(connection.asyncCall(
-            methodCall(path, QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
-                       QStringLiteral("GetSettings")),
-            limit));
+        settingsCalls.append(
+            bus.send(path, NetworkManagerBus::profileInterface, QStringLiteral("GetSettings")));
 
     objectsCall.waitForFinished();
     if (objectsCall.isError())
         return {{}, failureText(objectsCall.error(), Stage::afterAnAnswer)};
     const std::optional<QVariant> objects =
-        replyValue(objectsCall.reply(), QLatin1String("a{oa{sa{sv}}}"));
+        NetworkManagerBus::valueOf(objectsCall.reply(), QLatin1String("a{oa{sa{sv}}}"));
     if (!objects || !map(*objects))
         return {{}, unexpectedAnswer()};
 
@@ -402,13 +343,14 @@ AdapterRead readOn(QDBusConnection &connection, std::chrono::milliseconds timeLi
     for (qsizetype i = 0; i < paths.size(); ++i) {
         QDBusPendingCall &call = settingsCalls[i];
         call.waitForFinished();
+        // An error about the profile alone (deleted since it was listed, say) leaves it out.
         if (call.isError()) {
-            if (daemonIsGone(call.error()))
+            if (NetworkManagerBus::daemonDidNotAnswer(call.error()))
                 return {{}, failureText(call.error(), Stage::afterAnAnswer)};
             continue;
         }
         const std::optional<QVariant> settings =
-            replyValue(call.reply(), QLatin1String("a{sa{sv}}"));
+            NetworkManagerBus::valueOf(call.reply(), QLatin1String("a{sa{sv}}"));
         if (!settings || !map(*settings))
             return {{}, unexpectedAnswer()};
         profiles.append({paths.at(i), map(*settings).value()});
@@ -449,22 +391,12 @@ QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profi
 
 AdapterRead read(const Bus &bus)
 {
-    // A connection of its own for each read: a bus or daemon that restarted is met afresh.
-    static std::atomic<int> reads = 0;
-    const QString name = QStringLiteral("brisvale-networkmanager-read-%1").arg(++reads);
-    AdapterRead result;
-    {
-        QDBusConnection connection =
-            bus.address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name)
-                                  : QDBusConnection::connectToBus(bus.address, name);
-        if (!connection.isConnected())
-            result.failure = QStringLiteral(
-                "Lecture de NetworkManager impossible : le bus système est injoignable.");
-        else
-            result = readOn(connection, bus.timeLimit);
-    }
-    QDBusConnection::disconnectFromBus(name);
-    return result;
+    NetworkManagerBus connection(bus.address, bus.timeLimit);
+    if (!connection.connected())
+        return {{},
+                QStringLiteral(
+                    "Lecture de NetworkManager impossible : le bus système est injoignable.")};
+    return readOn(connection);
 }
 
 QFuture<AdapterRead> readAsync(Bus bus)

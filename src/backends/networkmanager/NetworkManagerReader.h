@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AdapterRead.h"
+#include "NetworkManagerBus.h"
 
 #include <QFuture>
 #include <QList>
@@ -11,8 +12,6 @@
 #include <QVariantMap>
 
 #include <chrono>
-
-class QDBusError;
 
 // Reads the network services from NetworkManager: one service per connection profile of a
 // switchable kind (Ethernet, Wi-Fi, bridge, bond, VLAN), identified by the profile's UUID. A
@@ -22,15 +21,10 @@ class QDBusError;
 // failure text.
 namespace NetworkManagerReader {
 
-using namespace std::chrono_literals;
-
-// How long one call may take before the daemon counts as not answering.
-inline constexpr std::chrono::milliseconds callTimeLimit = 5s;
-
 // Where the daemon is: an empty address is the system bus.
 struct Bus {
     QString address;
-    std::chrono::milliseconds timeLimit = callTimeLimit;
+    std::chrono::milliseconds timeLimit = NetworkManagerBus::callTimeLimit;
 };
 
 // One profile as the daemon gave it: its object path and its settings (plain values).

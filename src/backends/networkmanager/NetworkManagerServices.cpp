@@ -4,65 +4,46 @@
 #include "NetworkManagerServices.h"
 
 #include "BlockingPool.h"
+#include "DBusValues.h"
+#include "NetworkManagerBus.h"
 #include "NetworkManagerWriter.h"
 #include "PingRunner.h"
 
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QSemaphore>
 #include <QThreadPool>
 
-#include <atomic>
 #include <memory>
 
 namespace NetworkManagerServices {
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.NetworkManager");
-
 Probe ask(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limit)
 {
-    static std::atomic<int> probes = 0;
-    const QString name = QStringLiteral("brisvale-networkmanager-probe-%1").arg(++probes);
     Probe probe;
-    {
-        QDBusConnection connection =
-            bus.address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name)
-                                  : QDBusConnection::connectToBus(bus.address, name);
-        if (!connection.isConnected()) {
-            probe.cause = QStringLiteral("le bus système est injoignable.");
-        } else {
-            // Only a daemon that already runs counts: a call to an absent one could start it.
-            QDBusMessage owner = QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-            owner << service;
-            const QDBusMessage hasOwner = connection.call(owner, QDBus::Block, int(limit.count()));
-            if (hasOwner.type() != QDBusMessage::ReplyMessage) {
-                probe.cause = NetworkManagerReader::causeOfNoAnswer(QDBusError(hasOwner));
-            } else if (!hasOwner.arguments().value(0).toBool()) {
-                probe.cause = QStringLiteral("le service ne fonctionne pas.");
-            } else {
-                QDBusMessage version = QDBusMessage::createMethodCall(
-                    service, QStringLiteral("/org/freedesktop/NetworkManager"),
-                    QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-                version << service << QStringLiteral("Version");
-                version.setAutoStartService(false);
-                const QDBusMessage reply =
-                    connection.call(version, QDBus::Block, int(limit.count()));
-                probe.answers = reply.type() == QDBusMessage::ReplyMessage;
-                if (probe.answers)
-                    probe.version =
-                        reply.arguments().value(0).value<QDBusVariant>().variant().toString();
-                else
-                    probe.cause = NetworkManagerReader::causeOfNoAnswer(QDBusError(reply));
-            }
-        }
+    NetworkManagerBus connection(bus.address, limit);
+    if (!connection.connected()) {
+        probe.cause = QStringLiteral("le bus système est injoignable.");
+        return probe;
     }
-    QDBusConnection::disconnectFromBus(name);
+    // Only a daemon that already runs counts: a call to an absent one could start it.
+    const NetworkManagerBus::Reply owner = connection.hasOwner();
+    if (owner.error) {
+        probe.cause = NetworkManagerReader::causeOfNoAnswer(*owner.error);
+        return probe;
+    }
+    if (!DBusValues::boolean(owner.value()).value_or(false)) {
+        probe.cause = QStringLiteral("le service ne fonctionne pas.");
+        return probe;
+    }
+    const NetworkManagerBus::Reply version =
+        connection.property(NetworkManagerBus::managerPath, NetworkManagerBus::managerInterface,
+                            QStringLiteral("Version"));
+    probe.answers = !version.error;
+    if (probe.answers)
+        probe.version = DBusValues::text(version.value()).value_or(QString());
+    else
+        probe.cause = NetworkManagerReader::causeOfNoAnswer(*version.error);
     return probe;
 }
 

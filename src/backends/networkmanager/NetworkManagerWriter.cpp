@@ -4,18 +4,14 @@
 #include "NetworkManagerWriter.h"
 
 #include "BlockingPool.h"
+#include "DBusValues.h"
 #include "IPv4.h"
+#include "NetworkManagerBus.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <atomic>
 #include <bit>
 #include <functional>
 #include <mutex>
@@ -23,28 +19,17 @@
 namespace {
 
 using Settings = NetworkManagerWriter::Settings;
-using PathList = QList<QDBusObjectPath>;
+using Wait = NetworkManagerBus::Wait;
+using namespace DBusValues;
 
-const QString service = QStringLiteral("org.freedesktop.NetworkManager");
-const QString managerPath = QStringLiteral("/org/freedesktop/NetworkManager");
-const QString managerInterface = service;
-const QString settingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
-const QString settingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
-const QString connectionInterface =
-    QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
-const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
-const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString &managerPath = NetworkManagerBus::managerPath;
+const QString &managerInterface = NetworkManagerBus::managerInterface;
+const QString &profileInterface = NetworkManagerBus::profileInterface;
+const QString &activeInterface = NetworkManagerBus::activeInterface;
+const QString &deviceInterface = NetworkManagerBus::deviceInterface;
 
 // Update2's flag that writes the profile to disk, so the change survives a restart.
 constexpr uint toDisk = 0x1;
-
-// How long a call may take. Only a call that may wait for the administrator's password gives
-// the person time to type it; polkit ends it at once when the prompt is dismissed. Any other
-// call has the read's limit, so a daemon that hangs holds a change for seconds, not minutes.
-enum class Wait { forDaemon, forPerson };
-constexpr int daemonLimitMs = 5 * 1000;
-constexpr int personLimitMs = 10 * 60 * 1000;
 
 void registerTypes()
 {
@@ -52,8 +37,12 @@ void registerTypes()
     std::call_once(once, [] {
         qDBusRegisterMetaType<Settings>();
         qDBusRegisterMetaType<QList<QVariantMap>>();
-        qDBusRegisterMetaType<PathList>();
     });
+}
+
+QVariant objectPath(const QString &path)
+{
+    return QVariant::fromValue(QDBusObjectPath(path));
 }
 
 CommandResult failed(const QString &text, ChangeCause cause)
@@ -66,106 +55,22 @@ QString quoted(const QString &name)
     return QStringLiteral("« ") + name + QStringLiteral(" »");
 }
 
-// The cause of a failed call, from the error's name alone: its message may quote the profile's
-// name, which may be anything ("Réseau cancel", "not authorized").
-ChangeCause causeOf(const QDBusError &error)
+// A failed call as a failed result; `sent` when the daemon may have acted on the request. The
+// daemon's own words are English and may quote the profile: they are kept as the detail, never
+// read for the cause.
+CommandResult failure(const QDBusError &error, const QString &context, bool sent)
 {
-    const QString name = error.name();
-    if (name == QLatin1String("org.freedesktop.PolicyKit1.Error.Cancelled") ||
-        name == QLatin1String("org.freedesktop.NetworkManager.AgentManager.UserCanceled"))
-        return ChangeCause::cancelled;
-    if ((name.startsWith(QLatin1String("org.freedesktop.NetworkManager.")) &&
-         name.endsWith(QLatin1String(".PermissionDenied"))) ||
-        name == QLatin1String("org.freedesktop.PolicyKit1.Error.NotAuthorized") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.AccessDenied") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"))
-        return ChangeCause::refused;
-    if (name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
-        return ChangeCause::serviceGone;
-    switch (error.type()) {
-    case QDBusError::ServiceUnknown:
-    case QDBusError::NoServer:
-    case QDBusError::Disconnected:
-        return ChangeCause::serviceGone;
-    // Also what the bus answers at once when the daemon leaves without answering.
-    case QDBusError::NoReply:
-    case QDBusError::Timeout:
-    case QDBusError::TimedOut:
-        return ChangeCause::timedOut;
-    default:
-        return ChangeCause::failed;
-    }
+    CommandResult result = failed(QStringLiteral("NetworkManager a refusé ") + context +
+                                      QStringLiteral(" : ") + error.message(),
+                                  NetworkManagerBus::causeOf(error));
+    result.maybeApplied = sent && NetworkManagerBus::daemonDidNotAnswer(error);
+    return result;
 }
-
-bool isRefusal(const QDBusError &error)
-{
-    const ChangeCause cause = causeOf(error);
-    return cause == ChangeCause::refused || cause == ChangeCause::cancelled;
-}
-
-// Whether the daemon itself is missing, rather than a device or the settings refusing.
-bool daemonDidNotAnswer(const QDBusError &error)
-{
-    const ChangeCause cause = causeOf(error);
-    return cause == ChangeCause::serviceGone || cause == ChangeCause::timedOut;
-}
-
-// One private connection to the system bus for one change, made and dropped on the pool thread
-// that runs it, so no blocking call ever waits on another thread's connection.
-class Bus {
-public:
-    explicit Bus(const QString &address)
-        : m_name(QStringLiteral("brisvale-change-%1").arg(counter++))
-        , m_connection(address.isEmpty()
-                           ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_name)
-                           : QDBusConnection::connectToBus(address, m_name))
-    {
-    }
-    ~Bus() { QDBusConnection::disconnectFromBus(m_name); }
-    Bus(const Bus &) = delete;
-    Bus &operator=(const Bus &) = delete;
-
-    bool connected() const { return m_connection.isConnected(); }
-    QDBusError lastError() const { return m_connection.lastError(); }
-
-    // The reply's arguments, or the error that came back instead.
-    std::optional<QDBusError> call(const QString &path, const QString &interface,
-                                   const QString &method, const QVariantList &arguments,
-                                   QVariantList *results = nullptr, Wait wait = Wait::forDaemon)
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-        message.setArguments(arguments);
-        message.setAutoStartService(false);
-        message.setInteractiveAuthorizationAllowed(wait == Wait::forPerson);
-        const QDBusMessage reply = m_connection.call(
-            message, QDBus::Block, wait == Wait::forPerson ? personLimitMs : daemonLimitMs);
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return QDBusError(reply);
-        if (results)
-            *results = reply.arguments();
-        return std::nullopt;
-    }
-
-    std::optional<QDBusError> property(const QString &path, const QString &interface,
-                                       const QString &name, QVariant *value)
-    {
-        QVariantList results;
-        if (auto error =
-                call(path, propertiesInterface, QStringLiteral("Get"), {interface, name}, &results))
-            return error;
-        *value = results.value(0).value<QDBusVariant>().variant();
-        return std::nullopt;
-    }
-
-private:
-    static inline std::atomic<int> counter{0};
-    QString m_name;
-    QDBusConnection m_connection;
-};
 
 // The profile as it stands, and where it lives on the bus.
 struct Profile {
-    QDBusObjectPath path;
+    QString path;
+    // As the daemon sent them, so that what Brisvale does not change goes back with its types.
     Settings settings;
     // The daemon's version of the profile, where it keeps one (1.44 and later).
     std::optional<qulonglong> version;
@@ -173,9 +78,17 @@ struct Profile {
 
 // Where a profile is active: the active connection and its devices.
 struct Activation {
-    QDBusObjectPath active;
-    PathList devices;
+    QString active;
+    QStringList devices;
 };
+
+QStringList paths(const QVariant &value)
+{
+    QStringList found;
+    for (const QVariant &path : list(value).value_or(QVariantList()))
+        found.append(text(path).value_or(QString()));
+    return found;
+}
 
 class Change {
 public:
@@ -195,28 +108,29 @@ public:
             return failed(QStringLiteral("NetworkManager ne répond pas sur le bus système : ") +
                               m_bus.lastError().message(),
                           ChangeCause::serviceGone);
-        QVariantList results;
-        if (auto error = m_bus.call(settingsPath, settingsInterface,
-                                    QStringLiteral("GetConnectionByUuid"), {m_uuid}, &results)) {
-            if (error->name().endsWith(QStringLiteral(".InvalidConnection")))
+        const auto found =
+            m_bus.call(NetworkManagerBus::settingsPath, NetworkManagerBus::settingsInterface,
+                       QStringLiteral("GetConnectionByUuid"), {m_uuid});
+        if (found.error) {
+            if (found.error->name().endsWith(QStringLiteral(".InvalidConnection")))
                 return failed(QStringLiteral("Le profil ") + quoted(m_name) +
                                   QStringLiteral(" n'existe plus ; rien n'a été modifié."),
                               ChangeCause::failed);
-            return failure(*error, QStringLiteral("de trouver ") + quoted(m_name), false);
+            return failure(*found.error, QStringLiteral("de trouver ") + quoted(m_name), false);
         }
-        m_profile.path = results.value(0).value<QDBusObjectPath>();
+        m_profile.path = text(found.value()).value_or(QString());
         // The version first: a change slipped in before the settings are read makes it stale,
         // and the daemon then refuses the update rather than lose that change.
-        QVariant version;
-        m_profile.version.reset();
-        if (!m_bus.property(m_profile.path.path(), connectionInterface, QStringLiteral("VersionId"),
-                            &version) &&
-            version.canConvert<qulonglong>())
-            m_profile.version = version.toULongLong();
-        if (auto error = m_bus.call(m_profile.path.path(), connectionInterface,
-                                    QStringLiteral("GetSettings"), {}, &results))
-            return failure(*error, QStringLiteral("de lire ") + quoted(m_name), false);
-        m_profile.settings = qdbus_cast<Settings>(results.value(0));
+        const QVariant version =
+            m_bus.property(m_profile.path, profileInterface, QStringLiteral("VersionId")).value();
+        m_profile.version = version.typeId() == QMetaType::ULongLong
+                                ? std::optional(version.toULongLong())
+                                : std::nullopt;
+        const auto read =
+            m_bus.call(m_profile.path, profileInterface, QStringLiteral("GetSettings"));
+        if (read.error)
+            return failure(*read.error, QStringLiteral("de lire ") + quoted(m_name), false);
+        m_profile.settings = qdbus_cast<Settings>(read.arguments.value(0));
         return std::nullopt;
     }
 
@@ -229,18 +143,16 @@ public:
         QVariantMap arguments;
         if (m_profile.version)
             arguments.insert(QStringLiteral("version-id"), QVariant::fromValue(*m_profile.version));
-        if (auto error =
-                m_bus.call(m_profile.path.path(), connectionInterface, QStringLiteral("Update2"),
-                           {QVariant::fromValue(settings), QVariant::fromValue(toDisk),
-                            QVariant::fromValue(arguments)},
-                           nullptr, Wait::forPerson)) {
-            if (stale)
-                *stale = error->name().endsWith(QLatin1String(".VersionIdMismatch"));
-            // Refused, the daemon saved nothing; gone or silent, it may have saved it.
-            return failure(*error, QStringLiteral("d'enregistrer ") + quoted(m_name),
-                           daemonDidNotAnswer(*error));
-        }
-        return std::nullopt;
+        const auto saved = m_bus.call(m_profile.path, profileInterface, QStringLiteral("Update2"),
+                                      {QVariant::fromValue(settings), QVariant::fromValue(toDisk),
+                                       QVariant::fromValue(arguments)},
+                                      Wait::forPerson);
+        if (!saved.error)
+            return std::nullopt;
+        if (stale)
+            *stale = saved.error->name().endsWith(QLatin1String(".VersionIdMismatch"));
+        // Refused, the daemon saved nothing; gone or silent, it may have saved it.
+        return failure(*saved.error, QStringLiteral("d'enregistrer ") + quoted(m_name), true);
     }
 
     // Saves the profile as `changed` makes it out of its settings as they are now. Another
@@ -276,19 +188,16 @@ public:
     QList<Activation> activations()
     {
         QList<Activation> found;
-        QVariant value;
-        if (m_bus.property(managerPath, managerInterface, QStringLiteral("ActiveConnections"),
-                           &value))
-            return found;
-        for (const QDBusObjectPath &active : qdbus_cast<PathList>(value)) {
-            QVariant connection;
-            if (m_bus.property(active.path(), activeInterface, QStringLiteral("Connection"),
-                               &connection) ||
-                qdbus_cast<QDBusObjectPath>(connection) != m_profile.path)
+        const QStringList active =
+            paths(m_bus.property(managerPath, managerInterface, QStringLiteral("ActiveConnections"))
+                      .value());
+        for (const QString &path : active) {
+            if (text(m_bus.property(path, activeInterface, QStringLiteral("Connection")).value()) !=
+                m_profile.path)
                 continue;
-            QVariant devices;
-            m_bus.property(active.path(), activeInterface, QStringLiteral("Devices"), &devices);
-            found.append({active, qdbus_cast<PathList>(devices)});
+            found.append(
+                {path,
+                 paths(m_bus.property(path, activeInterface, QStringLiteral("Devices")).value())});
         }
         return found;
     }
@@ -296,62 +205,54 @@ public:
     // The saved profile on a device it is active on: reapplied in place, or activated again
     // where the device cannot take the change in place or is not asked to. The profile is saved by
     // then, so a daemon that does not answer leaves the outcome unknown.
-    std::optional<CommandResult> applyOn(const QDBusObjectPath &device, bool inPlace)
+    std::optional<CommandResult> applyOn(const QString &device, bool inPlace)
     {
         if (inPlace) {
             const auto reapplied =
-                m_bus.call(device.path(), deviceInterface, QStringLiteral("Reapply"),
+                m_bus.call(device, deviceInterface, QStringLiteral("Reapply"),
                            {QVariant::fromValue(Settings()), QVariant::fromValue(qulonglong(0)),
                             QVariant::fromValue(uint(0))},
-                           nullptr, Wait::forPerson);
-            if (!reapplied)
+                           Wait::forPerson);
+            if (!reapplied.error)
                 return std::nullopt;
-            if (isRefusal(*reapplied) || daemonDidNotAnswer(*reapplied))
-                return failure(*reapplied, QStringLiteral("d'appliquer ") + quoted(m_name), true);
+            // Refused, cancelled or unanswered, activating again would fare no better.
+            if (NetworkManagerBus::causeOf(*reapplied.error) != ChangeCause::failed)
+                return failure(*reapplied.error, QStringLiteral("d'appliquer ") + quoted(m_name),
+                               true);
         }
         const auto activated = activate(device);
         if (!activated)
             return std::nullopt;
-        if (isRefusal(*activated) || daemonDidNotAnswer(*activated))
+        if (NetworkManagerBus::causeOf(*activated) != ChangeCause::failed)
             return failure(*activated, QStringLiteral("d'appliquer ") + quoted(m_name), true);
-        return failed(QStringLiteral("L'interface ") + interfaceName(device) +
+        const QString interface =
+            text(m_bus.property(device, deviceInterface, QStringLiteral("Interface")).value())
+                .value_or(device);
+        return failed(QStringLiteral("L'interface ") + interface +
                           QStringLiteral(" a refusé la configuration de ") + quoted(m_name) +
                           QStringLiteral(" : ") + activated->message() + u'.',
                       ChangeCause::failed);
     }
 
-    std::optional<QDBusError> activate(const QDBusObjectPath &device)
+    std::optional<QDBusError> activate(const QString &device)
     {
-        return m_bus.call(managerPath, managerInterface, QStringLiteral("ActivateConnection"),
-                          {QVariant::fromValue(m_profile.path), QVariant::fromValue(device),
-                           QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))},
-                          nullptr, Wait::forPerson);
+        return m_bus
+            .call(managerPath, managerInterface, QStringLiteral("ActivateConnection"),
+                  {objectPath(m_profile.path), objectPath(device), objectPath(QStringLiteral("/"))},
+                  Wait::forPerson)
+            .error;
     }
 
-    std::optional<QDBusError> deactivate(const QDBusObjectPath &active)
+    std::optional<QDBusError> deactivate(const QString &active)
     {
-        return m_bus.call(managerPath, managerInterface, QStringLiteral("DeactivateConnection"),
-                          {QVariant::fromValue(active)}, nullptr, Wait::forPerson);
-    }
-
-    QString interfaceName(const QDBusObjectPath &device)
-    {
-        QVariant name;
-        if (m_bus.property(device.path(), deviceInterface, QStringLiteral("Interface"), &name))
-            return device.path();
-        return name.toString();
-    }
-
-    // A failed call as a failed result; `sent` when the daemon may have acted on the request.
-    static CommandResult failure(const QDBusError &error, const QString &context, bool sent)
-    {
-        CommandResult result = NetworkManagerWriter::failure(error, context);
-        result.maybeApplied = sent && daemonDidNotAnswer(error);
-        return result;
+        return m_bus
+            .call(managerPath, managerInterface, QStringLiteral("DeactivateConnection"),
+                  {objectPath(active)}, Wait::forPerson)
+            .error;
     }
 
 private:
-    Bus m_bus;
+    NetworkManagerBus m_bus;
     QString m_uuid;
     QString m_name;
     Profile m_profile;
@@ -375,7 +276,7 @@ CommandResult changeAddressing(const QString &uuid, const QString &name, const Q
     const bool inPlace = methodOf(change.original()) != QLatin1String("auto") ||
                          methodOf(changed(change.original())) == QLatin1String("auto");
     for (const Activation &activation : change.activations()) {
-        for (const QDBusObjectPath &device : activation.devices) {
+        for (const QString &device : activation.devices) {
             if (auto failure = change.applyOn(device, inPlace))
                 return failure->maybeApplied ? *failure : change.restore(*failure);
         }
@@ -407,21 +308,21 @@ CommandResult changeEnabled(const QString &uuid, const QString &name, bool enabl
     if (!enabled) {
         for (const Activation &activation : activations) {
             if (auto error = change.deactivate(activation.active)) {
-                const CommandResult failure =
-                    Change::failure(*error, QStringLiteral("de désactiver ") + quoted(name), true);
-                return failure.maybeApplied ? failure : change.restore(failure);
+                const CommandResult result =
+                    failure(*error, QStringLiteral("de désactiver ") + quoted(name), true);
+                return result.maybeApplied ? result : change.restore(result);
             }
         }
         return {};
     }
     if (!activations.isEmpty())
         return {};
-    const auto error = change.activate(QDBusObjectPath(QStringLiteral("/")));
-    if (!error || (causeOf(*error) == ChangeCause::failed && isMissingDevice(*error)))
+    const auto error = change.activate(QStringLiteral("/"));
+    if (!error ||
+        (NetworkManagerBus::causeOf(*error) == ChangeCause::failed && isMissingDevice(*error)))
         return {};
-    const CommandResult failure =
-        Change::failure(*error, QStringLiteral("d'activer ") + quoted(name), true);
-    return failure.maybeApplied ? failure : change.restore(failure);
+    const CommandResult result = failure(*error, QStringLiteral("d'activer ") + quoted(name), true);
+    return result.maybeApplied ? result : change.restore(result);
 }
 
 void removeDeprecated(QVariantMap &ip)
@@ -442,15 +343,10 @@ bool isManual(const QVariantMap &ipv4)
 // The profile's addresses as the daemon takes them back, in their order.
 QList<QVariantMap> addressesOf(const QVariantMap &ipv4)
 {
-    const QVariant value = ipv4.value(QStringLiteral("address-data"));
-    // As the daemon sent it, still marshalled; as a test or an earlier step made it, plain.
-    if (value.userType() == qMetaTypeId<QDBusArgument>())
-        return qdbus_cast<QList<QVariantMap>>(value.value<QDBusArgument>());
-    if (value.userType() == qMetaTypeId<QList<QVariantMap>>())
-        return value.value<QList<QVariantMap>>();
     QList<QVariantMap> addresses;
-    for (const QVariant &entry : value.toList())
-        addresses.append(entry.toMap());
+    for (const QVariant &entry :
+         list(plain(ipv4.value(QStringLiteral("address-data")))).value_or(QVariantList()))
+        addresses.append(map(entry).value_or(QVariantMap()));
     return addresses;
 }
 
@@ -522,15 +418,6 @@ NetworkManagerWriter::Settings NetworkManagerWriter::withAutoconnect(Settings pr
     profile = withoutDeprecated(std::move(profile));
     profile[QStringLiteral("connection")].insert(QStringLiteral("autoconnect"), autoconnect);
     return profile;
-}
-
-CommandResult NetworkManagerWriter::failure(const QDBusError &error, const QString &context)
-{
-    // The daemon's own words are English and may quote the profile: they are kept as the detail,
-    // never read for the cause.
-    return failed(QStringLiteral("NetworkManager a refusé ") + context + QStringLiteral(" : ") +
-                      error.message(),
-                  causeOf(error));
 }
 
 QFuture<CommandResult> NetworkManagerWriter::setManual(const QString &uuid, const QString &name,

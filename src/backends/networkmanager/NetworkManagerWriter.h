@@ -12,8 +12,6 @@
 
 #include <optional>
 
-class QDBusError;
-
 // Changes NetworkManager's connection profiles over D-Bus, each reached by its UUID: the profile
 // is saved to disk, then applied at once to the device it is active on. Every call allows
 // interactive authorization, so the desktop's agent asks for a password where the system's
@@ -43,8 +41,5 @@ Settings withManualAddress(Settings profile, const QString &ip, int prefix, cons
 // The profile taking its address from DHCP, its manual addresses and gateway gone.
 Settings withDHCP(Settings profile);
 Settings withAutoconnect(Settings profile, bool autoconnect);
-
-// A refusal from the daemon, the bus or the authorization agent as a failed result.
-CommandResult failure(const QDBusError &error, const QString &context);
 
 } // namespace NetworkManagerWriter

@@ -11,30 +11,35 @@
 
 namespace {
 
-// Far below Qt's own limit; a machine file nests four levels.
-constexpr int maximumDepth = 64;
+// Qt's own limit, counted in objects and lists.
+constexpr int maximumDepth = 1024;
 
 bool isJsonSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-void appendUtf8(std::string &out, unsigned code)
+void appendUtf8(std::string &out, char32_t code)
 {
     if (code < 0x80) {
         out += char(code);
     } else if (code < 0x800) {
         out += char(0xC0 | (code >> 6));
         out += char(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += char(0xE0 | (code >> 12));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+        out += char(0x80 | (code & 0x3F));
+    } else {
+        out += char(0xF0 | (code >> 18));
+        out += char(0x80 | ((code >> 12) & 0x3F));
         out += char(0x80 | ((code >> 6) & 0x3F));
         out += char(0x80 | (code & 0x3F));
     }
 }
 
 // The length of the well-formed UTF-8 sequence at text[at], 0 when there is none: no overlong
-// forms, no surrogates, nothing past U+10FFFF.
+// forms, no surrogates, nothing past U+10FFFF, as Qt requires.
 size_t utf8Length(std::string_view text, size_t at)
 {
     const auto byte = [&](size_t i) { return i < text.size() ? (unsigned char)text[i] : 0u; };
@@ -57,6 +62,16 @@ size_t utf8Length(std::string_view text, size_t at)
     return 0;
 }
 
+bool isHighSurrogate(char32_t code)
+{
+    return code >= 0xD800 && code <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t code)
+{
+    return code >= 0xDC00 && code <= 0xDFFF;
+}
+
 } // namespace
 
 class PlainJson::Reader {
@@ -68,7 +83,12 @@ public:
 
     std::optional<PlainJson> document()
     {
+        static constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+        if (m_text.size() > byteOrderMark.size() && m_text.substr(0, 3) == byteOrderMark)
+            m_at = byteOrderMark.size();
         skipSpace();
+        if (!at('{') && !at('['))
+            return std::nullopt;
         std::optional<PlainJson> value = this->value(0);
         skipSpace();
         if (!value || m_at != m_text.size())
@@ -76,67 +96,83 @@ public:
         return value;
     }
 
+    bool exact() const { return m_exact; }
+
 private:
     std::optional<PlainJson> value(int depth)
     {
-        if (depth > maximumDepth || m_at >= m_text.size())
+        if (m_at >= m_text.size())
             return std::nullopt;
-        PlainJson result;
+        std::optional<PlainJson> result;
+        const size_t begin = m_at;
         switch (m_text[m_at]) {
         case '{':
-            return object(depth);
         case '[':
-            return array(depth);
-        case '"': {
-            std::optional<std::string> text = string();
-            if (!text)
+            if (depth >= maximumDepth)
                 return std::nullopt;
-            result.m_kind = Kind::string;
-            result.m_string = std::move(*text);
-            return result;
-        }
+            result = at('{') ? object(depth + 1) : array(depth + 1);
+            break;
+        case '"':
+            if (std::optional<std::string> text = string()) {
+                result.emplace();
+                result->m_kind = Kind::string;
+                result->m_string = std::move(*text);
+            }
+            break;
         case 't':
         case 'f':
-            result.m_kind = Kind::boolean;
-            result.m_boolean = m_text[m_at] == 't';
-            return word(result.m_boolean ? "true" : "false") ? std::optional(result) : std::nullopt;
+            if (word(at('t') ? "true" : "false")) {
+                result.emplace();
+                result->m_kind = Kind::boolean;
+                result->m_boolean = m_text[begin] == 't';
+            }
+            break;
         case 'n':
-            return word("null") ? std::optional(result) : std::nullopt;
+            if (word("null"))
+                result.emplace();
+            break;
         default:
-            return number();
+            result = number();
         }
+        if (result) {
+            result->m_begin = begin;
+            result->m_end = m_at;
+        }
+        return result;
     }
 
     std::optional<PlainJson> object(int depth)
     {
         PlainJson result;
         result.m_kind = Kind::object;
-        std::set<std::string> names;
+        std::set<std::string, std::less<>> names;
         ++m_at;
         skipSpace();
         if (take('}'))
             return result;
         for (;;) {
-            skipSpace();
-            if (m_at >= m_text.size() || m_text[m_at] != '"')
+            const size_t nameBegin = m_at;
+            std::optional<std::string> name = at('"') ? string() : std::nullopt;
+            if (!name)
                 return std::nullopt;
-            std::optional<std::string> name = string();
-            // Which of two equal names Qt keeps is its own affair: not ours to guess.
-            if (!name || !names.insert(*name).second)
-                return std::nullopt;
+            // Qt keeps the last of equal names, sorted among the others: not mirrored here.
+            if (!names.insert(*name).second)
+                m_exact = false;
             skipSpace();
             if (!take(':'))
                 return std::nullopt;
             skipSpace();
-            std::optional<PlainJson> member = value(depth + 1);
+            std::optional<PlainJson> member = value(depth);
             if (!member)
                 return std::nullopt;
+            member->m_nameBegin = nameBegin;
             result.m_members.emplace_back(std::move(*name), std::move(*member));
             skipSpace();
             if (take('}'))
                 return result;
             if (!take(','))
                 return std::nullopt;
+            skipSpace();
         }
     }
 
@@ -149,8 +185,7 @@ private:
         if (take(']'))
             return result;
         for (;;) {
-            skipSpace();
-            std::optional<PlainJson> item = value(depth + 1);
+            std::optional<PlainJson> item = value(depth);
             if (!item)
                 return std::nullopt;
             result.m_items.push_back(std::move(*item));
@@ -159,6 +194,7 @@ private:
                 return result;
             if (!take(','))
                 return std::nullopt;
+            skipSpace();
         }
     }
 
@@ -167,13 +203,11 @@ private:
         std::string out;
         ++m_at;
         while (m_at < m_text.size()) {
-            const unsigned char c = (unsigned char)m_text[m_at];
+            const auto c = (unsigned char)m_text[m_at];
             if (c == '"') {
                 ++m_at;
                 return out;
             }
-            if (c < 0x20)
-                return std::nullopt;
             if (c >= 0x80) {
                 const size_t length = utf8Length(m_text, m_at);
                 if (length == 0)
@@ -183,18 +217,19 @@ private:
                 continue;
             }
             ++m_at;
+            // Control characters are kept as they are, as Qt keeps them.
             if (c != '\\') {
                 out += char(c);
                 continue;
             }
             if (m_at >= m_text.size())
                 return std::nullopt;
-            const char escape = m_text[m_at++];
+            const auto escape = (unsigned char)m_text[m_at++];
             switch (escape) {
             case '"':
             case '\\':
             case '/':
-                out += escape;
+                out += char(escape);
                 break;
             case 'b':
                 out += '\b';
@@ -212,67 +247,92 @@ private:
                 out += '\t';
                 break;
             case 'u': {
-                if (m_at + 4 > m_text.size())
+                std::optional<char32_t> code = hexCode();
+                if (!code)
                     return std::nullopt;
-                unsigned code = 0;
-                for (int i = 0; i < 4; ++i) {
-                    const char h = m_text[m_at++];
-                    code <<= 4;
-                    if (h >= '0' && h <= '9')
-                        code |= unsigned(h - '0');
-                    else if (h >= 'a' && h <= 'f')
-                        code |= unsigned(h - 'a' + 10);
-                    else if (h >= 'A' && h <= 'F')
-                        code |= unsigned(h - 'A' + 10);
+                if (isHighSurrogate(*code) && m_text.substr(m_at, 2) == "\\u") {
+                    const size_t pairStart = m_at;
+                    m_at += 2;
+                    const std::optional<char32_t> low = hexCode();
+                    if (low && isLowSurrogate(*low))
+                        code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
                     else
-                        return std::nullopt;
+                        m_at = pairStart;
                 }
-                if (code == 0 || (code >= 0xD800 && code <= 0xDFFF))
-                    return std::nullopt;
-                appendUtf8(out, code);
+                if (isHighSurrogate(*code) || isLowSurrogate(*code)) {
+                    m_exact = false;
+                    out += '?';
+                } else {
+                    appendUtf8(out, *code);
+                }
                 break;
             }
             default:
-                return std::nullopt;
+                // Qt takes the byte itself as a character; JSON knows no such escape.
+                m_exact = false;
+                appendUtf8(out, escape);
             }
         }
         return std::nullopt;
     }
 
-    // RFC 8259's grammar exactly, and a value a double holds.
+    std::optional<char32_t> hexCode()
+    {
+        if (m_text.size() - m_at < 4)
+            return std::nullopt;
+        char32_t code = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char h = m_text[m_at++];
+            code <<= 4;
+            if (h >= '0' && h <= '9')
+                code |= char32_t(h - '0');
+            else if (h >= 'a' && h <= 'f')
+                code |= char32_t(h - 'a' + 10);
+            else if (h >= 'A' && h <= 'F')
+                code |= char32_t(h - 'A' + 10);
+            else
+                return std::nullopt;
+        }
+        return code;
+    }
+
+    // Qt's grammar, which lets digits be missing around the point or after the exponent; exact
+    // only for RFC 8259's, within the range of a double.
     std::optional<PlainJson> number()
     {
         const size_t start = m_at;
-        const auto digits = [&] {
-            const size_t from = m_at;
-            while (m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '9')
-                ++m_at;
-            return m_at - from;
-        };
         take('-');
-        if (m_at < m_text.size() && m_text[m_at] == '0')
-            ++m_at;
-        else if (digits() == 0)
-            return std::nullopt;
-        if (take('.') && digits() == 0)
-            return std::nullopt;
-        if (m_at < m_text.size() && (m_text[m_at] == 'e' || m_text[m_at] == 'E')) {
-            ++m_at;
+        const bool integral = take('0') || digits() > 0;
+        bool rfc = integral;
+        if (take('.'))
+            rfc = digits() > 0 && rfc;
+        if (take('e') || take('E')) {
             if (!take('+'))
                 take('-');
-            if (digits() == 0)
-                return std::nullopt;
+            rfc = digits() > 0 && rfc;
         }
         const std::string literal(m_text.substr(start, m_at - start));
+        if (literal.empty())
+            return std::nullopt;
         errno = 0;
         char *end = nullptr;
         const double value = std::strtod(literal.c_str(), &end);
-        if (errno == ERANGE || !std::isfinite(value) || end != literal.c_str() + literal.size())
+        if (end != literal.c_str() + literal.size())
             return std::nullopt;
+        if (!rfc || errno == ERANGE || !std::isfinite(value))
+            m_exact = false;
         PlainJson result;
         result.m_kind = Kind::number;
         result.m_number = value;
         return result;
+    }
+
+    size_t digits()
+    {
+        const size_t from = m_at;
+        while (m_at < m_text.size() && m_text[m_at] >= '0' && m_text[m_at] <= '9')
+            ++m_at;
+        return m_at - from;
     }
 
     bool word(std::string_view expected)
@@ -283,13 +343,14 @@ private:
         return true;
     }
 
+    bool at(char c) const { return m_at < m_text.size() && m_text[m_at] == c; }
+
     bool take(char c)
     {
-        if (m_at < m_text.size() && m_text[m_at] == c) {
-            ++m_at;
-            return true;
-        }
-        return false;
+        if (!at(c))
+            return false;
+        ++m_at;
+        return true;
     }
 
     void skipSpace()
@@ -300,11 +361,16 @@ private:
 
     std::string_view m_text;
     size_t m_at = 0;
+    bool m_exact = true;
 };
 
-std::optional<PlainJson> PlainJson::parse(std::string_view text)
+std::optional<PlainJson> PlainJson::parse(std::string_view text, bool *exact)
 {
-    return Reader(text).document();
+    Reader reader(text);
+    std::optional<PlainJson> document = reader.document();
+    if (exact)
+        *exact = document && reader.exact();
+    return document;
 }
 
 const PlainJson *PlainJson::member(std::string_view name) const

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
@@ -87,193 +86,193 @@ public:
         if (m_text.size() > byteOrderMark.size() && m_text.substr(0, 3) == byteOrderMark)
             m_at = byteOrderMark.size();
         skipSpace();
-        if (!at('{') && !at('['))
+        PlainJson root;
+        if ((!at('{') && !at('[')) || !value(root, 0))
             return std::nullopt;
-        std::optional<PlainJson> value = this->value(0);
         skipSpace();
-        if (!value || m_at != m_text.size())
+        if (m_at != m_text.size())
             return std::nullopt;
-        return value;
+        return root;
     }
 
     bool exact() const { return m_exact; }
 
 private:
-    std::optional<PlainJson> value(int depth)
+    // Each value is read in place, where its container keeps it: a machine file holds
+    // thousands of them, and moving each one up through the recursion was most of the work.
+    bool value(PlainJson &out, int depth)
     {
         if (m_at >= m_text.size())
-            return std::nullopt;
-        std::optional<PlainJson> result;
-        const size_t begin = m_at;
+            return false;
+        out.m_begin = m_at;
+        bool read = false;
         switch (m_text[m_at]) {
         case '{':
         case '[':
-            if (depth >= maximumDepth)
-                return std::nullopt;
-            result = at('{') ? object(depth + 1) : array(depth + 1);
+            read =
+                depth < maximumDepth && (at('{') ? object(out, depth + 1) : array(out, depth + 1));
             break;
         case '"':
-            if (std::optional<std::string> text = string()) {
-                result.emplace();
-                result->m_kind = Kind::string;
-                result->m_string = std::move(*text);
-            }
+            out.m_kind = Kind::string;
+            read = string(out.m_string);
             break;
         case 't':
         case 'f':
-            if (word(at('t') ? "true" : "false")) {
-                result.emplace();
-                result->m_kind = Kind::boolean;
-                result->m_boolean = m_text[begin] == 't';
-            }
+            out.m_kind = Kind::boolean;
+            out.m_boolean = at('t');
+            read = word(out.m_boolean ? "true" : "false");
             break;
         case 'n':
-            if (word("null"))
-                result.emplace();
+            read = word("null");
             break;
         default:
-            result = number();
+            read = number(out);
         }
-        if (result) {
-            result->m_begin = begin;
-            result->m_end = m_at;
-        }
-        return result;
+        out.m_end = m_at;
+        return read;
     }
 
-    std::optional<PlainJson> object(int depth)
+    bool object(PlainJson &out, int depth)
     {
-        PlainJson result;
-        result.m_kind = Kind::object;
-        std::set<std::string, std::less<>> names;
+        out.m_kind = Kind::object;
         ++m_at;
         skipSpace();
         if (take('}'))
-            return result;
+            return true;
         for (;;) {
             const size_t nameBegin = m_at;
-            std::optional<std::string> name = at('"') ? string() : std::nullopt;
-            if (!name)
-                return std::nullopt;
-            // Qt keeps the last of equal names, sorted among the others: not mirrored here.
-            if (!names.insert(*name).second)
-                m_exact = false;
+            auto &member = out.m_members.emplace_back();
+            if (!at('"') || !string(member.first))
+                return false;
             skipSpace();
             if (!take(':'))
-                return std::nullopt;
+                return false;
             skipSpace();
-            std::optional<PlainJson> member = value(depth);
-            if (!member)
-                return std::nullopt;
-            member->m_nameBegin = nameBegin;
-            result.m_members.emplace_back(std::move(*name), std::move(*member));
+            if (!value(member.second, depth))
+                return false;
+            member.second.m_nameBegin = nameBegin;
             skipSpace();
             if (take('}'))
-                return result;
+                break;
             if (!take(','))
-                return std::nullopt;
+                return false;
             skipSpace();
         }
+        // Qt keeps the last of equal names, sorted among the others: not mirrored here.
+        if (out.m_members.size() > 1) {
+            std::vector<std::string_view> names;
+            names.reserve(out.m_members.size());
+            for (const auto &member : out.m_members)
+                names.push_back(member.first);
+            std::sort(names.begin(), names.end());
+            if (std::adjacent_find(names.begin(), names.end()) != names.end())
+                m_exact = false;
+        }
+        return true;
     }
 
-    std::optional<PlainJson> array(int depth)
+    bool array(PlainJson &out, int depth)
     {
-        PlainJson result;
-        result.m_kind = Kind::array;
+        out.m_kind = Kind::array;
         ++m_at;
         skipSpace();
         if (take(']'))
-            return result;
+            return true;
         for (;;) {
-            std::optional<PlainJson> item = value(depth);
-            if (!item)
-                return std::nullopt;
-            result.m_items.push_back(std::move(*item));
+            if (!value(out.m_items.emplace_back(), depth))
+                return false;
             skipSpace();
             if (take(']'))
-                return result;
+                return true;
             if (!take(','))
-                return std::nullopt;
+                return false;
             skipSpace();
         }
     }
 
-    std::optional<std::string> string()
+    bool string(std::string &out)
     {
-        std::string out;
         ++m_at;
         while (m_at < m_text.size()) {
+            // Control characters are kept as they are, as Qt keeps them.
+            const size_t run = m_at;
+            while (m_at < m_text.size() && (unsigned char)m_text[m_at] < 0x80 &&
+                   m_text[m_at] != '"' && m_text[m_at] != '\\')
+                ++m_at;
+            out.append(m_text.substr(run, m_at - run));
+            if (m_at >= m_text.size())
+                return false;
             const auto c = (unsigned char)m_text[m_at];
             if (c == '"') {
                 ++m_at;
-                return out;
+                return true;
             }
             if (c >= 0x80) {
                 const size_t length = utf8Length(m_text, m_at);
                 if (length == 0)
-                    return std::nullopt;
+                    return false;
                 out.append(m_text.substr(m_at, length));
                 m_at += length;
                 continue;
             }
-            ++m_at;
-            // Control characters are kept as they are, as Qt keeps them.
-            if (c != '\\') {
-                out += char(c);
-                continue;
-            }
-            if (m_at >= m_text.size())
-                return std::nullopt;
-            const auto escape = (unsigned char)m_text[m_at++];
-            switch (escape) {
-            case '"':
-            case '\\':
-            case '/':
-                out += char(escape);
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'u': {
-                std::optional<char32_t> code = hexCode();
-                if (!code)
-                    return std::nullopt;
-                if (isHighSurrogate(*code) && m_text.substr(m_at, 2) == "\\u") {
-                    const size_t pairStart = m_at;
-                    m_at += 2;
-                    const std::optional<char32_t> low = hexCode();
-                    if (low && isLowSurrogate(*low))
-                        code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
-                    else
-                        m_at = pairStart;
-                }
-                if (isHighSurrogate(*code) || isLowSurrogate(*code)) {
-                    m_exact = false;
-                    out += '?';
-                } else {
-                    appendUtf8(out, *code);
-                }
-                break;
-            }
-            default:
-                // Qt takes the byte itself as a character; JSON knows no such escape.
-                m_exact = false;
-                appendUtf8(out, escape);
-            }
+            if (++m_at >= m_text.size())
+                return false;
+            if (!escape(out, (unsigned char)m_text[m_at++]))
+                return false;
         }
-        return std::nullopt;
+        return false;
+    }
+
+    bool escape(std::string &out, unsigned char escape)
+    {
+        switch (escape) {
+        case '"':
+        case '\\':
+        case '/':
+            out += char(escape);
+            return true;
+        case 'b':
+            out += '\b';
+            return true;
+        case 'f':
+            out += '\f';
+            return true;
+        case 'n':
+            out += '\n';
+            return true;
+        case 'r':
+            out += '\r';
+            return true;
+        case 't':
+            out += '\t';
+            return true;
+        case 'u':
+            break;
+        default:
+            // Qt takes the byte itself as a character; JSON knows no such escape.
+            m_exact = false;
+            appendUtf8(out, escape);
+            return true;
+        }
+        std::optional<char32_t> code = hexCode();
+        if (!code)
+            return false;
+        if (isHighSurrogate(*code) && m_text.substr(m_at, 2) == "\\u") {
+            const size_t pairStart = m_at;
+            m_at += 2;
+            const std::optional<char32_t> low = hexCode();
+            if (low && isLowSurrogate(*low))
+                code = 0x10000 + ((*code - 0xD800) << 10) + (*low - 0xDC00);
+            else
+                m_at = pairStart;
+        }
+        if (isHighSurrogate(*code) || isLowSurrogate(*code)) {
+            m_exact = false;
+            out += '?';
+        } else {
+            appendUtf8(out, *code);
+        }
+        return true;
     }
 
     std::optional<char32_t> hexCode()
@@ -298,7 +297,7 @@ private:
 
     // Qt's grammar, which lets digits be missing around the point or after the exponent; exact
     // only for RFC 8259's, within the range of a double.
-    std::optional<PlainJson> number()
+    bool number(PlainJson &out)
     {
         const size_t start = m_at;
         take('-');
@@ -312,19 +311,15 @@ private:
             rfc = digits() > 0 && rfc;
         }
         const std::string literal(m_text.substr(start, m_at - start));
-        if (literal.empty())
-            return std::nullopt;
         errno = 0;
         char *end = nullptr;
-        const double value = std::strtod(literal.c_str(), &end);
-        if (end != literal.c_str() + literal.size())
-            return std::nullopt;
-        if (!rfc || errno == ERANGE || !std::isfinite(value))
+        out.m_kind = Kind::number;
+        out.m_number = std::strtod(literal.c_str(), &end);
+        if (literal.empty() || end != literal.c_str() + literal.size())
+            return false;
+        if (!rfc || errno == ERANGE || !std::isfinite(out.m_number))
             m_exact = false;
-        PlainJson result;
-        result.m_kind = Kind::number;
-        result.m_number = value;
-        return result;
+        return true;
     }
 
     size_t digits()

@@ -7,8 +7,9 @@
 
 #include <optional>
 
-// The one definition of valid dotted-quad IPv4 text in Brisvale, shared by the application and
-// the simulated machine. An address is a 32-bit value with the first octet most significant.
+// The one definition of valid dotted-quad IPv4 text in the application (the simulated machine,
+// read without Qt too, keeps its own strict one). An address is a 32-bit value with the first
+// octet most significant.
 namespace IPv4 {
 
 std::optional<quint32> parse(const QString &text);

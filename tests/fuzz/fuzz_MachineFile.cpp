@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-// The machine file's reader, and the writer's layout-keeping rewrite of whatever text the
-// reader accepted: a change written into the text must read back as exactly that change.
+// The machine file's reader; the ifconfig front's reading without Qt, which must be the
+// application's wherever the front accepts a file; and the writer's layout-keeping rewrite of
+// whatever text the reader accepted: a change written into the text must read back as exactly
+// that change.
 
 #include "FuzzTarget.h"
 #include "JsonTextRewriter.h"
@@ -12,6 +14,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+
+#include <algorithm>
 
 QList<QByteArray> Fuzz::seeds()
 {
@@ -49,12 +53,44 @@ QList<QByteArray> Fuzz::dictionary()
 
 void Fuzz::setUp() {}
 
+namespace {
+
+// JSON equality: Qt sorts the members that PlainJson keeps in the file's order.
+bool same(const PlainJson &a, const PlainJson &b)
+{
+    return a.kind() == b.kind() && a.boolean() == b.boolean() && a.number() == b.number() &&
+           a.string() == b.string() && a.members().size() == b.members().size() &&
+           std::equal(a.items().begin(), a.items().end(), b.items().begin(), b.items().end(),
+                      same) &&
+           std::all_of(a.members().begin(), a.members().end(), [&b](const auto &member) {
+               const PlainJson *other = b.member(member.first);
+               return other && same(member.second, *other);
+           });
+}
+
+} // namespace
+
 void Fuzz::check(const QByteArray &input)
 {
     using namespace std::chrono_literals;
     QString problem;
     const std::optional<SimulatedMachine> machine =
         SimulatedMachine::fromText(input, "fuzz.json", &problem);
+    const QDateTime now(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC);
+    const std::optional<PlainMachine> front =
+        PlainMachine::fromExactText(std::string_view(input.constData(), size_t(input.size())));
+    // The same tree, and the one form of change time read without Qt read as Qt reads it: the
+    // same rules then give the same answers.
+    FUZZ_CHECK(!front || (machine && same(front->root(), machine->plain().root())), input);
+    for (const PlainJson &service : front ? front->services() : std::vector<PlainJson>()) {
+        const PlainJson *changed = service.member("ChangedAt");
+        FUZZ_CHECK(!changed || !changed->isString() ||
+                       PlainMachine::utcTime(changed->string()) ==
+                           QDateTime::fromString(QString::fromStdString(changed->string()),
+                                                 Qt::ISODateWithMs)
+                               .toMSecsSinceEpoch(),
+                   input);
+    }
     if (!machine) {
         // One sentence that names the file, whatever broke.
         FUZZ_CHECK(problem.startsWith("Machine simulée « fuzz.json » ") && problem.endsWith(u'.') &&
@@ -63,18 +99,17 @@ void Fuzz::check(const QByteArray &input)
         return;
     }
 
-    FUZZ_CHECK(machine->pingDelay() >= 0ms &&
-                   machine->pingDelay() <= SimulatedMachine::maximumDelay,
-               input);
-    machine->administrator();
-    const QDateTime now(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC);
-    for (const QJsonValue value : machine->services()) {
+    const PlainMachine &plain = machine->plain();
+    FUZZ_CHECK(plain.pingDelay() >= 0ms && plain.pingDelay() <= PlainMachine::maximumDelay, input);
+    plain.administrator();
+    for (const PlainJson &service : plain.services()) {
+        const QString id = QString::fromStdString(PlainMachine::serviceIdentifier(service));
         for (const QDateTime &when : {now, now.addDays(1), QDateTime()})
-            machine->liveIPv4(value.toObject(), when);
+            machine->liveIPv4(id, when);
     }
-    for (const QString &device : machine->deviceNames()) {
-        machine->link(device);
-        machine->deviceNetwork(device);
+    for (const std::string &device : plain.deviceNames()) {
+        plain.link(device);
+        plain.deviceNetwork(device);
     }
 
     // What networksetup does to a service, written back into this very text.

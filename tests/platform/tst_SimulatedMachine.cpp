@@ -101,7 +101,8 @@ private slots:
             QTest::newRow(name) << service << device << msSinceChange << QString(address);
         };
 
-        const QJsonObject manual = json(R"({ "Interface": { "DeviceName": "en0" },
+        const QJsonObject manual =
+            json(R"({ "ServiceID": "S1", "Interface": { "DeviceName": "en0" },
             "IPv4": { "ConfigMethod": "Manual", "Addresses": ["192.168.1.20"],
                       "SubnetMasks": ["255.255.255.0"], "Router": "192.168.1.1" } })");
         const QJsonObject dhcp = json(R"({ "ServiceID": "S1", "Interface": { "DeviceName": "en0" },
@@ -130,10 +131,11 @@ private slots:
                                {"devices", QJsonObject{{"en0", device}}},
                                {"networks", QJsonObject{{"lan", lan}}}};
         QString problem;
-        const auto machine = SimulatedMachine::fromJson(root, "test.json", &problem);
+        const auto machine =
+            SimulatedMachine::fromText(QJsonDocument(root).toJson(), "test.json", &problem);
         QVERIFY2(machine, qPrintable(problem));
         const QDateTime changedAt(QDate(2026, 12, 1), QTime(9, 0), Qt::UTC);
-        const auto live = machine->liveIPv4(service, changedAt.addMSecs(msSinceChange));
+        const auto live = machine->liveIPv4("S1", changedAt.addMSecs(msSinceChange));
         QCOMPARE(live.has_value(), !address.isEmpty());
         if (live)
             QCOMPARE(*live, (QJsonObject{{"Addresses", QJsonArray{address}},

@@ -24,11 +24,7 @@ std::string typeOf(const IfconfigText::Device &device)
 // A locally administered address that stays the same for a device name from run to run.
 std::string derivedEther(const std::string &device)
 {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char byte : device) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 1099511628211ull;
-    }
+    const std::uint64_t hash = PlainMachine::hash<std::uint64_t>(device);
     std::string text;
     for (int i = 5; i >= 0; --i) {
         auto octet = static_cast<unsigned char>(hash >> (8 * i));
@@ -45,26 +41,45 @@ std::string derivedEther(const std::string &device)
 
 } // namespace
 
-std::string IfconfigText::dotted(std::uint32_t address)
+IfconfigText::Device IfconfigText::describe(const PlainMachine &machine, const std::string &name,
+                                            std::int64_t nowMs)
 {
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+    Device device{name, machine.link(name), std::nullopt, std::nullopt, {}};
+    if (const PlainJson *ether = machine.device(name)->member("ether"); ether && ether->isString())
+        device.ether = ether->string();
+    // The type of the first service on the device that names one; the address of the first
+    // that publishes one right now.
+    for (const PlainJson &service : machine.services()) {
+        if (PlainMachine::serviceDevice(service) != name)
+            continue;
+        const PlainJson *interface = service.member("Interface");
+        const PlainJson *type = interface ? interface->member("Type") : nullptr;
+        if (!device.serviceType && type && type->isString())
+            device.serviceType = type->string();
+        const std::optional<PlainMachine::LiveIPv4> live =
+            device.inet.empty() ? machine.liveIPv4(service, nowMs) : std::nullopt;
+        const std::optional<std::uint32_t> address =
+            live ? PlainMachine::parseIPv4(live->addresses.front()) : std::nullopt;
+        if (address)
+            device.inet = inetLine(*address, PlainMachine::parseIPv4(live->mask));
+    }
+    return device;
 }
 
 std::string IfconfigText::inetLine(std::uint32_t address, std::optional<std::uint32_t> mask)
 {
     if (!mask)
-        return "\tinet " + dotted(address) + " netmask 0xffffffff\n";
+        return "\tinet " + PlainMachine::formatIPv4(address) + " netmask 0xffffffff\n";
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08x", unsigned(*mask));
-    return "\tinet " + dotted(address) + " netmask " + hex + " broadcast " +
-           dotted(address | ~*mask) + '\n';
+    return "\tinet " + PlainMachine::formatIPv4(address) + " netmask " + hex + " broadcast " +
+           PlainMachine::formatIPv4(address | ~*mask) + '\n';
 }
 
 std::string IfconfigText::block(const Device &device)
 {
     const std::string type = typeOf(device);
-    const bool running = device.link != Link::inactive;
+    const bool running = device.link != PlainMachine::Link::inactive;
 
     std::string text = device.name + ": flags=";
     text += running ? "8863<UP,BROADCAST,SMART,RUNNING,SIMPLEX,MULTICAST>"
@@ -94,15 +109,15 @@ std::string IfconfigText::block(const Device &device)
     text += "\tnd6 options=201<PERFORMNUD,DAD>\n";
 
     switch (device.link) {
-    case Link::active:
+    case PlainMachine::Link::active:
         text += type == "Ethernet" ? "\tmedia: autoselect (1000baseT <full-duplex>)\n"
                                    : "\tmedia: autoselect\n";
         text += "\tstatus: active\n";
         break;
-    case Link::inactive:
+    case PlainMachine::Link::inactive:
         text += "\tmedia: autoselect (none)\n\tstatus: inactive\n";
         break;
-    case Link::noStatus:
+    case PlainMachine::Link::noStatus:
         break;
     }
     return text;

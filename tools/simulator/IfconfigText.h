@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "PlainMachine.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,12 +13,9 @@
 // runs and by the complete program, so that both print the same bytes.
 namespace IfconfigText {
 
-// How a device's link shows.
-enum class Link { active, inactive, noStatus };
-
 struct Device {
     std::string name;
-    Link link = Link::active;
+    PlainMachine::Link link = PlainMachine::Link::active;
     // Interface.Type of the first service on the device, when one says it.
     std::optional<std::string> serviceType;
     // The hardware address the machine file gives, when it gives one.
@@ -25,8 +24,9 @@ struct Device {
     std::string inet;
 };
 
-// An address as dotted decimals, without leading zeros.
-std::string dotted(std::uint32_t address);
+// The device as the machine shows it at nowMs (milliseconds since the epoch); the machine has
+// it.
+Device describe(const PlainMachine &machine, const std::string &name, std::int64_t nowMs);
 
 // "\tinet ..." for an address, with its mask when it has a usable one.
 std::string inetLine(std::uint32_t address, std::optional<std::uint32_t> mask);

@@ -3,6 +3,8 @@
 
 #include "JsonTextRewriter.h"
 
+#include "PlainJson.h"
+
 #include <QByteArrayList>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,142 +17,6 @@
 
 namespace {
 
-// Where one value lies in the text; objects and arrays know where each of their children is.
-struct Span {
-    qsizetype begin = 0;
-    qsizetype end = 0; // one past the value's last byte
-    // For a member of an object: its key and where the key's opening quote is.
-    QString key;
-    qsizetype keyBegin = -1;
-    std::vector<Span> children;
-};
-
-// Trusts nothing: any surprise gives up, and the caller falls back to a plain rewrite.
-class SpanScanner {
-public:
-    explicit SpanScanner(const QByteArray &text)
-        : m_text(text)
-    {
-    }
-
-    std::optional<Span> document()
-    {
-        std::optional<Span> root = value(0);
-        skipSpace();
-        if (!root || m_pos != m_text.size())
-            return std::nullopt;
-        return root;
-    }
-
-private:
-    // QJsonDocument refuses deeper documents anyway.
-    static constexpr int maximumDepth = 1024;
-
-    bool at(char c) const { return m_pos < m_text.size() && m_text.at(m_pos) == c; }
-
-    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-    void skipSpace()
-    {
-        while (m_pos < m_text.size() && isSpace(m_text.at(m_pos)))
-            ++m_pos;
-    }
-
-    bool skipString()
-    {
-        if (!at('"'))
-            return false;
-        for (++m_pos; m_pos < m_text.size(); ++m_pos) {
-            const char c = m_text.at(m_pos);
-            if (c == '\\') {
-                ++m_pos;
-            } else if (c == '"') {
-                ++m_pos;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::optional<QString> memberKey()
-    {
-        const qsizetype begin = m_pos;
-        if (!skipString())
-            return std::nullopt;
-        // Escapes are rare in keys; letting the real parser decode them keeps the scanner from
-        // having its own idea of JSON strings.
-        const QByteArray token = m_text.mid(begin, m_pos - begin);
-        const QJsonArray decoded = QJsonDocument::fromJson('[' + token + ']').array();
-        if (decoded.size() != 1 || !decoded.at(0).isString())
-            return std::nullopt;
-        return decoded.at(0).toString();
-    }
-
-    std::optional<Span> value(int depth)
-    {
-        skipSpace();
-        if (m_pos >= m_text.size() || depth > maximumDepth)
-            return std::nullopt;
-        Span span;
-        span.begin = m_pos;
-        const char first = m_text.at(m_pos);
-        if (first == '{' || first == '[') {
-            const char close = first == '{' ? '}' : ']';
-            ++m_pos;
-            skipSpace();
-            if (at(close)) {
-                ++m_pos;
-            } else {
-                for (;;) {
-                    skipSpace();
-                    QString key;
-                    const qsizetype keyBegin = m_pos;
-                    if (first == '{') {
-                        const std::optional<QString> name = memberKey();
-                        skipSpace();
-                        if (!name || !at(':'))
-                            return std::nullopt;
-                        ++m_pos;
-                        key = *name;
-                    }
-                    std::optional<Span> child = value(depth + 1);
-                    if (!child)
-                        return std::nullopt;
-                    if (first == '{') {
-                        child->key = key;
-                        child->keyBegin = keyBegin;
-                    }
-                    span.children.push_back(std::move(*child));
-                    skipSpace();
-                    if (at(',')) {
-                        ++m_pos;
-                        continue;
-                    }
-                    if (!at(close))
-                        return std::nullopt;
-                    ++m_pos;
-                    break;
-                }
-            }
-        } else if (first == '"') {
-            if (!skipString())
-                return std::nullopt;
-        } else {
-            // A number or a literal runs up to the next separator.
-            while (m_pos < m_text.size() && !isSpace(m_text.at(m_pos)) &&
-                   !QByteArrayView(",:]}").contains(m_text.at(m_pos)))
-                ++m_pos;
-            if (m_pos == span.begin)
-                return std::nullopt;
-        }
-        span.end = m_pos;
-        return span;
-    }
-
-    const QByteArray &m_text;
-    qsizetype m_pos = 0;
-};
-
 // The order the format documents, for keys a change adds; others follow in sorted order.
 const QStringList documentedKeyOrder = {
     QStringLiteral("ServiceID"), QStringLiteral("UserDefinedName"),
@@ -160,13 +26,19 @@ const QStringList documentedKeyOrder = {
     QStringLiteral("Router"),    QStringLiteral("ChangedAt"),
 };
 
-QStringList orderedKeys(const QJsonObject &object, const Span *hint)
+// Where each value lies in the old text comes from PlainJson, whose names are UTF-8.
+QString keyOf(const std::pair<std::string, PlainJson> &member)
+{
+    return QString::fromStdString(member.first);
+}
+
+QStringList orderedKeys(const QJsonObject &object, const PlainJson *hint)
 {
     QStringList keys;
     if (hint) {
-        for (const Span &member : hint->children) {
-            if (object.contains(member.key) && !keys.contains(member.key))
-                keys.append(member.key);
+        for (const auto &member : hint->members()) {
+            if (object.contains(keyOf(member)) && !keys.contains(keyOf(member)))
+                keys.append(keyOf(member));
         }
     }
     QStringList added;
@@ -184,15 +56,19 @@ QStringList orderedKeys(const QJsonObject &object, const Span *hint)
     return keys + added;
 }
 
-const Span *childNamed(const Span *span, const QString &key)
+const PlainJson *childNamed(const PlainJson *span, const QString &key)
+{
+    return span ? span->member(key.toStdString()) : nullptr;
+}
+
+// The i-th item of a list, or the value of the i-th member of an object.
+const PlainJson *childAt(const PlainJson *span, qsizetype i)
 {
     if (!span)
         return nullptr;
-    for (const Span &member : span->children) {
-        if (member.key == key)
-            return &member;
-    }
-    return nullptr;
+    if (span->isArray())
+        return i < qsizetype(span->items().size()) ? &span->items()[size_t(i)] : nullptr;
+    return i < qsizetype(span->members().size()) ? &span->members()[size_t(i)].second : nullptr;
 }
 
 QByteArray scalarText(const QJsonValue &value)
@@ -216,24 +92,32 @@ public:
     // The new text, or nothing when the old one could not be followed.
     std::optional<QByteArray> rewrite(const QJsonObject &before, const QJsonObject &after)
     {
-        const std::optional<Span> root = SpanScanner(m_text).document();
+        const std::optional<PlainJson> root =
+            PlainJson::parse(std::string_view(m_text.constData(), size_t(m_text.size())));
         if (!root)
             return std::nullopt;
-        if (!root->children.empty()) {
-            const QByteArray indent = lineIndent(root->children.front().keyBegin);
+        if (!root->members().empty()) {
+            const QByteArray indent = lineIndent(begin(root->members().front().second, true));
             if (!indent.isEmpty())
                 m_unit = indent;
         }
-        return m_text.left(root->begin) + value(*root, before, after) + m_text.mid(root->end);
+        return m_text.left(begin(*root)) + value(*root, before, after) + m_text.mid(end(*root));
     }
 
 private:
     // Lines written anew are kept to the width of the lines around them.
     static constexpr qsizetype lineWidth = 120;
 
-    QByteArray original(const Span &span) const
+    static qsizetype begin(const PlainJson &span, bool name = false)
     {
-        return m_text.mid(span.begin, span.end - span.begin);
+        return qsizetype(name ? span.nameBegin() : span.begin());
+    }
+
+    static qsizetype end(const PlainJson &span) { return qsizetype(span.end()); }
+
+    QByteArray original(const PlainJson &span) const
+    {
+        return m_text.mid(begin(span), end(span) - begin(span));
     }
 
     qsizetype lineStart(qsizetype position) const
@@ -252,7 +136,7 @@ private:
 
     qsizetype column(qsizetype position) const { return position - lineStart(position); }
 
-    QByteArray value(const Span &span, const QJsonValue &before, const QJsonValue &after)
+    QByteArray value(const PlainJson &span, const QJsonValue &before, const QJsonValue &after)
     {
         if (before == after)
             return original(span);
@@ -263,16 +147,16 @@ private:
             text = array(span, before.toArray(), after.toArray());
         if (text)
             return *text;
-        return format(after, lineIndent(span.begin), column(span.begin), &span);
+        return format(after, lineIndent(begin(span)), column(begin(span)), &span);
     }
 
     // Members that changed are written in place. Added ones go after the last one, on lines of
     // their own; an object on one line gets formatted whole instead, so that it may stay on
     // one line, and so does one that lost a member, whose separators would be left behind.
-    std::optional<QByteArray> object(const Span &span, const QJsonObject &before,
+    std::optional<QByteArray> object(const PlainJson &span, const QJsonObject &before,
                                      const QJsonObject &after)
     {
-        if (span.children.empty() || qsizetype(span.children.size()) != before.size())
+        if (span.members().empty() || qsizetype(span.members().size()) != before.size())
             return std::nullopt;
         for (auto it = before.begin(); it != before.end(); ++it) {
             if (!after.contains(it.key()))
@@ -281,19 +165,19 @@ private:
         if (after.size() > before.size() && !original(span).contains('\n'))
             return std::nullopt;
         QByteArray text;
-        qsizetype cursor = span.begin;
-        for (const Span &member : span.children) {
-            const QJsonValue old = before.value(member.key);
-            const QJsonValue now = after.value(member.key);
+        qsizetype cursor = begin(span);
+        for (const auto &member : span.members()) {
+            const QJsonValue old = before.value(keyOf(member));
+            const QJsonValue now = after.value(keyOf(member));
             if (old == now)
                 continue;
-            text += m_text.mid(cursor, member.begin - cursor);
-            text += value(member, old, now);
-            cursor = member.end;
+            text += m_text.mid(cursor, begin(member.second) - cursor);
+            text += value(member.second, old, now);
+            cursor = end(member.second);
         }
-        const Span &last = span.children.back();
-        text += m_text.mid(cursor, last.end - cursor);
-        const QByteArray indent = lineIndent(last.keyBegin);
+        const PlainJson &last = span.members().back().second;
+        text += m_text.mid(cursor, end(last) - cursor);
+        const QByteArray indent = lineIndent(begin(last, true));
         for (const QString &key : orderedKeys(after, &span)) {
             if (before.contains(key))
                 continue;
@@ -301,32 +185,33 @@ private:
             text += ",\n" + indent + name +
                     format(after.value(key), indent, indent.size() + name.size(), nullptr);
         }
-        text += m_text.mid(last.end, span.end - last.end);
+        text += m_text.mid(end(last), end(span) - end(last));
         return text;
     }
 
-    std::optional<QByteArray> array(const Span &span, const QJsonArray &before,
+    std::optional<QByteArray> array(const PlainJson &span, const QJsonArray &before,
                                     const QJsonArray &after)
     {
-        if (before.size() != after.size() || qsizetype(span.children.size()) != before.size())
+        if (before.size() != after.size() || qsizetype(span.items().size()) != before.size())
             return std::nullopt;
         QByteArray text;
-        qsizetype cursor = span.begin;
+        qsizetype cursor = begin(span);
         for (qsizetype i = 0; i < before.size(); ++i) {
             if (before.at(i) == after.at(i))
                 continue;
-            const Span &element = span.children.at(size_t(i));
-            text += m_text.mid(cursor, element.begin - cursor);
+            const PlainJson &element = span.items().at(size_t(i));
+            text += m_text.mid(cursor, begin(element) - cursor);
             text += value(element, before.at(i), after.at(i));
-            cursor = element.end;
+            cursor = end(element);
         }
-        text += m_text.mid(cursor, span.end - cursor);
+        text += m_text.mid(cursor, end(span) - cursor);
         return text;
     }
 
     // One line for a list of plain values, or an object of plain values and such lists, when
     // it fits, as the demo machine is laid out; otherwise one member per line.
-    static std::optional<QByteArray> oneLine(const QJsonValue &value, const Span *hint, int depth)
+    static std::optional<QByteArray> oneLine(const QJsonValue &value, const PlainJson *hint,
+                                             int depth)
     {
         if (!isContainer(value))
             return scalarText(value);
@@ -357,7 +242,7 @@ private:
     }
 
     QByteArray format(const QJsonValue &value, const QByteArray &indent, qsizetype column,
-                      const Span *hint) const
+                      const PlainJson *hint) const
     {
         if (const std::optional<QByteArray> line = oneLine(value, hint, 0)) {
             // The comma that may follow counts too.
@@ -368,12 +253,8 @@ private:
         QByteArrayList lines;
         if (value.isArray()) {
             const QJsonArray array = value.toArray();
-            for (qsizetype i = 0; i < array.size(); ++i) {
-                const Span *child = hint && i < qsizetype(hint->children.size())
-                                        ? &hint->children.at(size_t(i))
-                                        : nullptr;
-                lines.append(inner + format(array.at(i), inner, inner.size(), child));
-            }
+            for (qsizetype i = 0; i < array.size(); ++i)
+                lines.append(inner + format(array.at(i), inner, inner.size(), childAt(hint, i)));
             return "[\n" + lines.join(",\n") + '\n' + indent + ']';
         }
         const QJsonObject object = value.toObject();

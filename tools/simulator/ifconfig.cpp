@@ -5,12 +5,12 @@
 // enabled service on every refresh, with one device name. That run is answered here without
 // Qt, whose loading would otherwise be most of its cost: the real ifconfig starts in about a
 // millisecond, and the simulated machine should not make the application look slower than it
-// is. Every other run (options, every device, an unknown device, a file this reader does not
-// vouch for) is handed to the complete program beside it, ifconfig-full, which reads with Qt
-// and says what the real one would.
+// is. It follows the application's own rules (PlainMachine) and prints what the complete
+// program prints (IfconfigText). Every other run (options, every device, an unknown device, a
+// file not read here exactly as the application reads it) is handed to the complete program
+// beside it, ifconfig-full, which reads with Qt and says what the real one would.
 
 #include "IfconfigText.h"
-#include "MachineFileLimits.h"
 #include "PlainMachine.h"
 
 #include <cerrno>
@@ -44,24 +44,17 @@ namespace {
 
 int main(int argc, char **argv)
 {
-    const char *path = std::getenv(MachineFileLimits::environmentVariable);
+    const char *path = std::getenv(PlainMachine::environmentVariable);
     if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-' || !path || !*path)
         runComplete(argv);
-    const std::optional<PlainMachine> machine = PlainMachine::load(path);
+    const std::optional<PlainMachine> machine = PlainMachine::loadExact(path);
     const std::string device = argv[1];
     if (!machine || !machine->hasDevice(device))
         runComplete(argv);
     const std::int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::system_clock::now().time_since_epoch())
                                    .count();
-    std::optional<std::string> inet = machine->inetLine(device, nowMs);
-    if (!inet)
-        runComplete(argv);
-    const std::string text = IfconfigText::block({.name = device,
-                                                  .link = machine->link(device),
-                                                  .serviceType = machine->serviceType(device),
-                                                  .ether = machine->ether(device),
-                                                  .inet = std::move(*inet)});
+    const std::string text = IfconfigText::block(IfconfigText::describe(*machine, device, nowMs));
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

@@ -12,7 +12,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -29,65 +28,10 @@ int usage(const QString &message)
     return 1;
 }
 
-IfconfigText::Link linkOf(SimulatedMachine::Link link)
+QByteArray block(const PlainMachine &machine, const QString &device, qint64 nowMs)
 {
-    switch (link) {
-    case SimulatedMachine::Link::active:
-        return IfconfigText::Link::active;
-    case SimulatedMachine::Link::inactive:
-        return IfconfigText::Link::inactive;
-    case SimulatedMachine::Link::noStatus:
-        break;
-    }
-    return IfconfigText::Link::noStatus;
-}
-
-// The interface type of the first service on the device that names one.
-std::optional<std::string> serviceType(const SimulatedMachine &machine, const QString &device)
-{
-    for (const QJsonValue value : machine.services()) {
-        const QJsonObject service = value.toObject();
-        if (SimulatedMachine::serviceDevice(service) != device)
-            continue;
-        const QJsonValue type =
-            service.value(QLatin1String("Interface")).toObject().value(QLatin1String("Type"));
-        if (type.isString())
-            return type.toString().toStdString();
-    }
-    return std::nullopt;
-}
-
-// "inet ..." for the first enabled service on the device that has an address right now.
-std::string inetLine(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
-{
-    for (const QJsonValue value : machine.services()) {
-        const QJsonObject service = value.toObject();
-        if (SimulatedMachine::serviceDevice(service) != device)
-            continue;
-        const std::optional<QJsonObject> live = machine.liveIPv4(service, now);
-        if (!live)
-            continue;
-        const std::optional<quint32> address = SimulatedMachine::parseIPv4(
-            live->value(QLatin1String("Addresses")).toArray().at(0).toString());
-        if (!address)
-            continue;
-        return IfconfigText::inetLine(
-            *address, SimulatedMachine::parseIPv4(
-                          live->value(QLatin1String("SubnetMasks")).toArray().at(0).toString()));
-    }
-    return {};
-}
-
-QByteArray block(const SimulatedMachine &machine, const QString &device, const QDateTime &now)
-{
-    const QJsonValue ether = machine.device(device).value(QLatin1String("ether"));
-    return QByteArray::fromStdString(IfconfigText::block({
-        .name = device.toStdString(),
-        .link = linkOf(machine.link(device)),
-        .serviceType = serviceType(machine, device),
-        .ether = ether.isString() ? std::optional(ether.toString().toStdString()) : std::nullopt,
-        .inet = inetLine(machine, device, now),
-    }));
+    return QByteArray::fromStdString(
+        IfconfigText::block(IfconfigText::describe(machine, device.toStdString(), nowMs)));
 }
 
 // en2 before en10, as the system numbers them.
@@ -133,20 +77,23 @@ int main(int argc, char **argv)
     if (!machine)
         return 1;
 
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const PlainMachine &plain = machine->plain();
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
     if (!operands.isEmpty()) {
         const QString &device = operands.first();
-        if (!machine->hasDevice(device)) {
+        if (!plain.hasDevice(device.toStdString())) {
             print(stderr, QStringLiteral("ifconfig: interface %1 does not exist\n").arg(device));
             return 1;
         }
-        print(stdout, block(*machine, device, now));
+        print(stdout, block(plain, device, nowMs));
         return 0;
     }
 
-    QStringList devices = machine->deviceNames();
+    QStringList devices;
+    for (const std::string &device : plain.deviceNames())
+        devices.append(QString::fromStdString(device));
     std::sort(devices.begin(), devices.end(), deviceOrder);
     for (const QString &device : devices)
-        print(stdout, block(*machine, device, now));
+        print(stdout, block(plain, device, nowMs));
     return 0;
 }

@@ -240,12 +240,12 @@ int main(int argc, char **argv)
         StandIn::loadMachine(QStringLiteral("osascript: "), QStringLiteral("ask"));
     if (!machine)
         return 1;
-    switch (machine->administrator()) {
-    case SimulatedMachine::Administrator::approve:
+    switch (machine->plain().administrator()) {
+    case PlainMachine::Administrator::approve:
         break;
-    case SimulatedMachine::Administrator::cancel:
+    case PlainMachine::Administrator::cancel:
         return executionError(length, QStringLiteral("User canceled."), -128);
-    case SimulatedMachine::Administrator::deny:
+    case PlainMachine::Administrator::deny:
         return executionError(
             length, QStringLiteral("The administrator user name or password was incorrect."),
             -60007);

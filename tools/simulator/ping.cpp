@@ -9,8 +9,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,7 +19,10 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -30,7 +31,7 @@ constexpr int usageStatus = 64;
 constexpr int unknownHostStatus = 68;
 constexpr int noReplyStatus = 2;
 
-const QLatin1String loopbackDevice("lo0");
+constexpr std::string_view loopbackDevice = "lo0";
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -58,7 +59,7 @@ int usage(const QString &message = {})
 
 struct Options {
     std::optional<qint64> count; // until interrupted when absent
-    std::optional<QString> device;
+    std::optional<std::string> device;
     bool quiet = false;
     QString host;
 };
@@ -106,7 +107,7 @@ std::optional<int> parse(const QStringList &arguments, Options &options)
                 if (!ok || !std::isfinite(wait) || wait < 0)
                     return refuse(QStringLiteral("invalid timing interval: `%1'").arg(value));
             } else {
-                options.device = value;
+                options.device = value.toStdString();
             }
             break;
         }
@@ -117,14 +118,21 @@ std::optional<int> parse(const QStringList &arguments, Options &options)
     return std::nullopt;
 }
 
-QList<quint32> addressesIn(const QJsonValue &list)
+bool anyIs(quint32 target, const std::vector<std::string> &addresses)
 {
-    QList<quint32> addresses;
-    for (const QJsonValue value : list.toArray()) {
-        if (const std::optional<quint32> address = SimulatedMachine::parseIPv4(value.toString()))
-            addresses.append(*address);
+    return std::any_of(addresses.begin(), addresses.end(), [target](const std::string &address) {
+        return PlainMachine::parseIPv4(address) == target;
+    });
+}
+
+std::vector<std::string> hostsOf(const PlainJson &network)
+{
+    std::vector<std::string> hosts;
+    if (const PlainJson *list = network.member("hosts")) {
+        for (const PlainJson &host : list->items())
+            hosts.push_back(host.isString() ? host.string() : std::string());
     }
-    return addresses;
+    return hosts;
 }
 
 enum class Responder { none, self, host };
@@ -133,28 +141,28 @@ enum class Responder { none, self, host };
 // already means enabled, on an existing device and with its link up; through it answer its
 // own address, its network's router and the network's hosts. A network marked
 // "routerDown" keeps its router silent, to simulate a gateway that has gone away.
-Responder responder(const SimulatedMachine &machine, const std::optional<QString> &device,
-                    quint32 target, const QDateTime &now)
+Responder responder(const PlainMachine &machine, const std::optional<std::string> &device,
+                    quint32 target, qint64 nowMs)
 {
     if ((target >> 24) == 127)
         return !device || *device == loopbackDevice ? Responder::self : Responder::none;
     Responder found = Responder::none;
-    for (const QJsonValue value : machine.services()) {
-        const QJsonObject service = value.toObject();
-        const QString serviceDevice = SimulatedMachine::serviceDevice(service);
+    for (const PlainJson &service : machine.services()) {
+        const std::string serviceDevice = PlainMachine::serviceDevice(service);
         if (device && serviceDevice != *device)
             continue;
-        const std::optional<QJsonObject> live = machine.liveIPv4(service, now);
+        const std::optional<PlainMachine::LiveIPv4> live = machine.liveIPv4(service, nowMs);
         if (!live)
             continue;
-        if (addressesIn(live->value(QLatin1String("Addresses"))).contains(target))
+        if (anyIs(target, live->addresses))
             return Responder::self;
-        const QJsonObject network = machine.deviceNetwork(serviceDevice);
-        const std::optional<quint32> router =
-            SimulatedMachine::parseIPv4(network.value(QLatin1String("router")).toString());
-        const bool routerAnswers = !network.value(QLatin1String("routerDown")).toBool(false);
-        if ((routerAnswers && router == target) ||
-            addressesIn(network.value(QLatin1String("hosts"))).contains(target))
+        const PlainJson *network = machine.deviceNetwork(serviceDevice);
+        if (!network)
+            continue;
+        const PlainJson *routerDown = network->member("routerDown");
+        const bool routerAnswers = !(routerDown && routerDown->isBool() && routerDown->boolean());
+        if ((routerAnswers && anyIs(target, {network->text("router")})) ||
+            anyIs(target, hostsOf(*network)))
             found = Responder::host;
     }
     return found;
@@ -164,12 +172,8 @@ Responder responder(const SimulatedMachine &machine, const std::optional<QString
 // compared: a fraction of a millisecond for the machine itself, 0.3 to 3 ms across a network.
 double replyTime(Responder responder, quint32 target, qint64 sequence)
 {
-    quint32 hash = 2166136261u;
-    for (const char byte :
-         (SimulatedMachine::formatIPv4(target) + u'/' + QString::number(sequence)).toUtf8()) {
-        hash ^= quint8(byte);
-        hash *= 16777619u;
-    }
+    const quint32 hash = PlainMachine::hash<std::uint32_t>(PlainMachine::formatIPv4(target) + '/' +
+                                                           std::to_string(sequence));
     if (responder == Responder::self)
         return 0.030 + (hash % 50) / 1000.0;
     return 0.300 + (hash % 2701) / 1000.0;
@@ -212,8 +216,8 @@ int main(int argc, char **argv)
         StandIn::loadMachine(QStringLiteral("ping: "), QStringLiteral("read"));
     if (!machine)
         return 1;
-    if (options.device && *options.device != loopbackDevice &&
-        !machine->hasDevice(*options.device)) {
+    const PlainMachine &plain = machine->plain();
+    if (options.device && *options.device != loopbackDevice && !plain.hasDevice(*options.device)) {
         print(stderr, QStringLiteral("ping: bad interface name\n"));
         return 1;
     }
@@ -224,7 +228,7 @@ int main(int argc, char **argv)
     // The delay shows the interface busy as long as the real one would be, never the reply
     // wait; a run without a count paces itself like the real one rather than spinning.
     using namespace std::chrono_literals;
-    std::chrono::milliseconds delay = machine->pingDelay();
+    std::chrono::milliseconds delay = plain.pingDelay();
     if (!options.count && delay == 0ms)
         delay = 1000ms;
 
@@ -239,7 +243,7 @@ int main(int argc, char **argv)
         ++transmitted;
         // Read at each request, so a lease that arrives during the run starts the replies.
         const Responder who =
-            responder(*machine, options.device, *target, QDateTime::currentDateTimeUtc());
+            responder(plain, options.device, *target, QDateTime::currentMSecsSinceEpoch());
         if (who != Responder::none) {
             const double time = replyTime(who, *target, sequence);
             times.append(time);

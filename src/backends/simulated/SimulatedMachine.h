@@ -3,37 +3,30 @@
 
 #pragma once
 
-#include "MachineFileLimits.h"
+#include "PlainMachine.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 #include <chrono>
 #include <optional>
 
-// The simulated machine: one JSON file shaped like the macOS network configuration, plus what
-// the real system would know at run time (links, attached networks, the administrator prompt).
-// The format is documented in docs/simulated-machine.md. Shared by the application's store and
-// by the stand-in programs, so it depends on Qt Core alone.
+// The simulated machine as the application and the Qt stand-ins see it: the file read by Qt,
+// whose messages and values the application has always had, and the machine's rules answered
+// by PlainMachine, which the ifconfig front shares without Qt.
 class SimulatedMachine {
 public:
-    // How a device's link shows in ifconfig.
-    enum class Link { active, inactive, noStatus };
-
-    // How the administrator prompt answers.
-    enum class Administrator { approve, cancel, deny };
-
-    static constexpr auto environmentVariable = MachineFileLimits::environmentVariable;
+    static constexpr auto environmentVariable = PlainMachine::environmentVariable;
     // Set to "1" by the osascript stand-in once the administrator prompt has been approved;
     // the networksetup stand-in makes no change without it.
     static constexpr auto privilegeVariable = "BRISVALE_SIMULATION_PRIVILEGED";
 
-    static constexpr qint64 maximumFileSize = MachineFileLimits::maximumFileSize;
-    static constexpr std::chrono::milliseconds maximumDelay = MachineFileLimits::maximumDelay;
+    static constexpr qint64 maximumFileSize = PlainMachine::maximumFileSize;
+    static constexpr std::chrono::milliseconds maximumDelay = PlainMachine::maximumDelay;
 
     // Reads and checks the file; on failure, nullopt and one clear sentence naming the file
     // and the problem in *problem.
@@ -45,47 +38,33 @@ public:
                                               QString *problem);
     static std::optional<SimulatedMachine> fromText(const QByteArray &text, const QString &path,
                                                     QString *problem);
-    static std::optional<SimulatedMachine> fromJson(const QJsonObject &root, const QString &path,
-                                                    QString *problem);
-    // Why fromJson() would refuse root, as the end of a sentence; empty when it would not.
+    // Why a machine of that root would be refused, as the end of a sentence; empty when it would
+    // not.
     static QString shapeProblem(const QJsonObject &root);
 
     QString path() const { return m_path; }
     QJsonObject root() const { return m_root; }
+    // The machine's rules, in UTF-8.
+    const PlainMachine &plain() const { return m_plain; }
 
-    Administrator administrator() const;
-    std::chrono::milliseconds pingDelay() const;
-
-    // The services in file order; each is a JSON object (checked by load()).
+    // The services in file order, as Qt read them; each is a JSON object.
     QJsonArray services() const;
 
-    // The name the live state of a service is published under: its ServiceID, or its
-    // UserDefinedName when it has no ServiceID. Empty when it has neither.
-    static QString serviceIdentifier(const QJsonObject &service);
-    // Interface.DeviceName of a service, empty when it has none.
-    static QString serviceDevice(const QJsonObject &service);
+    // What the system publishes at that moment under State:/Network/Service/ID/IPv4, where ID
+    // is the first service's serviceIdentifier(): the keys Addresses, SubnetMasks and Router,
+    // a manual service's configuration in the very values the file holds; nullopt when it
+    // publishes nothing.
+    std::optional<QJsonObject> liveIPv4(const QString &serviceIdentifier,
+                                        const QDateTime &now) const;
 
-    // The devices section: whether a device exists, its link, the network it is attached to.
-    QStringList deviceNames() const;
-    bool hasDevice(const QString &device) const;
-    QJsonObject device(const QString &device) const;
-    Link link(const QString &device) const;
-    QJsonObject deviceNetwork(const QString &device) const;
-
-    // The live IPv4 state the system would publish for a service at that moment, with the keys
-    // Addresses, SubnetMasks and Router; nullopt when it would publish none (disabled, no link,
-    // no lease yet, ...).
-    std::optional<QJsonObject> liveIPv4(const QJsonObject &service, const QDateTime &now) const;
-
-    // Dotted-quad IPv4 addresses as host-order integers, for the stand-ins that compute with
-    // them. Strict: four decimal parts of 0 to 255, nothing around them.
+    // PlainMachine's dotted quads, for the stand-ins that compute with addresses.
     static std::optional<quint32> parseIPv4(QStringView text);
     static QString formatIPv4(quint32 address);
 
 private:
-    std::optional<QJsonObject> dhcpLease(const QJsonObject &service, const QString &device,
-                                         const QDateTime &now) const;
+    SimulatedMachine(QString path, QJsonObject root, PlainMachine plain);
 
     QString m_path;
     QJsonObject m_root;
+    PlainMachine m_plain;
 };

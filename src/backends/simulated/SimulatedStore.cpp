@@ -188,15 +188,8 @@ QVariant SimulatedStore::copyDynamicValue(const Ref &dynamicStore, const QString
         key.size() <= prefix.size() + suffix.size())
         return {};
     const QString id = key.mid(prefix.size(), key.size() - prefix.size() - suffix.size());
-
-    for (const QJsonValue value : node->machine->services()) {
-        const QJsonObject service = value.toObject();
-        if (SimulatedMachine::serviceIdentifier(service) != id)
-            continue;
-        const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTimeUtc();
-        if (const std::optional<QJsonObject> live = node->machine->liveIPv4(service, now))
-            return live->toVariantMap();
-        return {};
-    }
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTimeUtc();
+    if (const std::optional<QJsonObject> live = node->machine->liveIPv4(id, now))
+        return live->toVariantMap();
     return {};
 }

@@ -160,23 +160,6 @@ class tst_NetworkManagerReader : public QObject {
     Q_OBJECT
 
 private slots:
-    void maskOfPrefix_data()
-    {
-        QTest::addColumn<quint32>("prefix");
-        QTest::addColumn<QString>("mask");
-        QTest::newRow("0, no shift by 32") << 0u << "0.0.0.0";
-        QTest::newRow("20") << 20u << "255.255.240.0";
-        QTest::newRow("32") << 32u << "255.255.255.255";
-        QTest::newRow("33 is no prefix") << 33u << "";
-    }
-
-    void maskOfPrefix()
-    {
-        QFETCH(quint32, prefix);
-        QFETCH(QString, mask);
-        QCOMPARE(NetworkManagerReader::maskOfPrefix(prefix), mask);
-    }
-
     // One profile at path /p/1 among the given managed objects.
     void oneProfile_data()
     {

@@ -43,24 +43,6 @@ class tst_NetworkManagerWriter : public QObject {
     Q_OBJECT
 
 private slots:
-    // The mask rules are IPv4's; what is the daemon's here is the prefix counted from them.
-    void prefixLength_data()
-    {
-        QTest::addColumn<QString>("mask");
-        QTest::addColumn<int>("prefix"); // -1: refused
-
-        QTest::newRow("/23") << "255.255.254.0" << 23;
-        QTest::newRow("/32") << "255.255.255.255" << 32;
-        QTest::newRow("hole in the ones") << "255.0.255.0" << -1;
-    }
-
-    void prefixLength()
-    {
-        QFETCH(QString, mask);
-        QFETCH(int, prefix);
-        QCOMPARE(NetworkManagerWriter::prefixLength(mask).value_or(-1), prefix);
-    }
-
     void changesKeepTheRest_data()
     {
         QTest::addColumn<Settings>("changed");

@@ -5,6 +5,7 @@
 
 #include "BlockingPool.h"
 #include "DBusValues.h"
+#include "IPv4.h"
 #include "NetworkManagerBus.h"
 
 #include <QDBusPendingCall>
@@ -59,7 +60,10 @@ struct Address {
     QString ip;
     quint32 prefix = 0;
 
-    QString mask() const { return maskOfPrefix(prefix); }
+    QString mask() const
+    {
+        return prefix > 32 ? QString() : IPv4::format(IPv4::maskOfPrefix(int(prefix)));
+    }
     QString text() const { return ip + u'/' + QString::number(prefix); }
     friend bool operator==(const Address &, const Address &) = default;
 };
@@ -258,7 +262,7 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
     }
     for (const Address &address : std::as_const(others))
         adapter.otherAddresses.append(address.text());
-    if (adapter.router == QLatin1String("0.0.0.0"))
+    if (IPv4::isNoRouter(adapter.router))
         adapter.router.clear();
     return adapter;
 }
@@ -363,18 +367,6 @@ AdapterRead readOn(NetworkManagerBus &bus)
 QString causeOfNoAnswer(const QDBusError &error)
 {
     return cause(error, Stage::beforeAnyAnswer);
-}
-
-QString maskOfPrefix(quint32 prefix)
-{
-    if (prefix > 32)
-        return {};
-    const quint32 mask = prefix == 0 ? 0 : ~quint32(0) << (32 - prefix);
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(mask >> 24)
-        .arg((mask >> 16) & 0xff)
-        .arg((mask >> 8) & 0xff)
-        .arg(mask & 0xff);
 }
 
 QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profile> &profiles)

@@ -46,7 +46,4 @@ QList<AdapterInfo> adapters(const QVariantMap &managedObjects, const QList<Profi
 // fonctionne pas.", "le bus système est injoignable."…
 QString causeOfNoAnswer(const QDBusError &error);
 
-// The dotted mask of an IPv4 prefix length; empty when it is not one (above 32).
-QString maskOfPrefix(quint32 prefix);
-
 } // namespace NetworkManagerReader

@@ -12,7 +12,6 @@
 #include <QDBusObjectPath>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <bit>
 #include <functional>
 #include <mutex>
 
@@ -361,14 +360,6 @@ Settings withoutDeprecated(Settings profile)
 
 } // namespace
 
-std::optional<int> NetworkManagerWriter::prefixLength(const QString &mask)
-{
-    const std::optional<quint32> value = IPv4::parse(mask);
-    if (!value || !IPv4::isContiguousMask(*value))
-        return std::nullopt;
-    return std::popcount(*value);
-}
-
 NetworkManagerWriter::Settings NetworkManagerWriter::withManualAddress(Settings profile,
                                                                        const QString &ip,
                                                                        int prefix,
@@ -426,7 +417,7 @@ QFuture<CommandResult> NetworkManagerWriter::setManual(const QString &uuid, cons
                                                        const QString &busAddress)
 {
     return QtConcurrent::run(BlockingPool::instance(), [uuid, name, ip, mask, router, busAddress] {
-        const std::optional<int> prefix = prefixLength(mask);
+        const std::optional<int> prefix = IPv4::prefixOfMask(mask);
         if (!prefix)
             return failed(QStringLiteral("Le masque ") + mask +
                               QStringLiteral(" n'est pas un masque de sous-réseau (ses bits à 1 "

@@ -32,9 +32,6 @@ QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name,
 QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled,
                                   const QString &busAddress = {});
 
-// The prefix length of a mask whose one bits run unbroken from the top; none otherwise.
-std::optional<int> prefixLength(const QString &mask);
-
 // The profile with one manual address, the router as gateway (none when empty), and everything
 // else as it was.
 Settings withManualAddress(Settings profile, const QString &ip, int prefix, const QString &router);

@@ -25,6 +25,11 @@ std::string systemError(int error)
     return std::strerror(error);
 }
 
+std::string invalid(std::string_view path, std::string_view reason)
+{
+    return "Machine simulée " + quoted(path) + " invalide : " + std::string(reason) + '.';
+}
+
 bool isOneOf(const PlainJson *value, std::initializer_list<std::string_view> words)
 {
     return value && value->isString() &&
@@ -87,11 +92,6 @@ PlainMachine::PlainMachine(PlainJson root, ChangeTimeReader readTime)
 std::string PlainMachine::unreadable(std::string_view path, std::string_view reason)
 {
     return "Machine simulée " + quoted(path) + " illisible : " + std::string(reason) + '.';
-}
-
-std::string PlainMachine::invalid(std::string_view path, std::string_view reason)
-{
-    return "Machine simulée " + quoted(path) + " invalide : " + std::string(reason) + '.';
 }
 
 // Only a regular file of a sane size is read: a device such as /dev/zero never ends and a FIFO

@@ -42,7 +42,6 @@ public:
     // Every problem is one sentence that starts by naming the file, because it may surface far
     // from where the path was chosen (a stand-in's standard error, a warning in the log).
     static std::string unreadable(std::string_view path, std::string_view reason);
-    static std::string invalid(std::string_view path, std::string_view reason);
 
     // The raw text of the file at path: a regular file of at most maximumFileSize, not blank.
     // On failure, nothing and the sentence in *problem, naming shownPath.

@@ -3,8 +3,11 @@
 
 #include "IPv4.h"
 
+#include "DottedQuad.h"
+
 #include <QStringList>
 
+#include <array>
 #include <bit>
 
 namespace {
@@ -21,46 +24,26 @@ QStringView trimmedView(const QString &text)
     return view;
 }
 
-std::optional<quint32> parseOctet(QStringView piece)
-{
-    if (piece.isEmpty() || piece.size() > 3)
-        return std::nullopt;
-    quint32 value = 0;
-    for (const QChar c : piece) {
-        // Only ASCII digits: never a sign, a blank or another script's digit.
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > 255)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 std::optional<quint32> IPv4::parse(const QString &text)
 {
+    // Typed text may carry blanks at its ends; inside, anything beyond ASCII is no digit.
     const QStringView trimmed = trimmedView(text);
-    if (trimmed.isEmpty())
+    std::array<char, 16> ascii{};
+    if (trimmed.size() >= qsizetype(ascii.size()))
         return std::nullopt;
-    const QList<QStringView> pieces = trimmed.split(u'.');
-    if (pieces.size() != 4)
-        return std::nullopt;
-    quint32 value = 0;
-    for (const QStringView piece : pieces) {
-        const std::optional<quint32> octet = parseOctet(piece);
-        if (!octet)
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        if (trimmed[i].unicode() > 0x7F)
             return std::nullopt;
-        value = (value << 8) + *octet;
+        ascii[i] = char(trimmed[i].unicode());
     }
-    return value;
+    return DottedQuad::parse(std::string_view(ascii.data(), trimmed.size()));
 }
 
 QString IPv4::format(quint32 value)
 {
-    return QString::number(value >> 24) + u'.' + QString::number((value >> 16) & 0xFF) + u'.' +
-           QString::number((value >> 8) & 0xFF) + u'.' + QString::number(value & 0xFF);
+    return QString::fromStdString(DottedQuad::format(value));
 }
 
 std::optional<QString> IPv4::canonical(const QString &text)

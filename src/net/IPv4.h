@@ -7,9 +7,9 @@
 
 #include <optional>
 
-// The one definition of valid dotted-quad IPv4 text in the application (the simulated machine,
-// read without Qt too, keeps its own strict one). An address is a 32-bit value with the first
-// octet most significant.
+// IPv4 text as the application reads it: the dotted form of DottedQuad.h, shared with the
+// simulated machine's Qt-free core, with blanks at the ends of typed text allowed. An address is a
+// 32-bit value with the first octet most significant.
 namespace IPv4 {
 
 std::optional<quint32> parse(const QString &text);

@@ -3,6 +3,8 @@
 
 #include "IfconfigText.h"
 
+#include "DottedQuad.h"
+
 #include <cstdio>
 
 namespace {
@@ -59,9 +61,9 @@ IfconfigText::Device IfconfigText::describe(const PlainMachine &machine, const s
         const std::optional<PlainMachine::LiveIPv4> live =
             device.inet.empty() ? machine.liveIPv4(service, nowMs) : std::nullopt;
         const std::optional<std::uint32_t> address =
-            live ? PlainMachine::parseIPv4(live->addresses.front()) : std::nullopt;
+            live ? DottedQuad::parse(live->addresses.front()) : std::nullopt;
         if (address)
-            device.inet = inetLine(*address, PlainMachine::parseIPv4(live->mask));
+            device.inet = inetLine(*address, DottedQuad::parse(live->mask));
     }
     return device;
 }
@@ -69,11 +71,11 @@ IfconfigText::Device IfconfigText::describe(const PlainMachine &machine, const s
 std::string IfconfigText::inetLine(std::uint32_t address, std::optional<std::uint32_t> mask)
 {
     if (!mask)
-        return "\tinet " + PlainMachine::formatIPv4(address) + " netmask 0xffffffff\n";
+        return "\tinet " + DottedQuad::format(address) + " netmask 0xffffffff\n";
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08x", unsigned(*mask));
-    return "\tinet " + PlainMachine::formatIPv4(address) + " netmask " + hex + " broadcast " +
-           PlainMachine::formatIPv4(address | ~*mask) + '\n';
+    return "\tinet " + DottedQuad::format(address) + " netmask " + hex + " broadcast " +
+           DottedQuad::format(address | ~*mask) + '\n';
 }
 
 std::string IfconfigText::block(const Device &device)

@@ -5,6 +5,7 @@
 // machine file named by BRISVALE_SIMULATION. Every reply is computed from the file; it never
 // opens a socket nor sends a packet.
 
+#include "DottedQuad.h"
 #include "StandIn.h"
 
 #include <QByteArray>
@@ -121,7 +122,7 @@ std::optional<int> parse(const QStringList &arguments, Options &options)
 bool anyIs(quint32 target, const std::vector<std::string> &addresses)
 {
     return std::any_of(addresses.begin(), addresses.end(), [target](const std::string &address) {
-        return PlainMachine::parseIPv4(address) == target;
+        return DottedQuad::parse(address) == target;
     });
 }
 
@@ -172,7 +173,7 @@ Responder responder(const PlainMachine &machine, const std::optional<std::string
 // compared: a fraction of a millisecond for the machine itself, 0.3 to 3 ms across a network.
 double replyTime(Responder responder, quint32 target, qint64 sequence)
 {
-    const quint32 hash = PlainMachine::hash<std::uint32_t>(PlainMachine::formatIPv4(target) + '/' +
+    const quint32 hash = PlainMachine::hash<std::uint32_t>(DottedQuad::format(target) + '/' +
                                                            std::to_string(sequence));
     if (responder == Responder::self)
         return 0.030 + (hash % 50) / 1000.0;

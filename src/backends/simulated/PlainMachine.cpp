@@ -3,6 +3,8 @@
 
 #include "PlainMachine.h"
 
+#include "DottedQuad.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -54,7 +56,7 @@ std::optional<Subnet> parseSubnet(std::string_view text)
     const size_t slash = text.find('/');
     if (slash == std::string_view::npos)
         return std::nullopt;
-    const std::optional<std::uint32_t> base = PlainMachine::parseIPv4(text.substr(0, slash));
+    const std::optional<std::uint32_t> base = DottedQuad::parse(text.substr(0, slash));
     const std::string_view prefixText = text.substr(slash + 1);
     if (!base || prefixText.empty() || prefixText.size() > 2)
         return std::nullopt;
@@ -416,8 +418,8 @@ PlainMachine::lease(const PlainJson &service, const std::string &device, std::in
         return std::nullopt;
     std::string lease = this->device(device)->text("lease");
     if (lease.empty()) {
-        const std::optional<std::uint32_t> first = parseIPv4(dhcp->text("first"));
-        const std::optional<std::uint32_t> last = parseIPv4(dhcp->text("last"));
+        const std::optional<std::uint32_t> first = DottedQuad::parse(dhcp->text("first"));
+        const std::optional<std::uint32_t> last = DottedQuad::parse(dhcp->text("last"));
         if (!first || !last || *first > *last || !subnet->contains(*first) ||
             !subnet->contains(*last))
             return std::nullopt;
@@ -425,39 +427,10 @@ PlainMachine::lease(const PlainJson &service, const std::string &device, std::in
         // that remembers its clients would give.
         const std::uint64_t size = std::uint64_t(*last) - *first + 1;
         const std::uint32_t client = hash<std::uint32_t>(serviceIdentifier(service) + '/' + device);
-        lease = formatIPv4(static_cast<std::uint32_t>(*first + client % size));
+        lease = DottedQuad::format(static_cast<std::uint32_t>(*first + client % size));
     }
     return LiveIPv4{.configured = false,
                     .addresses = {std::move(lease)},
-                    .mask = formatIPv4(subnet->mask),
+                    .mask = DottedQuad::format(subnet->mask),
                     .router = network->text("router")};
-}
-
-std::optional<std::uint32_t> PlainMachine::parseIPv4(std::string_view text)
-{
-    std::uint32_t value = 0;
-    size_t at = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0 && (at >= text.size() || text[at++] != '.'))
-            return std::nullopt;
-        size_t digits = 0;
-        std::uint32_t octet = 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 4) {
-            octet = octet * 10 + std::uint32_t(text[at] - '0');
-            ++at;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || octet > 255)
-            return std::nullopt;
-        value = (value << 8) | octet;
-    }
-    if (at != text.size())
-        return std::nullopt;
-    return value;
-}
-
-std::string PlainMachine::formatIPv4(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
 }

@@ -96,11 +96,6 @@ public:
     // publishes nothing (disabled, no link, no lease yet, ...).
     std::optional<LiveIPv4> liveIPv4(const PlainJson &service, std::int64_t nowMs) const;
 
-    // Dotted-quad IPv4 addresses as host-order integers. Strict: four decimal parts of 0 to
-    // 255, nothing around them.
-    static std::optional<std::uint32_t> parseIPv4(std::string_view text);
-    static std::string formatIPv4(std::uint32_t address);
-
     // FNV-1a, the machine's one hash, for what must look arbitrary yet stay the same from run
     // to run (a lease, a derived hardware address, a ping time).
     template<typename Word> static constexpr Word hash(std::string_view bytes)

@@ -3,6 +3,8 @@
 
 #include "SimulatedMachine.h"
 
+#include "DottedQuad.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -179,10 +181,10 @@ std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIden
 
 std::optional<quint32> SimulatedMachine::parseIPv4(QStringView text)
 {
-    return PlainMachine::parseIPv4(text.toUtf8().toStdString());
+    return DottedQuad::parse(text.toUtf8().toStdString());
 }
 
 QString SimulatedMachine::formatIPv4(quint32 address)
 {
-    return QString::fromStdString(PlainMachine::formatIPv4(address));
+    return QString::fromStdString(DottedQuad::format(address));
 }

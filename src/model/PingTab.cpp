@@ -9,7 +9,6 @@
 
 #include <QCoroFuture>
 #include <QDateTime>
-#include <QFontMetricsF>
 
 #include <algorithm>
 
@@ -87,16 +86,16 @@ QVariantList PingTab::choices() const
     return choices;
 }
 
-qreal PingTab::widestChoice(const QFont &font) const
+QStringList PingTab::choiceLabels() const
 {
-    const QFontMetricsF metrics(font);
     const QList<AdapterCardModel *> selectable = selectableAdapters();
     if (selectable.isEmpty())
-        return metrics.horizontalAdvance(noSelectableCard);
-    qreal widest = 0;
+        return {noSelectableCard};
+    QStringList labels;
+    labels.reserve(selectable.size());
     for (const AdapterCardModel *card : selectable)
-        widest = std::max(widest, metrics.horizontalAdvance(label(card)));
-    return widest;
+        labels.append(label(card));
+    return labels;
 }
 
 void PingTab::syncSelection()

@@ -7,7 +7,6 @@
 #include "Kinds.h"
 #include "PingLogModel.h"
 
-#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QVariantList>
@@ -57,9 +56,8 @@ public:
     // The chosen card, else the first selectable one, else none.
     AdapterCardModel *selectedAdapter() const;
 
-    // The width of the longest choice in the given font, measured here because a script walking
-    // hundreds of choices through the property would copy the whole list at every step.
-    Q_INVOKABLE qreal widestChoice(const QFont &font) const;
+    // The labels of choices(), without the copy into maps, for the view to measure.
+    QStringList choiceLabels() const;
 
     Q_INVOKABLE void syncSelection();
     Q_INVOKABLE void prefillTarget();

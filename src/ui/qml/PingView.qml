@@ -87,7 +87,7 @@ ScrollView {
                                     return
                                 }
                                 labels.stale = false
-                                labels.widest = Math.ceil(pingTab.widestChoice(labels.font))
+                                labels.widest = Math.ceil(ChoiceWidth.widest(pingTab, labels.font))
                             }
 
                             readonly property font font: Qt.font({

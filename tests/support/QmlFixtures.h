@@ -3,25 +3,24 @@
 
 #pragma once
 
-#include "AppInfo.h"
 #include "support/FakeSystem.h"
 
+#include <QAccessible>
 #include <QQmlEngine>
-#include <QSettings>
+#include <QQuickItem>
 #include <QStandardPaths>
 #include <QVariantMap>
 #include <QtQml/QQmlExtensionPlugin>
 #include <QtQuickTest/quicktest.h>
 
-// BrisvaleTest.Fixtures for the Qt Quick tests: models over a fake system, and the stored
-// settings. Everything but newModel() acts on the newest model. AppModel lets this class set
-// its status.
-class AppModelTestAccess : public QObject {
+// BrisvaleTest.Fixtures for the Qt Quick tests: models over a fake system, and a screen reader.
+// Everything but newModel() and the loose cards acts on the newest model.
+class QmlFixtures : public QObject {
     Q_OBJECT
 
 public:
     // Without cards, reads wait for answerRead(). With cards, every read answers at once with
-    // "eth" (manual), "wifi" (DHCP), "off" (disabled) and "noip" (no address); pings succeed.
+    // "eth" (manual), "wifi" (DHCP), "off" (disabled) and "noip" (no address).
     Q_INVOKABLE AppModel *newModel(bool withCards = false)
     {
         FakeSystem &fake = *m_systems.emplace_back(std::make_unique<FakeSystem>());
@@ -37,7 +36,6 @@ public:
                 record->ip = record->mask = record->router = QString();
             }
             fake.answerReadsAtOnce(m_records);
-            fake.queuePings(QList<PingOutcome>(40, {true, "4 paquets reçus sur 4", {}}));
             model.refresh(false);
         }
         return &model;
@@ -54,27 +52,29 @@ public:
         m_models.back()->refresh(false);
     }
     Q_INVOKABLE AdapterCardModel *card(QString id) const { return cardOf(*m_models.back(), id); }
-    Q_INVOKABLE void setBusy(const QString &id, bool busy) { card(id)->setBusy(busy); }
-    Q_INVOKABLE void setStatus(const QString &text, Kinds::MessageKind kind)
-    {
-        m_models.back()->setStatus(text, kind);
-    }
+    Q_INVOKABLE void setBusy(AdapterCardModel *card, bool busy) { card->setBusy(busy); }
+    // Whether that object still lives.
+    Q_INVOKABLE bool exists(QObject *object) const { return object; }
+    // A card of no model, which dropCard() deletes at once, as a read may.
+    Q_INVOKABLE AdapterCardModel *looseCard() const { return new AdapterCardModel(adapter("a")); }
+    Q_INVOKABLE void dropCard(AdapterCardModel *card) const { delete card; }
     Q_INVOKABLE int readsStarted() const { return fake().readsStarted(); }
     // Ends the oldest pending read with one connected Ethernet service per identifier.
     Q_INVOKABLE void answerRead(const QStringList &ids) { fake().answerRead(adaptersFor(ids)); }
     Q_INVOKABLE void holdCommands() { fake().holdCommands(); }
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }
+    Q_INVOKABLE void holdPings() { fake().holdPings(); }
     Q_INVOKABLE QStringList pings() const { return fake().pings(); }
-    // The header says the machine is simulated, from that file; an empty path says it is not,
-    // and names the real system, if any.
-    Q_INVOKABLE void simulateMachine(const QString &path, const QString &system = QString())
+    // What a screen reader is told of an item. A control of Qt Quick tells its role only once
+    // accessibility is on, as it is while a screen reader runs.
+    Q_INVOKABLE QVariantMap readAloud(QQuickItem *item) const
     {
-        AppInfo::instance()->setSimulated(!path.isEmpty());
-        AppInfo::instance()->setMachinePath(path);
-        AppInfo::instance()->setRealSystem(system, system.isEmpty() ? "" : "1.42.4");
+        QAccessible::setActive(true);
+        const QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+        return {{"role", face->role()},
+                {"name", face->text(QAccessible::Name)},
+                {"checked", bool(face->state().checked)}};
     }
-    Q_INVOKABLE QString stored(QString key) const { return QSettings().value(key).toString(); }
-    Q_INVOKABLE void forget(QString key) { QSettings().remove(key); }
 
     // Models go while the application still runs: their unfinished operations end with them.
     void clear()
@@ -105,5 +105,5 @@ public slots:
     void cleanupTestCase() { m_fixtures.clear(); }
 
 private:
-    AppModelTestAccess m_fixtures;
+    QmlFixtures m_fixtures;
 };

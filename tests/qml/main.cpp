@@ -4,4 +4,4 @@
 #include "support/QmlFixtures.h"
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
-QUICK_TEST_MAIN_WITH_SETUP(qml_cardview, QmlSetup)
+QUICK_TEST_MAIN_WITH_SETUP(qml, QmlSetup)

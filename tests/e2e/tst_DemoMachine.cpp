@@ -85,17 +85,17 @@ public:
     QQuickItem *item(AdapterCardModel *card, const char *name) const
     {
         auto *list = window->findChild<QQuickItem *>("cardList");
+        QTest::qWait(700); // clicks are held a moment after the cards changed places
         QQuickItem *slot = nullptr;
-        QTest::qWaitFor([&] {
+        const bool shown = QTest::qWaitFor([&] {
             const int index = int(model->cards().indexOf(card));
             QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index),
                                       Q_ARG(int, 4 /* ListView.Contain */));
             QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, slot),
                                       Q_ARG(int, index));
-            auto *hold = slot ? slot->findChild<QQuickItem *>("clickHold") : nullptr;
-            return hold && !hold->isEnabled();
+            return slot != nullptr;
         });
-        QQuickItem *found = slot ? slot->findChild<QQuickItem *>(name) : nullptr;
+        QQuickItem *found = shown ? slot->findChild<QQuickItem *>(name) : nullptr;
         if (!found || !found->isVisible() || !found->isEnabled())
             qFatal("%s cannot be used", name);
         return found;
@@ -119,9 +119,9 @@ public:
     {
         card->setMessageKind(MessageKind::info);
         click(item(card, button));
-        QTest::qWaitFor([card] { return !card->busy() && card->messageKind() > MessageKind::info; },
-                        30000);
-        return card->messageKind();
+        const bool done = QTest::qWaitFor(
+            [card] { return !card->busy() && card->messageKind() > MessageKind::info; }, 30000);
+        return done ? card->messageKind() : MessageKind::none;
     }
 
     QTemporaryDir dir;

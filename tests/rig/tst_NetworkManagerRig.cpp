@@ -37,18 +37,11 @@ AdapterRead readNow(NetworkManagerReader::Bus bus = {})
 // One line per record, every field shown; the id by its profile's number.
 QString describe(const AdapterInfo &a)
 {
-    return QStringList{
-        a.id.right(2),
-        a.serviceName,
-        a.device,
-        a.hardwareName,
-        QString::fromLatin1(QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind))),
-        a.enabled ? "on" : "off",
-        a.connected ? "up" : "down",
-        a.dhcp ? "dhcp" : "manual",
-        a.ip,
-        a.mask,
-        a.router}
+    const QString kind = QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind));
+    const QStringList flags{a.enabled ? "on" : "off", a.connected ? "up" : "down",
+                            a.dhcp ? "dhcp" : "manual"};
+    return QStringList{a.id.right(2),    a.serviceName, a.device, a.hardwareName, kind,
+                       flags.join(u'|'), a.ip,          a.mask,   a.router}
         .join(u'|');
 }
 

@@ -1,32 +1,135 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-// The application and the reader against the demo machine, as a newcomer meets them.
-#include "NetworkReader.h"
+// Whole stories through the application's main window, on a copy of the demo machine with the
+// real stand-in programs behind it.
+#include "AppDelegate.h"
+#include "AppModel.h"
+#include "ChangeMessages.h"
+#include "PlatformServices.h"
+#include "QuitGuard.h"
 #include "SimulatedMachine.h"
-#include "SimulatedStore.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
-#include <QLocale>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
+#include <QtQml/QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
 namespace {
 
-// Connected first, then unplugged, then disabled; by name in French within each group, and
-// the two names equal but for case in the order the machine lists them.
-const QStringList demoOrder = {
-    "Adaptateur Thunderbolt", "Bond 1",        "bond 1", "Écran Studio",       "Ethernet",
-    "Pont Thunderbolt",       "VLAN Stockage", "Wi-Fi",  "Adaptateur LAN USB", "Ethernet Dock",
-};
-
-QString application()
+QCoro::Task<> noWait(std::chrono::milliseconds)
 {
-    return QStringLiteral(BRISVALE_APP_PATH);
+    co_return;
 }
+
+// A copy of the demo machine and the main window over it, made as the application makes them.
+// The flows' pauses are the product's; the machine answers without them.
+class Session {
+public:
+    Session()
+    {
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+        SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
+        services.wait = &noWait;
+        model = std::make_unique<AppModel>(services);
+        engine.addImportPath("qrc:/qt/qml");
+        engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())}});
+        engine.load(QUrl("qrc:/qt/qml/Brisvale/qml/Main.qml"));
+        window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
+        window->show();
+        window->requestActivate();
+        // The cards view reads the machine once it is shown.
+        if (!QTest::qWaitForWindowActive(window) ||
+            !QTest::qWaitFor([this] { return model->hasLoadedOnce(); }, 10000))
+            qFatal("the demo machine's cards did not come");
+    }
+
+    QByteArray bytes() const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // As another program would change the file.
+    void write(const QByteArray &text) const
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) < 0)
+            qFatal("cannot write the machine");
+    }
+    QJsonObject service(const QString &name) const
+    {
+        for (const QJsonValue &service : QJsonDocument::fromJson(bytes())["services"].toArray())
+            if (service["UserDefinedName"].toString() == name)
+                return service.toObject();
+        return {};
+    }
+    AdapterCardModel *card(const QString &name) const
+    {
+        for (AdapterCardModel *card : model->cards())
+            if (card->info().serviceName == name)
+                return card;
+        qFatal("no card %s", qPrintable(name));
+    }
+
+    // An item of the card's view, scrolled into sight once the cards have stopped moving: the
+    // list hands views from card to card, so it is looked for at every step.
+    QQuickItem *item(AdapterCardModel *card, const char *name) const
+    {
+        auto *list = window->findChild<QQuickItem *>("cardList");
+        QTest::qWait(700); // clicks are held a moment after the cards changed places
+        QQuickItem *slot = nullptr;
+        const bool shown = QTest::qWaitFor([&] {
+            const int index = int(model->cards().indexOf(card));
+            QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index),
+                                      Q_ARG(int, 4 /* ListView.Contain */));
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, slot),
+                                      Q_ARG(int, index));
+            return slot != nullptr;
+        });
+        QQuickItem *found = shown ? slot->findChild<QQuickItem *>(name) : nullptr;
+        if (!found || !found->isVisible() || !found->isEnabled())
+            qFatal("%s cannot be used", name);
+        return found;
+    }
+    void click(QQuickItem *item) const
+    {
+        const QPointF centre(item->width() / 2, item->height() / 2);
+        QTest::mouseClick(window, Qt::LeftButton, {}, item->mapToScene(centre).toPoint());
+    }
+    // Types over what a field of the card holds.
+    void type(AdapterCardModel *card, const char *field, const QByteArray &text)
+    {
+        click(item(card, field)->findChild<QQuickItem *>("field"));
+        QTest::keySequence(window, QKeySequence::SelectAll);
+        QTest::keyClick(window, Qt::Key_Backspace);
+        for (const char c : text)
+            QTest::keyClick(window, c);
+    }
+    // Clicks a button of the card and waits for the outcome.
+    MessageKind press(AdapterCardModel *card, const char *button)
+    {
+        card->setMessageKind(MessageKind::info);
+        click(item(card, button));
+        const bool done = QTest::qWaitFor(
+            [card] { return !card->busy() && card->messageKind() > MessageKind::info; }, 30000);
+        return done ? card->messageKind() : MessageKind::none;
+    }
+
+    QTemporaryDir dir;
+    const QString path = TestSupport::copyDemoMachine(dir);
+    std::unique_ptr<AppModel> model;
+    QQmlApplicationEngine engine;
+    QQuickWindow *window = nullptr;
+};
 
 } // namespace
 
@@ -34,73 +137,79 @@ class tst_DemoMachine : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
-
-    void demoMachineReadsInDisplayOrder()
+    void initTestCase()
     {
-        QTemporaryDir dir;
-        const QString path = TestSupport::copyDemoMachine(dir);
-        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
-
-        QFuture<AdapterRead> future = NetworkReader::readAsync(SimulatedStore::factory(path),
-                                                               SystemTools(TestSupport::simRoot()));
-        future.waitForFinished();
-        const QList<AdapterInfo> adapters = future.result().adapters;
-
-        QStringList names;
-        for (const AdapterInfo &adapter : adapters)
-            names << adapter.serviceName;
-        QCOMPARE(names, demoOrder);
+        QStandardPaths::setTestModeEnabled(true);
+        QQuickStyle::setStyle("Basic");
     }
 
-    void commandLine_data()
+    // On the card with a second address, a new first address is
+    // typed, written beside the second and verified; the card is switched off and on, then its
+    // test answers.
+    void aCardIsChangedSwitchedAndTested()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("display");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("expectedText");
+        Session session;
+        AdapterCardModel *card = session.card("Écran Studio");
+        QCOMPARE(card->info().otherAddresses, QStringList{"192.168.100.15/24"});
 
-        QTest::newRow("version") << QStringList{"--version"} << true << 0 << "Brisvale 1.1.1";
-        QTest::newRow("help") << QStringList{"--help"} << true << 0 << "--simulate";
-        // Over a remote shell, with no window system at all.
-        QTest::newRow("version, no display") << QStringList{"-v"} << false << 0 << "1.1.1";
-        QTest::newRow("help, no display")
-            << QStringList{"--simulate", "x.json", "-h"} << false << 0 << "--list";
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 2 << "bogus";
-        QTest::newRow("stray argument")
-            << QStringList{"machine.json"} << true << 2 << "machine.json";
-        QTest::newRow("missing machine file")
-            << QStringList{"--simulate", "/nonexistent/machine.json"} << true << 2
-            << "/nonexistent/machine.json";
-        const QString notAMachine = QStringLiteral(BRISVALE_SOURCE_DIR "/CMakeLists.txt");
-        QTest::newRow("malformed machine file")
-            << QStringList{"--simulate", notAMachine} << true << 2 << notAMachine;
-    }
+        session.type(card, "addressField", "192.168.3.77");
+        QCOMPARE(session.press(card, "applyButton"), MessageKind::success);
+        const QJsonValue ipv4 = session.service("Écran Studio")["IPv4"];
+        QCOMPARE(ipv4["Addresses"].toArray(), QJsonArray({"192.168.3.77", "192.168.100.15"}));
+        QCOMPARE(ipv4["SubnetMasks"].toArray(), QJsonArray({"255.255.255.0", "255.255.255.0"}));
 
-    void commandLine()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, display);
-        QFETCH(int, status);
-        QFETCH(QString, expectedText);
-
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!display) {
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-            environment.remove(QStringLiteral("DISPLAY"));
-            environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        for (const bool on : {false, true}) {
+            QCOMPARE(session.press(card, "activationSwitch"), MessageKind::success);
+            QCOMPARE(session.service("Écran Studio")["Enabled"].toBool(), on);
+            QCOMPARE(card->info().enabled, on);
+            QCOMPARE(card->info().connected, on);
         }
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(application(), arguments);
-        QVERIFY(process.waitForFinished(30000));
-        const QString output = QString::fromUtf8(process.readAll());
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), status);
-        QVERIFY2(output.contains(expectedText), qPrintable(output));
+        QCOMPARE(session.press(card, "testButton"), MessageKind::success);
+    }
+
+    // Quitting with an unapplied edit applies it first. While another program has given a second
+    // service the card's name, the change is refused before anything is sent and the application
+    // stays, the draft kept through a refresh; once the name is unique again, quitting applies it.
+    void quittingAppliesTheUnappliedEdit()
+    {
+        Session session;
+        AdapterCardModel *card = session.card("Ethernet");
+        session.type(card, "addressField", "192.168.1.77");
+        // An empty router goes as the placeholder.
+        session.type(card, "routerField", "");
+        QList<bool> replies;
+        AppDelegate delegate({
+            [](const AppDelegate::QuitTexts &, std::function<void(QuitChoice)> handler) {
+                QTimer::singleShot(0, [handler] { handler(QuitChoice::primary); });
+            },
+            [&](bool quit) { replies << quit; },
+            [] {},
+        });
+        delegate.setModel(session.model.get());
+        QuitGuard guard(session.window, &delegate);
+
+        const QByteArray original = session.bytes();
+        session.write(QByteArray(original).replace("\"UserDefinedName\": \"Wi-Fi\",",
+                                                   "\"UserDefinedName\": \"Ethernet\","));
+        const QByteArray shared = session.bytes();
+        session.window->close();
+        QTRY_COMPARE_WITH_TIMEOUT(replies, QList<bool>{false}, 20000);
+        QCOMPARE(card->message(), ChangeMessages::sharedNameRefusal("Ethernet"));
+        QCOMPARE(session.bytes(), shared);
+        QVERIFY(session.window->isVisible());
+
+        session.write(original);
+        QTest::keyClick(session.window, Qt::Key_R, Qt::ControlModifier);
+        QTRY_VERIFY(!session.model->loading());
+        QCOMPARE(card->ip(), "192.168.1.77");
+        session.window->close();
+        QTRY_COMPARE_WITH_TIMEOUT(replies, (QList<bool>{false, true}), 20000);
+        QVERIFY(!card->isDirty());
+        const QJsonValue ipv4 = session.service("Ethernet")["IPv4"];
+        QCOMPARE(ipv4["Addresses"].toArray(), QJsonArray({"192.168.1.77"}));
+        QCOMPARE(ipv4["Router"].toString(), "0.0.0.0");
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DemoMachine)
+QTEST_MAIN(tst_DemoMachine)
 #include "tst_DemoMachine.moc"

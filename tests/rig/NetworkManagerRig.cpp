@@ -28,18 +28,9 @@ QString script()
     return QStringLiteral(BRISVALE_RIG_SCRIPT);
 }
 
-struct Availability {
-    bool possible = false;
-    // Set when the rig cannot be made although this machine should make it (tools missing).
-    bool broken = false;
-    QString reason;
-};
-
-Availability &availability()
-{
-    static Availability value;
-    return value;
-}
+// Why no rig was made here; broken when this machine should have made one (tools missing).
+QString noRigReason;
+bool rigBroken = false;
 
 // A shell line's standard output and exit status; this runs before any Qt application exists.
 std::pair<QByteArray, int> capture(const QByteArray &line)
@@ -103,14 +94,13 @@ QString unavailableReason()
 {
     if (inside())
         return {};
-    const Availability &known = availability();
     return QStringLiteral("no NetworkManager rig: %1")
-        .arg(known.reason.isEmpty() ? QStringLiteral("not started") : known.reason);
+        .arg(noRigReason.isEmpty() ? QStringLiteral("not started") : noRigReason);
 }
 
 bool rigRequired()
 {
-    return availability().broken || qgetenv("BRISVALE_REQUIRE_PRIVILEGED_TESTS") == "1";
+    return rigBroken || qgetenv("BRISVALE_REQUIRE_PRIVILEGED_TESTS") == "1";
 }
 
 std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOptions)
@@ -118,15 +108,13 @@ std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOpti
     if (inside())
         return std::nullopt;
     const auto [answer, status] = capture("'" + script().toLocal8Bit() + "' check");
-    Availability &known = availability();
-    known.reason = QString::fromLocal8Bit(answer).trimmed();
+    noRigReason = QString::fromLocal8Bit(answer).trimmed();
     if (status != 0) {
-        known.broken = status != cannotMakeNamespaces;
-        if (known.reason.isEmpty())
-            known.reason = QStringLiteral("%1 check failed").arg(script());
+        rigBroken = status != cannotMakeNamespaces;
+        if (noRigReason.isEmpty())
+            noRigReason = QStringLiteral("%1 check failed").arg(script());
         return std::nullopt;
     }
-    known.possible = true;
 
     std::vector<QByteArray> arguments = {script().toLocal8Bit(), "run"};
     for (const QString &option : rigOptions)
@@ -157,11 +145,6 @@ CommandResult run(const QString &program, const QStringList &arguments)
 CommandResult nmcli(const QStringList &arguments)
 {
     return run(QStringLiteral("nmcli"), arguments);
-}
-
-CommandResult runFar(const QStringList &command)
-{
-    return run(script(), QStringList{QStringLiteral("far")} + command);
 }
 
 qint64 daemonPid()

@@ -41,8 +41,6 @@ std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOpti
 // Inside a rig: a program run to its end (e.g. nmcli, ip), with a time limit.
 CommandResult run(const QString &program, const QStringList &arguments);
 CommandResult nmcli(const QStringList &arguments);
-// The same in the far namespace, where the test networks' gateways and DHCP servers are.
-CommandResult runFar(const QStringList &command);
 
 // The rig's daemon: its PID (0 when it is not running), stopped and started again.
 qint64 daemonPid();

@@ -2,22 +2,99 @@
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
 #include "AppModel.h"
+#include "IPv4.h"
+#include "PingRunner.h"
 #include "support/FakeSystem.h"
+#include "support/TestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QPointer>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+using namespace std::chrono_literals;
 
 namespace {
 
-const QString previous = QStringLiteral("previous");
 // The reader words its failures; the model passes any of them on.
 const QString readFailure = QStringLiteral("Lecture réseau impossible : la raison du lecteur.");
 
-void answer(FakeSystem &system, const QStringList &ids)
+CommandResult failure(ChangeCause cause, bool maybeApplied = false, const QString &error = {})
 {
-    system.answerRead(adaptersFor(ids));
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return {1, {}, error, false, cause, maybeApplied};
+}
+
+// Ethernet with a manual address, USB with a draft that no flow on another card may lose, and a
+// disabled dock, read once as at start-up; `card` is the one the test acts on.
+struct Machine {
+    FakeSystem system;
+    AppModel model{system.services()};
+    AdapterCardModel *card = nullptr;
+
+    explicit Machine(bool loaded = true)
+    {
+        if (!loaded)
+            return;
+        load("old");
+        cardOf(model, "usb")->setIp("10.0.0.99");
+        card = cardOf(model, "eth");
+    }
+
+    // An automatic refresh that reads that, as answer() takes it.
+    void load(const QString &token)
+    {
+        answer({token});
+        model.refresh(false);
+    }
+
+    // "old" as loaded; the card's service "gone", showing its draft ("shows"), switched "on" or
+    // "off", or on DHCP without a lease yet ("nolease"); "twin": USB named as Ethernet; "empty":
+    // nothing read.
+    QList<AdapterInfo> read(const QString &token) const
+    {
+        QList<AdapterInfo> list{adapter("eth", "Ethernet"), adapter("usb", "USB", "10.0.0.5"),
+                                adapter("dock", "Ethernet Dock")};
+        list[2].enabled = false;
+        list[1].serviceName = token == "twin" ? "Ethernet" : "USB";
+        for (AdapterInfo &info : list) {
+            if (!card || info.id != card->id())
+                continue;
+            if (token == "shows" || token == "nolease") {
+                info.ip = token == "shows" ? IPv4::canonical(card->ip()).value_or("") : "";
+                info.dhcp = card->mode() == ConfigMode::dhcp;
+            }
+            if (token == "on" || token == "off")
+                info.enabled = token == "on";
+        }
+        list.removeIf([&](const AdapterInfo &info) {
+            return card && token == "gone" && info.id == card->id();
+        });
+        return token == "empty" ? QList<AdapterInfo>() : list;
+    }
+
+    // Reads as above, "fail" a failed one; "ok" and "lost" pings.
+    void answer(const QStringList &tokens)
+    {
+        for (const QString &token : tokens) {
+            if (token == "fail")
+                system.queueFailedRead(readFailure);
+            else if (token == "ok" || token == "lost")
+                system.queuePings({{token == "ok", token, {}}});
+            else
+                system.queueReads({read(token)});
+        }
+    }
+};
+
+// The list's rows, as card objects.
+QList<AdapterCardModel *> rowsOf(const CardListModel &rows)
+{
+    QList<AdapterCardModel *> cards;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        cards << rows.index(row).data(CardListModel::CardRole).value<AdapterCardModel *>();
+    return cards;
 }
 
 } // namespace
@@ -26,111 +103,415 @@ class tst_AppModel : public QObject {
     Q_OBJECT
 
 private slots:
-    // Cards shown before ({"-"}: never read), "a" and "b" with drafts; an empty read keeps them.
-    void refresh_data()
+    // op: edits, then the action (apply, on, off, test:address|router, refresh, auto) on
+    // Ethernet's card or the one "card:id" picks; "unread": before the first read, "note": the
+    // shell's note in the status, any other edit an automatic read that finds that.
+    // message: the card's, or after a refresh the hint under the cards; status "": the card's
+    // displayed message. steps: the waits before re-reads, or a test's pings; -1: nothing sent.
+    void outcome_data()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<bool>("manual");
-        QTest::addColumn<QStringList>("read");
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("hint");
+        QTest::addColumn<MessageKind>("kind");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<CommandResult>("result");
 
-        const QStringList never{"-"}, none, ab{"a", "b"};
-        const QString incomplete = "Lecture réseau incomplète : les cartes affichées sont "
-                                   "conservées. Réessayez avec Actualiser.";
-        const QString empty =
-            "Aucune carte réseau détectée. Vérifiez les réglages Réseau de macOS.";
-        const QString clean = "Aucune modification en attente.";
+        const auto row = [](const char *name, const char *op, const char *answers,
+                            const QString &message, const QString &status, MessageKind kind,
+                            int steps, const CommandResult &result = {}) {
+            QTest::newRow(name) << QString(op) << QString(answers) << message << status << kind
+                                << steps << result;
+        };
+        const QString unknown = " : on ne sait pas si la modification a été enregistrée. La carte "
+                                "sera relue dès qu'il répondra.";
+        const QString own = "L'adresse 192.168.1.20 répond (ok).";
+        using enum MessageKind;
+        using enum ChangeCause;
+        const QString applied = "Configuration appliquée et vérifiée.";
+        const QString appliedOn = "Configuration appliquée sur « Ethernet ».";
+        row("confirmed at the third re-read", "ip:\t192.168.1.50 apply", "old old shows", applied,
+            appliedOn, success, 3);
+        row("dhcp leased at once", "dhcp apply", "shows", applied, appliedOn, success, 1);
+        row("dhcp leased at the third look", "dhcp apply", "nolease nolease shows", applied,
+            appliedOn, success, 3);
+        row("dhcp never leased: four more looks", "dhcp apply",
+            "nolease nolease nolease nolease nolease nolease", applied, appliedOn, success, 5);
+        row("seen once, then gone: card kept", "ip:192.168.1.50 apply", "old gone gone gone",
+            "Configuration envoyée, mais macOS affiche encore : adresse fixe "
+            "192.168.1.20/255.255.255.0.",
+            "Configuration envoyée ; vérification incomplète.", warning, 4);
+        row("every re-read empty", "apply", "empty empty empty empty",
+            "Configuration envoyée, mais la relecture des cartes réseau a échoué. Utilisez "
+            "Actualiser pour vérifier.",
+            "", warning, 4);
+        row("service never seen", "apply", "gone gone gone gone",
+            "Configuration envoyée, mais la carte n'a pas été retrouvée. Utilisez Actualiser pour "
+            "vérifier.",
+            "", warning, 4);
+        row("invalid draft: the card shows why", "ip:192.168.1 apply", "", "", "", error, -1);
+        row("disabled card", "card:dock apply", "",
+            "La carte est désactivée ; activez-la avant de changer son adressage.", "", warning,
+            -1);
+        const QString twin =
+            "Plusieurs services portent le nom « Ethernet » : le système modifierait "
+            "peut-être l'autre. Renommez l'un d'eux dans les réglages Réseau du "
+            "système, puis réessayez.";
+        row("a name two services share", "twin apply", "", twin, "", error, -1);
+        row("a name two services share, switched", "twin off", "", twin, "", error, -1);
+        row("cancelled", "apply", "", "Opération annulée : aucune modification n'a été appliquée.",
+            "", error, 0, failure(cancelled));
+        row("refused", "off", "", "Autorisation refusée : la configuration n'a pas été modifiée.",
+            "", error, 0, failure(refused));
+        row("silent before sending", "apply", "",
+            "macOS n'a pas répondu à temps ; rien n'a été modifié.", "", warning, 0,
+            failure(timedOut));
+        row("silent after sending: read until it answers", "ip:192.168.1.50 apply",
+            "fail fail shows", "", "macOS n'a pas répondu à temps" + unknown, warning, 3,
+            failure(timedOut, true));
+        row("gone before sending", "apply", "", "macOS ne répond pas ; rien n'a été modifié.", "",
+            warning, 0, failure(serviceGone));
+        row("gone while sending", "off", "old", "",
+            "macOS a cessé de répondre pendant la modification" + unknown, warning, 1,
+            failure(serviceGone, true));
+        row("malformed, in the backend's words", "apply", "", "Nom refusé.", "", error, 0,
+            failure(invalid, false, "Nom refusé."));
+        row("failed, with its text", "apply", "", "Échec de la commande réseau : sortie", "", error,
+            0, failure(failed, false, "sortie\n"));
+        row("failed, nothing printed", "card:dock on", "", "La commande réseau a échoué (code 1).",
+            "", error, 0, failure(unclassified));
+        row("enabling, confirmed at once", "card:dock on", "on", "Carte activée.",
+            "« Ethernet Dock » est activée.", success, 1);
+        row("disabling, confirmed at the second look", "off", "on off", "Carte désactivée.",
+            "« Ethernet » est désactivée.", success, 2);
+        row("state never read back", "off", "gone gone gone",
+            "L'état de la carte n'a pas pu être relu. Utilisez Actualiser pour vérifier.", "",
+            warning, 4);
+        row("unconfirmed, the last re-read without it", "off", "on on gone",
+            "macOS n'a pas confirmé le changement d'état.", "", warning, 4);
+        row("address and router answer, blanks trimmed", "test:\t192.168.1.20\n|\t192.168.1.1\n",
+            "ok ok", own, "", success, 2);
+        row("router silent", "test:192.168.1.20|192.168.1.1", "ok lost",
+            own + " La passerelle 192.168.1.1 ne répond pas.", "", error, 2);
+        row("address silent: router never pinged", "test:192.168.1.20|192.168.1.1", "lost",
+            "Aucune réponse de 192.168.1.20 : lost.", "", error, 1);
+        row("router is the address", "test:192.168.1.20|192.168.1.20", "ok", own, "", success, 1);
+        row("unparsable router not pinged", "test:192.168.1.20|192.168.1", "ok", own, "", success,
+            1);
+        row("router 0.0.0.0 pinged", "test:192.168.1.20|0.0.0.0", "ok ok", own, "", success, 2);
+        row("no address to test", "test:0.0.0.0|192.168.1.1", "",
+            "Cette carte n'a pas d'adresse IPv4 valide à tester.", "", error, 0);
         const QString one = "1 carte modifiée — utilisez le bouton Changer de la carte concernée.";
         const QString two = "2 cartes modifiées — utilisez le bouton Changer de chaque carte.";
-        const auto row = [](const char *name, QStringList before, bool manual, QStringList read,
-                            QString status, QString hint) {
-            QTest::newRow(name) << before << manual << read << status << hint;
-        };
-        row("manual", ab, true, ab, "Cartes réseau actualisées.", two);
-        row("automatic: reordered, added, dropped", {"a", "b", "c", "d"}, false, {"c", "e", "a"},
-            previous, one);
-        row("empty read, cards kept", ab, false, none, incomplete, two);
-        row("first read empty", never, false, none, empty, clean);
-        row("later automatic read empty", none, false, none, previous, clean);
-        row("manual read empty", none, true, none, empty, clean);
+        row("manual refresh", "refresh", "old", one, "Cartes réseau actualisées.", success, 0);
+        row("manual, under way", "unread refresh", "", "Chargement des cartes réseau…",
+            "Actualisation des cartes réseau…", info, 0);
+        row("first read empty", "unread auto", "empty", "Aucune modification en attente.",
+            "Aucune carte réseau détectée. Vérifiez les réglages Réseau de macOS.", warning, 0);
+        row("later automatic read empty: the note stays", "unread empty note auto", "empty",
+            "Aucune modification en attente.", "note", info, 0);
+        row("first read failed", "unread auto", "fail", "Aucune modification en attente.",
+            readFailure, warning, 0);
+        row("failed read, cards kept", "auto", "fail", one,
+            readFailure + " Les cartes affichées sont conservées.", warning, 0);
+        row("empty read, cards kept", "ip:10.0.0.9 auto", "empty", two,
+            "Lecture réseau incomplète : les cartes affichées sont conservées. Réessayez avec "
+            "Actualiser.",
+            warning, 0);
     }
 
-    void refresh()
+    void outcome()
     {
-        QFETCH(QStringList, before);
-        QFETCH(bool, manual);
-        QFETCH(QStringList, read);
+        QFETCH(QString, op);
+        QFETCH(QString, answers);
+        QFETCH(QString, message);
         QFETCH(QString, status);
-        QFETCH(QString, hint);
+        QFETCH(MessageKind, kind);
+        QFETCH(int, steps);
+        QFETCH(CommandResult, result);
 
+        QStringList edits = op.split(u' ');
+        const QString action = edits.takeLast().section(u':', 0, 0);
+        const QString arg = op.section(u':', -1);
+        Machine machine(!edits.contains("unread"));
+        auto &[system, model, card] = machine;
+        for (const QString &edit : edits) {
+            if (edit.startsWith("ip:"))
+                card->setIp(edit.mid(3));
+            else if (edit == "dhcp")
+                card->changeMode(ConfigMode::dhcp);
+            else if (edit.startsWith("card:"))
+                card = cardOf(model, edit.mid(5));
+            else if (edit == "note")
+                model.announce("note");
+            else if (edit != "unread")
+                machine.load(edit);
+        }
+        machine.answer(answers.split(u' ', Qt::SkipEmptyParts));
+        system.answerCommandsWith(result);
+        if (action == "apply")
+            model.requestApply(card);
+        else if (action == "on" || action == "off")
+            model.requestSetEnabled(card, action == "on");
+        else if (action == "refresh" || action == "auto")
+            model.refresh(action == "refresh");
+        if (action == "test") {
+            AdapterInfo info = card->info();
+            info.ip = arg.section(u'|', 0, 0);
+            info.router = arg.section(u'|', 1);
+            card->update(info, false);
+            model.requestTest(card);
+        }
+
+        const bool change = action == "apply" || action == "on" || action == "off";
+        QCOMPARE(system.commands().size(), change && steps >= 0 ? 1 : 0);
+        QCOMPARE(action == "test" ? system.pings().size() : system.waits().size(), qMax(steps, 0));
+        QCOMPARE(model.statusKind(), kind);
+        const bool onCard = change || action == "test";
+        QCOMPARE(onCard ? card->message() : model.pendingHint(), message);
+        QCOMPARE(model.statusText(),
+                 status.isEmpty() ? card->displayMessage().value_or(CardMessage()).text : status);
+        if (!card)
+            return;
+        QVERIFY(!card->busy());
+        QVERIFY(model.cards().contains(card));
+        if (action == "on" || action == "off")
+            QCOMPARE(card->info().enabled, (action == "on") == (kind == MessageKind::success));
+        QCOMPARE(cardOf(model, "usb")->ip(), "10.0.0.99");
+    }
+
+    // The draft asks for that address (or 192.168.1.50) on a /24 and that router ("-": none);
+    // the system shows the address with that mask and router, in effect or not.
+    void verification_data()
+    {
+        QTest::addColumn<QString>("draft");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("inEffect");
+        QTest::addColumn<bool>("confirmed");
+
+        const auto row = [](const char *name, const char *draft, const char *shown, bool confirmed,
+                            bool inEffect = true) {
+            QTest::newRow(name) << QString(draft) << QString(shown) << inEffect << confirmed;
+        };
+        row("another mask", "192.168.1.1", "255.255.0.0 192.168.1.1", false);
+        row("another router", "192.168.1.1", "255.255.255.0 192.168.1.254", false);
+        row("no router asked, the old one kept", "-", "255.255.255.0 192.168.1.1", false);
+        row("no router asked, none shown", "-", "255.255.255.0 -", true);
+        row("no router asked, 0.0.0.0 shown", "-", "255.255.255.0 0.0.0.0", true);
+        row("typed with leading zeros", "192.168.001.001 192.168.001.050",
+            "255.255.255.0 192.168.1.1", true);
+        row("saved, not yet taken by the device", "192.168.1.1", "255.255.255.0 192.168.1.1", false,
+            false);
+    }
+
+    void verification()
+    {
+        QFETCH(QString, draft);
+        QFETCH(QString, shown);
+        QFETCH(bool, inEffect);
+        QFETCH(bool, confirmed);
+
+        Machine machine;
+        auto &[system, model, card] = machine;
+        const QStringList typed = draft.replace("-", "").split(u' ');
+        card->setRouter(typed[0]);
+        card->setIp(typed.value(1, "192.168.1.50"));
+        QList<AdapterInfo> read = machine.read("shows");
+        read[0].mask = shown.section(u' ', 0, 0);
+        read[0].router = shown.section(u' ', 1).replace("-", "");
+        read[0].inEffect = inEffect;
+        system.queueReads({read, read, read, read});
+        model.requestApply(card);
+        // Sent in canonical form: a C tool reads a leading zero as octal.
+        QCOMPARE(system.commands(), QStringList{"setManual|Ethernet|192.168.1.50|255.255.255.0|" +
+                                                IPv4::canonical(typed[0]).value_or("")});
+        QCOMPARE(model.statusKind(), confirmed ? MessageKind::success : MessageKind::warning);
+        QCOMPARE(system.readsStarted(), confirmed ? 2 : 5);
+    }
+
+    // A system that did not answer: its message stays until a read finds the service, where a
+    // refusal stays for good; the next change's own message no longer waits for a read.
+    void unansweredChange_data()
+    {
+        QTest::addColumn<CommandResult>("result");
+
+        QTest::newRow("gone before sending") << failure(ChangeCause::serviceGone);
+        QTest::newRow("a refusal stays") << failure(ChangeCause::refused);
+    }
+
+    void unansweredChange()
+    {
+        QFETCH(CommandResult, result);
+
+        Machine machine;
+        auto &[system, model, card] = machine;
+        system.answerCommandsWith(result);
+        model.requestApply(card);
+        const QString said = card->message();
+        machine.load("fail");
+        machine.load("empty");
+        QCOMPARE(card->message(), said);
+        machine.load("old");
+        QCOMPARE(card->message().isEmpty(), result.cause != ChangeCause::refused);
+
+        system.answerCommandsWith({});
+        machine.answer({"old"});
+        model.requestApply(card);
+        machine.load("old");
+        QCOMPARE(card->messageKind(), MessageKind::success);
+        QVERIFY(!card->message().isEmpty());
+    }
+
+    // Where the system finds services by id, a name they share is no reason to refuse.
+    void sharedNameGoesThroughById()
+    {
+        FakeSystem system;
+        system.setAddressesServicesByName(false);
+        AppModel model(system.services());
+        system.queueReads({{adapter("one", "Dock"), adapter("two", "Dock")}});
+        model.refresh(false);
+        model.requestSetEnabled(cardOf(model, "two"), false);
+        model.requestApply(cardOf(model, "one"));
+        QCOMPARE(system.commands().size(), 2);
+    }
+
+    // Requests meeting a read in flight, or a busy card, are dropped, also a manual one.
+    void refreshRequestsDropped()
+    {
         FakeModel fake;
         auto &[system, model] = fake;
-        QString heardHint;
-        connect(&model, &AppModel::pendingHintChanged, [&] { heardHint = model.pendingHint(); });
-        QHash<QString, QPointer<AdapterCardModel>> shown;
-        if (before != QStringList{"-"}) {
-            model.refresh(false);
-            answer(system, before);
-            for (AdapterCardModel *card : model.cards()) {
-                shown.insert(card->id(), card);
-                card->setIp(card->id() <= "b" ? "10.0.0.99" : card->ip());
-            }
-        }
-        model.announce(previous);
-
-        model.refresh(manual);
-        // Requests meeting a read in flight, or a busy card below, are dropped.
+        model.refresh(false);
         model.requestRefresh(true);
         model.requestAutoRefresh();
-        QCOMPARE(system.readsPending(), 1);
         QVERIFY(model.loading());
-        QCOMPARE(model.statusText(), manual ? "Actualisation des cartes réseau…" : previous);
-        if (shown.isEmpty())
-            QCOMPARE(model.pendingHint(), QStringLiteral("Chargement des cartes réseau…"));
-        answer(system, read);
-        QVERIFY(!model.loading());
-        QCOMPARE(model.statusText(), status);
-        QCOMPARE(model.pendingHint(), hint);
-        QCOMPARE(heardHint, hint);
-        QStringList ids;
-        for (AdapterCardModel *card : model.cards())
-            ids << card->id();
-        QCOMPARE(ids, read.isEmpty() && !shown.isEmpty() ? before : read);
-        for (const QString &id : shown.keys())
-            QCOMPARE(shown[id].data(), ids.contains(id) ? cardOf(model, id) : nullptr);
-        if (!ids.isEmpty()) {
-            model.cards().first()->setBusy(true);
-            model.requestRefresh(true);
-            model.requestAutoRefresh();
-            QCOMPARE(system.readsPending(), 0);
+        system.answerRead(adaptersFor({"a"}));
+        QTRY_VERIFY(!model.loading());
+        model.cards().first()->setBusy(true);
+        model.requestRefresh(true);
+        model.requestAutoRefresh();
+        QCOMPARE(system.readsStarted(), 1);
+    }
+
+    // Any sequence of reads (repeats, removals, reorders, ids shared within a read, as a service
+    // without one shares its name): the rows are the model's cards after each, moved, inserted
+    // and removed, never reset; a card kept keeps its object, and each record has a card of its
+    // own.
+    void rowsFollowAnySequence()
+    {
+        FakeSystem system;
+        AppModel model(system.services());
+        CardListModel &rows = *model.cardList();
+        QAbstractItemModelTester tester(&rows,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy reset(&rows, &QAbstractItemModel::modelReset);
+        QRandomGenerator random(13);
+        const QStringList pool{"a", "b", "c", "d", "e", "f"};
+        for (int step = 0; step < 400; ++step) {
+            QList<AdapterInfo> read;
+            for (int n = random.bounded(7); n > 0; --n) {
+                AdapterInfo info = adapter(pool.at(random.bounded(pool.size())));
+                info.device = QStringLiteral("en%1").arg(random.bounded(3));
+                read << info;
+            }
+            QHash<QString, AdapterCardModel *> before;
+            for (AdapterCardModel *card : model.cards())
+                before.insert(card->id(), card);
+            system.queueReads({read});
+            model.refresh(false);
+            const QList<AdapterCardModel *> cards = model.cards();
+            QCOMPARE(rowsOf(rows), cards);
+            for (AdapterCardModel *card : cards)
+                QCOMPARE(before.value(card->id(), card), card);
+            QCOMPARE(QSet(cards.cbegin(), cards.cend()).size(),
+                     read.isEmpty() ? cards.size() : read.size());
         }
+        QCOMPARE(reset.count(), 0);
     }
 
-    // A read that failed for a known reason says it, the cards on screen kept.
-    void failedReadSaysWhy_data()
+    // Pending in display order: Ethernet, a bare disabled record, then USB, never sent.
+    void applyAllPendingStopsAtTheFirstFailure()
     {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QString>("status");
-
-        QTest::newRow("no cards yet") << QStringList() << readFailure;
-        QTest::newRow("cards kept")
-            << QStringList{"a", "b"} << readFailure + " Les cartes affichées sont conservées.";
-    }
-
-    void failedReadSaysWhy()
-    {
-        QFETCH(QStringList, before);
-        QFETCH(QString, status);
-
         FakeModel fake;
         auto &[system, model] = fake;
-        fake.load(adaptersFor(before));
-        system.queueFailedRead(readFailure);
-        model.refresh(true);
-        QCOMPARE(model.statusText(), status);
-        QCOMPARE(model.statusKind(), MessageKind::warning);
-        QCOMPARE(model.cards().size(), before.size());
+        fake.load({adapter("eth", "Ethernet"), AdapterInfo(), adapter("usb")});
+        for (AdapterCardModel *card : model.cards())
+            card->setIp(card->ip() + '0');
+        system.queueReads({{adapter("eth", "Ethernet", "192.168.1.200")}});
+        model.applyAllPending();
+        QCOMPARE(system.commands().size(), 1);
+        QVERIFY(!cardOf(model, "eth")->isDirty());
+        QCOMPARE(cardOf(model, "")->messageKind(), MessageKind::warning);
+    }
+
+    // A refresh already reading drops the service while its apply waits for the system; a busy
+    // card takes no second change.
+    void aCardDroppedWhileApplyingStaysAliveUntilDone()
+    {
+        FakeModel fake;
+        auto &[system, model] = fake;
+        fake.load(adaptersFor({"eth", "usb"}));
+        QPointer<AdapterCardModel> card = cardOf(model, "eth");
+        card->setIp("192.168.1.50");
+        model.refresh(false);
+        system.holdCommands();
+        model.requestApply(card);
+        model.requestApply(card);
+        model.requestSetEnabled(card, false);
+        QCOMPARE(system.commands().size(), 1);
+
+        system.answerRead(adaptersFor({"usb"}));
+        QTRY_VERIFY(!model.cards().contains(card));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!card.isNull());
+
+        system.queueReads({{adapter("eth", {}, "192.168.1.50"), adapter("usb")}});
+        system.releaseCommand({});
+        QTRY_VERIFY(card.isNull()); // released once idle
+        QCOMPARE(model.statusKind(), MessageKind::success);
+    }
+
+    // A refresh during the first ping changes the router and the device: the second ping
+    // follows the new record. A second test meanwhile sends nothing.
+    void routerAndDeviceReReadAfterTheFirstPing()
+    {
+        FakeModel fake;
+        auto &[system, model] = fake;
+        system.holdPings();
+        AdapterCardModel card(adapter("eth", "eth", " 192.168.1.20"));
+        model.requestTest(&card);
+        model.requestTest(&card);
+        QCOMPARE(system.pings(), QStringList{"192.168.1.20|en0|3"});
+        AdapterInfo moved = card.info();
+        moved.router = "192.168.1.254";
+        moved.device = "en5";
+        card.update(moved, false);
+        system.releasePing({true, "ok", {}});
+        QTRY_COMPARE(system.pings().size(), 2);
+        QCOMPARE(system.pings().last(), "192.168.1.254|en5|2");
+        system.releasePing({true, "ok", {}});
+        QTRY_VERIFY(!card.busy());
+    }
+
+    // A ping that never ends is stopped at its limit: the card is free again and says so.
+    void aPingThatNeverEndsFreesTheCard()
+    {
+        QTemporaryDir root;
+        const QString ping = root.filePath("ping");
+        TestSupport::writeExecutable(ping, "#!/bin/sh\nsleep 60\n");
+        FakeSystem system;
+        SystemServices services = system.services();
+        services.ping = [ping](QString address, QString device, int count) {
+            return PingRunner::send(PingRunner::macOS(), ping, address, device, count, 0ms);
+        };
+        AppModel model(services);
+        AdapterCardModel card(adapter("eth"));
+        model.requestTest(&card);
+        QVERIFY(card.busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!card.busy(), 20000);
+        // The limit the ping words shows that three requests were asked for.
+        QVERIFY2(card.message().endsWith(" 3600 ms."), qPrintable(card.message()));
+        QCOMPARE(model.statusKind(), MessageKind::error);
     }
 };
 

@@ -8,25 +8,22 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-QString TestSupport::simRoot()
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
 {
-    return QStringLiteral(BRISVALE_TEST_SIM_ROOT);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
+        qFatal("cannot write %s", qPrintable(path));
 }
 
-QString TestSupport::demoMachinePath()
-{
-    return QStringLiteral(BRISVALE_SOURCE_DIR "/assets/demo-machine.json");
-}
+} // namespace
 
 QString TestSupport::writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,
                                   const QString &name)
 {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(QJsonDocument(machine).toJson());
-    return path;
+    writeFile(dir.filePath(name), QJsonDocument(machine).toJson());
+    return dir.filePath(name);
 }
 
 QString TestSupport::copyDemoMachine(const QTemporaryDir &dir)
@@ -42,12 +39,8 @@ QString TestSupport::copyDemoMachine(const QTemporaryDir &dir)
 void TestSupport::writeExecutable(const QString &path, const QByteArray &script)
 {
     QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(script);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile(path, script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QStringList TestSupport::loggedLines(const QString &path)

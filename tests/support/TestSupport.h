@@ -12,9 +12,15 @@
 namespace TestSupport {
 
 // The stand-in programs of the simulated machine, in the build tree.
-QString simRoot();
+inline QString simRoot()
+{
+    return QStringLiteral(BRISVALE_TEST_SIM_ROOT);
+}
 // assets/demo-machine.json in the source tree.
-QString demoMachinePath();
+inline QString demoMachinePath()
+{
+    return QStringLiteral(BRISVALE_SOURCE_DIR "/assets/demo-machine.json");
+}
 
 // Writes a machine file into dir and returns its path.
 QString writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,

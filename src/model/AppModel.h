@@ -101,8 +101,6 @@ signals:
     void pendingHintChanged();
 
 private:
-    friend class AppModelTestAccess;
-
     // How a change is verified: up to `reads` re-reads, each after a wait; with
     // `waitAfterLast`, an unconfirmed last re-read is followed by one more wait.
     struct ReReadPlan {

@@ -18,32 +18,21 @@ public:
         std::optional<QString> name = QString("Ethernet"), id = QString("ID-Ethernet");
         std::optional<QString> device = QString("en0"), type = QString("Ethernet");
         std::optional<QString> displayName = QString("Ethernet");
-        bool hasInterface = true;
-        bool enabled = true;
-        bool hasProtocol = true;
+        bool hasInterface = true, enabled = true, hasProtocol = true;
         QVariant configuration;
     };
 
     QList<Service> services;
     QHash<QString, QVariant> dynamicValues; // by key
-    bool preferencesFail = false;
-    bool dynamicStoreFail = false;
-    bool servicesMissing = false;
-    int preferencesCreated = 0, preferencesReleased = 0;
-    int dynamicStoresCreated = 0, dynamicStoresReleased = 0;
+    QString failing; // "preferences", "services" or "dynamic store": what it cannot give
+    int created = 0, released = 0; // handles of either kind
     QStringList dynamicKeysAsked;
 
-    Ref createPreferences(const QString &) override
-    {
-        return handle(preferencesFail, preferencesCreated, preferencesReleased);
-    }
-    Ref createDynamicStore(const QString &) override
-    {
-        return handle(dynamicStoreFail, dynamicStoresCreated, dynamicStoresReleased);
-    }
+    Ref createPreferences(const QString &) override { return handle("preferences"); }
+    Ref createDynamicStore(const QString &) override { return handle("dynamic store"); }
     std::optional<QList<Ref>> copyAllServices(const Ref &) override
     {
-        if (servicesMissing)
+        if (failing == QLatin1String("services"))
             return std::nullopt;
         QList<Ref> refs;
         for (const Service &service : services)
@@ -67,11 +56,11 @@ public:
 
 private:
     static const Service &of(const Ref &ref) { return *static_cast<const Service *>(ref.get()); }
-    Ref handle(bool fail, int &created, int &released)
+    Ref handle(const char *kind)
     {
-        if (fail)
+        if (failing == QLatin1String(kind))
             return {};
         ++created;
-        return Ref(this, [&released](const void *) { ++released; });
+        return Ref(this, [this](const void *) { ++released; });
     }
 };

@@ -3,9 +3,12 @@
 
 #include "FakeStore.h"
 #include "NetworkReader.h"
+#include "PropertyList.h"
 #include "support/TestSupport.h"
 
-#include <QLocale>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMetaEnum>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,12 +54,41 @@ QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVaria
     return map;
 }
 
-QList<AdapterInfo> read(FakeStore &store, const Service &service = {},
-                        const FakeIfconfig &ifconfig = {})
-{
-    store.services = {service};
-    return NetworkReader::readOnce(store, ifconfig.tools());
-}
+// Property-list values written as JSON: a number is an integer, null a value of a type the
+// reader never expects, nothing no value at all, and an array that starts with null a
+// dictionary whose keys and values follow in turn, so that a key need not be a string.
+struct Adapter {
+    using K = PropertyList::Kind;
+    static bool isDictionary(const QJsonValue &v) { return v.isArray() && v[0].isNull(); }
+    static K kind(const QJsonValue &v)
+    {
+        return v.isString()                      ? K::string
+               : v.isDouble()                    ? K::integer
+               : v.isBool()                      ? K::boolean
+               : v.isObject() || isDictionary(v) ? K::dictionary
+               : v.isArray()                     ? K::array
+               : v.isNull()                      ? K::other
+                                                 : K::none;
+    }
+    static QString string(const QJsonValue &v) { return v.toString(); }
+    static qint64 integer(const QJsonValue &v) { return v.toInteger(); }
+    static double real(const QJsonValue &v) { return v.toDouble(); }
+    static bool boolean(const QJsonValue &v) { return v.toBool(); }
+    static QByteArray data(const QJsonValue &v) { return v.toString().toUtf8(); }
+    static QDateTime date(const QJsonValue &) { return {}; }
+    static qsizetype count(const QJsonValue &v) { return v.toArray().size(); }
+    static QJsonValue at(const QJsonValue &v, qsizetype i) { return v[i]; }
+    static QList<std::pair<QJsonValue, QJsonValue>> entries(const QJsonValue &v)
+    {
+        QList<std::pair<QJsonValue, QJsonValue>> entries;
+        const QJsonObject object = v.toObject();
+        for (auto entry = object.begin(); entry != object.end(); ++entry)
+            entries.append({entry.key(), entry.value()});
+        for (qsizetype i = 1; i + 1 < v.toArray().size(); i += 2)
+            entries.append({v[i], v[i + 1]});
+        return entries;
+    }
+};
 
 } // namespace
 
@@ -117,9 +149,7 @@ private slots:
         if (!link.isEmpty())
             ifconfig.setOutput(service.device.value_or(QString()), link);
         FakeStore store;
-        store.preferencesFail = failing == "preferences";
-        store.servicesMissing = failing == "services";
-        store.dynamicStoreFail = failing == "dynamic store";
+        store.failing = failing;
         store.services = {service};
         const AdapterRead read = NetworkReader::readOnceWithCause(store, ifconfig.tools());
         QStringList found{read.failure};
@@ -130,12 +160,11 @@ private slots:
                          .join(u'|');
         QCOMPARE(found.join(u'\n').trimmed(), expected);
         // Every handle made is released, whatever path the read took.
-        QCOMPARE(store.preferencesReleased, store.preferencesCreated);
-        QCOMPARE(store.dynamicStoresReleased, store.dynamicStoresCreated);
+        QCOMPARE(store.released, store.created);
         // Live state is asked for under the identifier used; a disabled service costs no process.
         const bool listed = read.failure.isEmpty() && !expected.isEmpty();
         QCOMPARE(store.dynamicKeysAsked.join(u' '),
-                 listed && !store.dynamicStoreFail
+                 listed && failing != "dynamic store"
                      ? "State:/Network/Service/" + expected.section(u'|', 0, 0) + "/IPv4"
                      : "");
         QCOMPARE(ifconfig.calls(),
@@ -146,7 +175,7 @@ private slots:
     {
         QTest::addColumn<QVariant>("configuration"); // invalid: no IPv4 protocol at all
         QTest::addColumn<QVariant>("live");          // invalid: none published
-        QTest::addColumn<QString>("expected");       // method, address, mask, router
+        QTest::addColumn<QString>("expected");       // method, address, mask, router[, others]
         const auto row = [](const char *name, const QVariant &configuration, const QVariant &live,
                             const char *expected) {
             QTest::newRow(name) << configuration << live << QString(expected);
@@ -155,12 +184,11 @@ private slots:
         const QVariantMap manual =
             ipv4("Manual", List{"192.168.1.20"}, List{"255.255.255.0"}, "192.168.1.1");
         const char *configured = "manual|192.168.1.20|255.255.255.0|192.168.1.1";
-        const QVariantMap dhcp = ipv4("DHCP", {});
         row("manual, no live state", manual, {}, configured);
         row("manual, live address differs", manual,
             ipv4({}, List{"192.168.1.77"}, List{"255.255.0.0"}),
             "manual|192.168.1.77|255.255.0.0|192.168.1.1");
-        row("DHCP with a lease", dhcp,
+        row("DHCP with a lease", ipv4("DHCP", {}),
             ipv4({}, List{"10.0.0.42"}, List{"255.255.255.0"}, "10.0.0.1"),
             "DHCP|10.0.0.42|255.255.255.0|10.0.0.1");
         row("BOOTP without a lease", ipv4("BOOTP", {}), {}, "DHCP|||");
@@ -175,8 +203,10 @@ private slots:
         row("no protocol: live values only", {},
             ipv4({}, List{"10.1.1.1"}, List{"255.0.0.0"}, "10.0.0.1"),
             "manual|10.1.1.1|255.0.0.0|10.0.0.1");
-        row("first address of several", ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}), {},
-            "manual|10.0.0.2||");
+        // The card shows the first; the second is kept as the others, not the first once more.
+        row("several addresses",
+            ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}, List{"255.0.0.0", "255.255.0.0"}), {},
+            "manual|10.0.0.2|255.0.0.0||10.0.0.3/16");
     }
 
     void configuredAndLiveValues()
@@ -188,79 +218,16 @@ private slots:
         FakeStore store;
         if (live.isValid())
             store.dynamicValues.insert("State:/Network/Service/ID-Ethernet/IPv4", live);
-        const AdapterInfo a =
-            read(store, {.hasProtocol = configuration.isValid(), .configuration = configuration})
-                .value(0);
-        QCOMPARE(QStringList({a.dhcp ? "DHCP" : "manual", a.ip, a.mask, a.router}).join(u'|'),
-                 expected);
+        store.services = {{.hasProtocol = configuration.isValid(), .configuration = configuration}};
+        const AdapterInfo a = NetworkReader::readOnce(store, FakeIfconfig().tools()).value(0);
+        QStringList found{a.dhcp ? "DHCP" : "manual", a.ip, a.mask, a.router};
+        if (expected.count(u'|') == 4)
+            found << a.otherAddresses.join(u',');
+        QCOMPARE(found.join(u'|'), expected);
     }
 
-    void sortOrder_data()
-    {
-        // Names are "state:name", comma-separated; the state is c (connected), u (enabled,
-        // unplugged) or d (disabled).
-        QTest::addColumn<QString>("listed");
-        QTest::addColumn<QString>("expected");
-
-        const auto row = [](const char *name, const char *listed, const char *expected) {
-            QTest::newRow(name) << QString(listed) << QString(expected);
-        };
-        row("groups before names", "d:Alpha,u:Bravo,c:Zulu,u:Alpha,c:Mike",
-            "Mike,Zulu,Alpha,Bravo,Alpha");
-        row("accented capital collates with its letter", "c:Ethernet,c:Écran Studio,c:Dock",
-            "Dock,Écran Studio,Ethernet");
-        row("names equal but for case keep the platform's order", "c:bond 1,c:Bond 1,c:Aa",
-            "Aa,bond 1,Bond 1");
-        row("and the other way round", "c:Bond 1,c:bond 1,c:Aa", "Aa,Bond 1,bond 1");
-    }
-
-    void sortOrder()
-    {
-        QFETCH(QString, listed);
-        QFETCH(QString, expected);
-
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        FakeIfconfig ifconfig;
-        FakeStore store;
-        for (const QString &entry : listed.split(u',')) {
-            const QString device = QStringLiteral("en%1").arg(store.services.size());
-            store.services.append({.name = entry.mid(2),
-                                   .id = device,
-                                   .device = device,
-                                   .enabled = entry[0] != u'd'});
-            ifconfig.setOutput(device,
-                               entry[0] == u'c' ? "\tstatus: active\n" : "\tstatus: inactive\n");
-        }
-        QStringList names;
-        for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
-            names << adapter.serviceName;
-        QCOMPARE(names.join(u','), expected);
-    }
-
-    // Services sharing an id (one without an identifier takes its name): each keeps a record
-    // of its own, the first its id, the others one derived from the device, at every read.
-    void idsUniqueWithinOneRead()
-    {
-        FakeIfconfig ifconfig;
-        FakeStore store;
-        store.services = {{.name = "Dock", .id = std::nullopt, .device = "en1"},
-                          {.name = "Dock", .id = std::nullopt, .device = "en2"},
-                          {.name = "Other", .id = QString("Dock@en2"), .device = "en3"},
-                          {.name = "Dock", .id = std::nullopt, .device = "en2"}};
-        QStringList ids;
-        for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
-            ids << adapter.device + '=' + adapter.id;
-        ids.sort();
-        QCOMPARE(ids,
-                 (QStringList{"en1=Dock", "en2=Dock@en2#2", "en2=Dock@en2#3", "en3=Dock@en2"}));
-        QStringList again;
-        for (const AdapterInfo &adapter : NetworkReader::readOnce(store, ifconfig.tools()))
-            again << adapter.device + '=' + adapter.id;
-        again.sort();
-        QCOMPARE(again, ids);
-    }
-
-    // Link tests run side by side; the list is the one a sequential read gives.
+    // Link tests run side by side; the list is the one a sequential read gives, in display
+    // order.
     void concurrentLinkTestsReadAsSequential()
     {
         FakeIfconfig ifconfig;
@@ -279,6 +246,9 @@ private slots:
         const AdapterRead concurrent = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 8);
         QCOMPARE(concurrent.adapters.size(), 40);
         QCOMPARE(concurrent.adapters, sequential.adapters);
+        QList<AdapterInfo> sorted = sequential.adapters;
+        sortForDisplay(sorted);
+        QCOMPARE(sequential.adapters, sorted);
         // Disabled services cost no process.
         QCOMPARE(ifconfig.calls().size(), 2 * 32);
     }
@@ -291,6 +261,39 @@ private slots:
                 .result();
         QCOMPARE(read.failure, "Lecture réseau impossible : la configuration réseau du système "
                                "n'a pas pu être ouverte.");
+    }
+
+    // How the platform's own values reach the reader.
+    void propertyListValues_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QVariant>("expected"); // its type as well as its value
+
+        QTest::newRow("an IPv4 configuration as the system stores it")
+            << QByteArray(R"({"ConfigMethod": "Manual", "Addresses": ["192.168.1.20"]})")
+            << QVariant(QVariantMap{{"ConfigMethod", "Manual"},
+                                    {"Addresses", QVariantList{"192.168.1.20"}}});
+        QTest::newRow("number and boolean")
+            << QByteArray(R"([42, true])") << QVariant(QVariantList{qint64(42), true});
+        QTest::newRow("empty list") << QByteArray("[]") << QVariant(QVariantList());
+        // A key of another type makes it "not a dictionary with string keys", and only it.
+        QTest::newRow("dictionary with a number key")
+            << QByteArray(R"([null, 1, "x"])") << QVariant();
+        QTest::newRow("nested number key spoils only the inner dictionary")
+            << QByteArray(R"({"inner": [null, 1, "x"]})")
+            << QVariant(QVariantMap{{"inner", QVariant()}});
+        QTest::newRow("unexpected type") << QByteArray("null") << QVariant();
+        QTest::newRow("nothing") << QByteArray() << QVariant();
+    }
+
+    void propertyListValues()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QVariant, expected);
+        const QVariant converted = PropertyList::toVariant<Adapter>(
+            QJsonDocument::fromJson("[" + value + "]").array().at(0));
+        QCOMPARE(converted.typeId(), expected.typeId());
+        QCOMPARE(converted, expected);
     }
 };
 

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "NetworkReader.h"
+#include "PlatformServices.h"
 #include "SimulatedMachine.h"
+#include "SimulatedStore.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +21,19 @@ namespace {
 using TestSupport::with;
 
 const auto json = [](const char *text) { return QJsonDocument::fromJson(text).object(); };
+
+// One service on en0, link up; %1 is its address, %2 its router.
+const char *const machineText = R"({ "services": [ { "ServiceID": "S1", "UserDefinedName": "Bureau",
+    "Interface": { "DeviceName": "en0", "Type": "Ethernet" },
+    "IPv4": { "ConfigMethod": "Manual", "Addresses": ["%1"], "Router": "%2" } } ],
+  "devices": { "en0": { "link": "active" } } })";
+
+const auto machineWith = [](const char *address, const char *router = "") {
+    return QJsonDocument::fromJson(QString(machineText).arg(address, router).toUtf8()).object();
+};
+
+const SystemTools tools(TestSupport::simRoot()); // read the machine named in the environment
+
 } // namespace
 
 class tst_SimulatedMachine : public QObject {
@@ -37,7 +54,6 @@ private slots:
         row("missing file", "<missing>", "introuvable");
         row("FIFO", "<fifo>", notRegular);
         row("/dev/zero", "/dev/zero", notRegular);
-        row("/dev/null", "/dev/null", notRegular);
         row("folder", "<folder>", "illisible : c'est un dossier");
         row("over 16 MiB", "<large>", "illisible : le fichier dépasse 16 Mio");
         // Not a raw string: moc loses track of a class after unbalanced braces in one.
@@ -141,6 +157,57 @@ private slots:
             QCOMPARE(*live, (QJsonObject{{"Addresses", QJsonArray{address}},
                                          {"SubnetMasks", QJsonArray{"255.255.255.0"}},
                                          {"Router", "192.168.1.1"}}));
+    }
+
+    // The demo machine as the reader sees it: a service without ServiceID leased by its name, a
+    // disabled one with its configuration. A missing file reads as nothing, with a warning.
+    void reads()
+    {
+        const QString demo = TestSupport::demoMachinePath();
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(demo));
+        SimulatedStore store(demo);
+        const QString listing = serviceListing(NetworkReader::readOnce(store, tools));
+        QVERIFY2(listing.contains("VLAN Stockage\tVLAN Stockage\tvlan0\tother\tyes\tyes\tdhcp\t"
+                                  "10.20.1.58\t255.255.0.0\t10.20.0.1\n") &&
+                     listing.contains("Ethernet Dock\tA7B3C9D1-4E6F-4081-92A3-B5C7D9E1F308\ten7\t"
+                                      "ethernet\tno\tno\tmanual\t192.168.1.50\t255.255.255.0\t"
+                                      "192.168.1.1\n"),
+                 qPrintable(listing));
+        SimulatedStore missing("/nonexistent/machine.json");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("/nonexistent/machine\\.json"));
+        QVERIFY(NetworkReader::readOnce(missing, tools).isEmpty());
+    }
+
+    void bothHandlesOfOneReadSeeTheSameFile_data()
+    {
+        QTest::addColumn<bool>("dynamicStoreFirst");
+        QTest::newRow("preferences first") << false;
+        QTest::newRow("dynamic store first") << true;
+    }
+
+    // The reader makes both handles in an order the compiler chooses; a change must not split them.
+    void bothHandlesOfOneReadSeeTheSameFile()
+    {
+        QFETCH(bool, dynamicStoreFirst);
+
+        const QTemporaryDir dir;
+        const QString path = TestSupport::writeMachine(dir, machineWith("10.0.0.5"));
+        SimulatedStore store(path);
+        const auto create = [&store](bool dynamic) {
+            return dynamic ? store.createDynamicStore("test") : store.createPreferences("test");
+        };
+        ConfigurationStore::Ref handles[2]; // the preferences, then the dynamic store
+        handles[dynamicStoreFirst] = create(dynamicStoreFirst);
+        TestSupport::writeMachine(dir, machineWith("10.0.0.6", "10.0.0.1"));
+        handles[!dynamicStoreFirst] = create(!dynamicStoreFirst);
+
+        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
+        const AdapterInfo read =
+            NetworkReader(store, handles[0], handles[1], tools).read().value(0);
+        // Either handle on the changed file would bring its address or its router. Without
+        // "Enabled", a service is enabled.
+        QCOMPARE(read.id + '|' + read.ip + '|' + read.router + (read.enabled ? "|enabled" : ""),
+                 "S1|10.0.0.5||enabled");
     }
 };
 

@@ -1,34 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "ChangeMessages.h"
 #include "NetworkWriter.h"
 #include "Shell.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-// Names made of everything that could break the quoting on the way, and text beyond ASCII.
-QStringList generatedNames(int count, quint32 seed)
-{
-    const QStringList pieces = {"'",     "\"",   "\\",    "$", "`", " ", "\n", "\t",
-                                "$(id)", "\\\"", "'\\''", "é", "«", "—", "網", "😀",
-                                "Wi-Fi", ";",    "&&",    "|", "*", "%", "!"};
-    QRandomGenerator random(seed);
-    QStringList names;
-    for (int i = 0; i < count; ++i) {
-        QString name;
-        for (int length = 1 + random.bounded(8); length > 0; --length)
-            name += pieces.at(random.bounded(pieces.size()));
-        names << name;
-    }
-    return names;
-}
 
 // An AppleScript string's contents as the script runner reads them.
 QString unescapedAppleScript(const QString &text)
@@ -94,123 +74,62 @@ private slots:
         QCOMPARE(TestSupport::loggedLines(root.filePath("usr/bin/osascript.log")), expected);
     }
 
-    // What networksetup and osascript print, classified where it is read, then worded.
-    void classifiedAndWorded_data()
+    // What networksetup and osascript print, classified where it is read; the service's name
+    // echoed in the error decides nothing.
+    void classified_data()
     {
-        QTest::addColumn<CommandResult>("result");
-        QTest::addColumn<QString>("message");
-
-        const QString cancelled = "Opération annulée : aucune modification n'a été appliquée.";
-        const QString refused = "Autorisation refusée : la configuration n'a pas été modifiée.";
-        QTest::newRow("code -128")
-            << CommandResult{1, "", "0:98: execution error: Abandon. (-128)"} << cancelled;
-        QTest::newRow("cancel wins over not authorized")
-            << CommandResult{1, "not authorized", "User canceled."} << cancelled;
-        QTest::newRow("French annul") << CommandResult{1, "Opération ANNULÉE", ""} << cancelled;
-        QTest::newRow("not authorized")
-            << CommandResult{1, "", "Not authorized to do that"} << refused;
-        QTest::newRow("any other text, as written")
-            << CommandResult{4, "** Error: The parameters were not valid.\n", "Bad IP\n"}
-            << "Échec de la commande réseau : Bad IP\n\n** Error: The parameters were not valid.";
-        QTest::newRow("blanks only count as no text")
-            << CommandResult{2, " \n\t", "\n"} << "La commande réseau a échoué (code 2).";
-        QTest::newRow("wrong administrator password")
-            << CommandResult{1, "",
-                             "0:120: execution error: The administrator user name or password "
-                             "was incorrect. (-60007)"}
-            << refused;
-        // The service's name echoed in the error decides nothing.
-        const QString unknown =
-            "0:99: execution error: %1 is not a recognized network service. (1)";
-        for (const char *name : {"VLAN-128", "Cancel Lab", "Authorization net", "annulé"}) {
-            const CommandResult result{1, "", unknown.arg(name)};
-            QTest::addRow("named %s", name)
-                << result << "Échec de la commande réseau : " + unknown.arg(name);
-        }
-        QTest::newRow("a named service cancelled all the same")
-            << CommandResult{1, "", "0:98: execution error: User canceled. (-128)"} << cancelled;
-    }
-
-    void classifiedAndWorded()
-    {
-        QFETCH(CommandResult, result);
-        QFETCH(QString, message);
-        static const QStringList names{"VLAN-128", "Cancel Lab", "Authorization net", "annulé"};
-        QString service = "Wi-Fi";
-        for (const QString &name : names) {
-            if (result.error.contains(name))
-                service = name;
-        }
-        QCOMPARE(ChangeMessages::failure(NetworkWriter::classified(result, service)), message);
-    }
-
-    // A system that did not answer: only where the request never got through is "nothing
-    // changed" said.
-    void unansweredWorded_data()
-    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("service");
         QTest::addColumn<int>("cause");
-        QTest::addColumn<bool>("maybeApplied");
-        QTest::addColumn<QString>("message");
-        const QString unknown = " : on ne sait pas si la modification a été enregistrée. La carte "
-                                "sera relue dès qu'il répondra.";
-        QTest::newRow("gone before") << int(ChangeCause::serviceGone) << false
-                                     << "NetworkManager ne répond pas ; rien n'a été modifié.";
-        QTest::newRow("gone during") << int(ChangeCause::serviceGone) << true
-                                     << "NetworkManager a cessé de répondre pendant la "
-                                        "modification" +
-                                            unknown;
-        QTest::newRow("silent before")
-            << int(ChangeCause::timedOut) << false
-            << "NetworkManager n'a pas répondu à temps ; rien n'a été modifié.";
-        QTest::newRow("silent during") << int(ChangeCause::timedOut) << true
-                                       << "NetworkManager n'a pas répondu à temps" + unknown;
-        QTest::newRow("invalid, in the backend's words")
-            << int(ChangeCause::invalid) << false << "Le masque est mauvais.";
+        const auto row = [](const char *name, const char *output, const QString &error,
+                            ChangeCause cause, const char *service = "Wi-Fi") {
+            QTest::newRow(name) << QString(output) << error << QString(service) << int(cause);
+        };
+
+        using C = ChangeCause;
+        row("code -128", "", "0:98: execution error: Abandon. (-128)", C::cancelled);
+        row("cancel wins over not authorized", "not authorized", "User canceled.", C::cancelled);
+        row("French annul, on standard output", "Opération ANNULÉE", " \n", C::cancelled);
+        row("not authorized", "", "Not authorized to do that", C::refused);
+        row("wrong administrator password", "",
+            "0:120: execution error: The administrator user name or password was incorrect. "
+            "(-60007)",
+            C::refused);
+        row("any other text", "** Error: The parameters were not valid.\n", "Bad IP\n", C::failed);
+        const QString unknown = "0:99: execution error: %1 is not a recognized network service.";
+        for (const char *name : {"VLAN-128", "Cancel Lab", "Authorization net", "annulé"})
+            row(name, "", unknown.arg(name), C::failed, name);
+        row("a named service cancelled all the same", "",
+            "0:98: execution error: User canceled. (-128)", C::cancelled, "VLAN-128");
     }
 
-    void unansweredWorded()
+    void classified()
     {
+        QFETCH(QString, output);
+        QFETCH(QString, error);
+        QFETCH(QString, service);
         QFETCH(int, cause);
-        QFETCH(bool, maybeApplied);
-        QFETCH(QString, message);
-        CommandResult result{1, "", "Le masque est mauvais."};
-        result.cause = ChangeCause(cause);
-        result.maybeApplied = maybeApplied;
-        QCOMPARE(ChangeMessages::failure(result, "NetworkManager"), message);
+        const CommandResult result = NetworkWriter::classified({1, output, error}, service);
+        QCOMPARE(int(result.cause), cause);
     }
 
-    // Thousands of names through the quoting and the AppleScript escaping, read back by a real
-    // /bin/sh as the privileged side would, one line per name in one shell.
-    void generatedNamesSurviveTheQuoting()
+    // Names made of everything that could break the quoting on the way, through it and the
+    // AppleScript escaping, read back by a real /bin/sh as the privileged side would.
+    void hostileNamesSurviveTheQuoting()
     {
-        const QStringList names = generatedNames(4000, 20261206);
-        const QString head = "do shell script \"";
-        const QString tail = "\" with administrator privileges";
+        const QStringList names = {"'",      "\"",           "\\",         "\\\"",  "\\'",
+                                   "'\\''",  "\"\\'\\\\\"'", "$HOME `id`", "$(id)", "a\nb\tc ",
+                                   "é«—網😀", "Wi-Fi;&&|*%!", "\\\\\\\"\"'"};
+        const QString script = NetworkWriter::privilegedScript(QStringList{"-setdhcp"} + names);
+        const QString head = "do shell script \"", tail = "\" with administrator privileges";
         const QString tool = "'/usr/sbin/networksetup'";
-        QString lines;
-        for (const QString &name : names) {
-            const QString script = NetworkWriter::privilegedScript({"-setdhcp", name});
-            QVERIFY(script.startsWith(head) && script.endsWith(tail));
-            const QString line = unescapedAppleScript(script.mid(head.size()).chopped(tail.size()));
-            QVERIFY(line.startsWith(tool));
-            // The tool replaced by a program that prints each argument it gets, NUL-terminated.
-            lines += "printf '%s\\0'" + line.mid(tool.size()) + u'\n';
-        }
-        // Too long for one argument: the shell reads it from a file.
-        QTemporaryDir dir;
-        QFile file(dir.filePath("lines.sh"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(lines.toUtf8());
-        file.close();
-        const CommandResult result = Shell::run("/bin/sh", {file.fileName()});
-        QCOMPARE(result.status, 0);
-        QStringList received = result.output.split(QChar(0));
-        QCOMPARE(received.takeLast(), QString());
-        QCOMPARE(received.size(), 2 * names.size());
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            QCOMPARE(received[2 * i], QStringLiteral("-setdhcp"));
-            QCOMPARE(received[2 * i + 1], names[i]);
-        }
+        QVERIFY(script.startsWith(head + tool) && script.endsWith(tail));
+        // The tool replaced by a program that prints each argument it gets, NUL-terminated.
+        const QString line = unescapedAppleScript(script.mid(head.size()).chopped(tail.size()));
+        const CommandResult result =
+            Shell::run("/bin/sh", {"-c", "printf '%s\\0'" + line.mid(tool.size())});
+        QCOMPARE(result.output.split(QChar(0)), QStringList{"-setdhcp"} + names + QStringList{""});
     }
 };
 

@@ -40,18 +40,26 @@ std::optional<QVariantMap> asDictionary(const QVariant &value)
 }
 
 // The first element of a non-empty list made only of strings; anything else is no value.
-std::optional<QString> firstOfStringList(const QVariant &value)
+// A list whose entries are all text; none for anything else, a lone string included (which
+// QVariant would otherwise split into its characters).
+std::optional<QStringList> stringList(const QVariant &value)
 {
-    if (value.typeId() == QMetaType::QStringList) {
-        const QStringList list = value.toStringList();
-        return list.isEmpty() ? std::nullopt : std::optional(list.first());
-    }
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList();
     if (value.typeId() != QMetaType::QVariantList)
         return std::nullopt;
     const QVariantList list = value.toList();
-    if (list.isEmpty() || !std::all_of(list.cbegin(), list.cend(), isString))
+    if (!std::all_of(list.cbegin(), list.cend(), isString))
         return std::nullopt;
-    return list.first().toString();
+    return value.toStringList();
+}
+
+std::optional<QString> firstOfStringList(const QVariant &value)
+{
+    const std::optional<QStringList> list = stringList(value);
+    if (!list || list->isEmpty())
+        return std::nullopt;
+    return list->first();
 }
 
 QString liveIPv4Key(const QString &id)
@@ -247,11 +255,12 @@ NetworkReader::IPv4Values NetworkReader::configuredIPv4(const Ref &service) cons
     const QVariant router = configuration->value(ConfigurationStore::keyRouter);
     if (isString(router))
         values.router = router.toString();
-    const QVariantList addresses = configuration->value(ConfigurationStore::keyAddresses).toList();
-    const QVariantList masks = configuration->value(ConfigurationStore::keySubnetMasks).toList();
+    const QStringList addresses =
+        stringList(configuration->value(ConfigurationStore::keyAddresses)).value_or(QStringList());
+    const QStringList masks = stringList(configuration->value(ConfigurationStore::keySubnetMasks))
+                                  .value_or(QStringList());
     for (qsizetype i = 1; i < addresses.size(); ++i)
-        values.others.append(
-            IPv4::withPrefix(addresses.at(i).toString(), masks.value(i).toString()));
+        values.others.append(IPv4::withPrefix(addresses.at(i), masks.value(i)));
     return values;
 }
 

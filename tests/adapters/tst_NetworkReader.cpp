@@ -198,8 +198,9 @@ private slots:
         row("empty live values", manual, ipv4({}, List{""}, List(), ""), configured);
         row("live lists with a non-string", manual, ipv4({}, List{7}, List{"255.0.0.0", 8}, 9),
             configured);
+        // QVariant would split a lone string into its characters.
         row("address as a string, not a list", ipv4("Manual", "192.168.1.20", {}, 42), {},
-            "manual|||");
+            "manual||||");
         row("no protocol: live values only", {},
             ipv4({}, List{"10.1.1.1"}, List{"255.0.0.0"}, "10.0.0.1"),
             "manual|10.1.1.1|255.0.0.0|10.0.0.1");

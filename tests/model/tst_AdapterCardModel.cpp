@@ -23,7 +23,7 @@ const QHash<QString, AdapterInfo> records{
     {"lease169", record(true, "169.1.2.3", "255.0.0.0", "169.254.1.1")},
 };
 
-// Space-separated steps; "_" stands for a space, and "kind:text" sets the message.
+// "_" stands for a space; "kind:text" sets the message.
 void drive(AdapterCardModel &card, const QString &steps)
 {
     for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
@@ -52,8 +52,8 @@ class tst_AdapterCardModel : public QObject {
     Q_OBJECT
 
 private slots:
-    // draft: "ip mask router", after "dhcp" in that mode, "-" for empty; "" leaves it unchecked.
-    // message: "kind:text"; "" for the pending-edit warning when dirty, else "none:".
+    // draft: "[dhcp] ip mask router", "-" for empty, "" unchecked. message "": the pending-edit
+    // warning when dirty, else "none:".
     void sequence_data()
     {
         QTest::addColumn<QString>("start");
@@ -84,8 +84,7 @@ private slots:
             "10.0.0.5 255.0.0.0 -", true);
         row("typed draft found again after dhcp", "bare", "manual ip:10.0.0.5 dhcp manual",
             "10.0.0.5 255.255.255.0 10.0.0.1", true);
-        row("trailing space is a change", "fixed", "ip:192.168.1.50_", "", true);
-        row("leading zero is a change", "fixed", "ip:192.168.1.050", "", true);
+        row("leading zero, trailing space: a change", "fixed", "ip:192.168.1.050_", "", true);
         row("typed back is clean", "fixed", "ip:10.0.0.5 ip:192.168.1.50", "", false);
         row("dhcp ignores the texts", "lease", "ip:x router: errors success:Ok",
             "dhcp x 255.255.255.0 -", false, "success:Ok");

@@ -56,17 +56,9 @@ void FakeSystem::queueReads(const QList<QList<AdapterInfo>> &reads)
 
 AdapterInfo adapter(const QString &id, const QString &name, const QString &ip)
 {
-    return {id,
-            name.isEmpty() ? id : name,
-            "en0",
-            "Ethernet",
-            AdapterKind::ethernet,
-            true,
-            true,
-            false,
-            ip.isEmpty() ? "192.168.1.20" : ip,
-            "255.255.255.0",
-            "192.168.1.1"};
+    const QString shown = name.isEmpty() ? id : name, address = ip.isEmpty() ? "192.168.1.20" : ip;
+    return {id,   shown, "en0",   "Ethernet",      AdapterKind::ethernet, true,
+            true, false, address, "255.255.255.0", "192.168.1.1"};
 }
 
 QList<AdapterInfo> adaptersFor(const QStringList &ids)
@@ -79,9 +71,8 @@ QList<AdapterInfo> adaptersFor(const QStringList &ids)
 
 AdapterCardModel *cardOf(const AppModel &model, const QString &id)
 {
-    for (AdapterCardModel *card : model.cards()) {
+    for (AdapterCardModel *card : model.cards())
         if (card->id() == id)
             return card;
-    }
     return nullptr;
 }

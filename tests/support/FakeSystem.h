@@ -19,34 +19,27 @@ public:
     SystemServices services() const;
 
     int readsStarted() const { return m_state->readsStarted; }
-    // Completes the oldest pending read with that list, once one is asked: a window starts its
-    // first read only once drawn.
+    // Waits for a read to be asked: a window starts its first read only once drawn.
     void answerRead(const QList<AdapterInfo> &adapters);
-    // From now on every read is answered at once with that list.
     void answerReadsAtOnce(const QList<AdapterInfo> &adapters)
     {
         m_state->reads.standing = AdapterRead{adapters, {}};
     }
-    // Reads answered at once, in this order, before any other answer is considered.
     void queueReads(const QList<QList<AdapterInfo>> &reads);
-    // A read answered at once as failed, for that reason, queued like the others.
     void queueFailedRead(const QString &failure) { m_state->reads.queued.append({{}, failure}); }
 
-    // Every change command answers with this result (status 0 and nothing printed at first).
     void answerCommandsWith(const CommandResult &result) { m_state->commands.standing = result; }
-    // From now on change commands stay pending until releaseCommand().
     void holdCommands() { m_state->commands.hold = true; }
     void releaseCommand(const CommandResult &result) { m_state->commands.release(result); }
     // The change commands sent, as "operation|arg1|arg2…".
     QStringList commands() const { return m_state->commandLog; }
 
     QList<std::chrono::milliseconds> waits() const { return m_state->waits; }
-    // Whether changes reach their service by name (they do by default); read by services().
+    // Read by services(): set it before.
     void setAddressesServicesByName(bool byName) { m_state->byName = byName; }
 
-    // Pings answered at once with these outcomes, in order; a failure once they run out.
+    // Once they run out, pings fail.
     void queuePings(const QList<PingOutcome> &outcomes) { m_state->pings.queued << outcomes; }
-    // From now on pings stay pending until releasePing().
     void holdPings() { m_state->pings.hold = true; }
     void releasePing(const PingOutcome &outcome) { m_state->pings.release(outcome); }
     // The pings sent, as "address|device|count".
@@ -92,8 +85,7 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
-// The model of a flow test over its fake system; load() has it read those services once, as the
-// automatic refresh at start-up does.
+// load(): the automatic refresh at start-up.
 struct FakeModel {
     FakeSystem system;
     AppModel model{system.services()};
@@ -105,9 +97,7 @@ struct FakeModel {
     }
 };
 
-// A record for tests: a connected, enabled Ethernet service with a manual address.
+// A connected, enabled Ethernet service with a manual address.
 AdapterInfo adapter(const QString &id, const QString &name = {}, const QString &ip = {});
-// One such record per identifier, in that order.
 QList<AdapterInfo> adaptersFor(const QStringList &ids);
-// The model's card for that service, or null.
 AdapterCardModel *cardOf(const AppModel &model, const QString &id);

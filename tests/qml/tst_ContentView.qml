@@ -43,10 +43,7 @@ TestCase {
     function idsOf(order) { return order.map(i => "s" + i) }
 
     function isShown(item) {
-        for (let it = item; it; it = it.parent)
-            if (!it.visible || it.opacity === 0)
-                return false
-        return item !== null
+        return item.visible && item.opacity > 0 && (!item.parent || isShown(item.parent))
     }
 
     function viewOf(list, id) {

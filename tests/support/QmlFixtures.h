@@ -28,12 +28,11 @@ public:
         QJSEngine::setObjectOwnership(&model, QJSEngine::CppOwnership);
         if (withCards) {
             m_records = adaptersFor({"eth", "wifi", "off", "noip"});
-            for (AdapterInfo *record : {&m_records[1], &m_records[2], &m_records[3]})
-                record->dhcp = true;
             m_records[2].enabled = false;
-            for (AdapterInfo *record : {&m_records[2], &m_records[3]}) {
-                record->connected = false;
-                record->ip = record->mask = record->router = QString();
+            for (AdapterInfo *record : {&m_records[1], &m_records[2], &m_records[3]}) {
+                record->dhcp = true;
+                if (record != &m_records[1])
+                    record->connected = false, record->ip = record->mask = record->router = {};
             }
             fake.answerReadsAtOnce(m_records);
             model.refresh(false);

@@ -33,7 +33,6 @@ TestCase {
         return item.mapToItem(view, item.width, 0).x
     }
 
-    // Those keys at the end of that field.
     function type(view, name, keys) {
         const field = child(view, name).field
         field.forceActiveFocus()
@@ -43,8 +42,8 @@ TestCase {
         return field
     }
 
-    // Nothing to apply on a clean draft nor on a disabled service; a draft can still be dropped.
-    // While the system answers a card waits: nothing to press.
+    // Nothing to apply on a clean draft nor on a disabled service, nothing to press while the
+    // system answers; a draft can still be dropped.
     function test_stateOfTheService_data() {
         return [
             { tag: "manual", card: "eth", status: "Connectée", edit: true, test: true },

@@ -130,10 +130,9 @@ TestCase {
     // Cards that change places slide there; a click at the same spot just after the move does
     // not reach the card that slid under the pointer.
     function test_resortedCards() {
-        const content = makeContent()
+        const content = loaded(["a", "b", "c"])
         const cards = content.cardsLayer, list = cards.list
         cards.moveDuration = 1500
-        Fixtures.answerRead(["a", "b", "c"])
         tryVerify(() => list.itemAtIndex(2) !== null && !cards.holdingClicks, 5000)
         const toggle = findChild(list.itemAtIndex(0), "activationSwitch")
         const spot = toggle.mapToItem(content, toggle.width / 2, toggle.height / 2)

@@ -94,7 +94,7 @@ private slots:
         window->close();
         QMetaObject::invokeMethod(item("primaryButton"), "clicked"); // too late to count
         QTest::qWait(0);
-        QCOMPARE(events.mid(1), quits ? QStringList{"quit"} : QStringList{"stay", "window"});
+        QCOMPARE(events.mid(1), (quits ? QStringList{"quit"} : QStringList{"stay", "window"}));
         QCOMPARE(events.value(0).left(message.size()), message); // the dialog, once
         QVERIFY(!delegate.terminationPending());
     }

@@ -28,12 +28,11 @@ public:
         QJSEngine::setObjectOwnership(&model, QJSEngine::CppOwnership);
         if (withCards) {
             m_records = adaptersFor({"eth", "wifi", "off", "noip"});
-            for (AdapterInfo *record : {&m_records[1], &m_records[2], &m_records[3]})
-                record->dhcp = true;
             m_records[2].enabled = false;
-            for (AdapterInfo *record : {&m_records[2], &m_records[3]}) {
-                record->connected = false;
-                record->ip = record->mask = record->router = QString();
+            for (AdapterInfo *record : {&m_records[1], &m_records[2], &m_records[3]}) {
+                record->dhcp = true;
+                if (record != &m_records[1])
+                    record->connected = false, record->ip = record->mask = record->router = {};
             }
             fake.answerReadsAtOnce(m_records);
             model.refresh(false);
@@ -53,7 +52,6 @@ public:
     }
     Q_INVOKABLE AdapterCardModel *card(QString id) const { return cardOf(*m_models.back(), id); }
     Q_INVOKABLE void setBusy(AdapterCardModel *card, bool busy) { card->setBusy(busy); }
-    // Whether that object still lives.
     Q_INVOKABLE bool exists(QObject *object) const { return object; }
     // A card of no model, which dropCard() deletes at once, as a read may.
     Q_INVOKABLE AdapterCardModel *looseCard() const { return new AdapterCardModel(adapter("a")); }
@@ -65,8 +63,7 @@ public:
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }
     Q_INVOKABLE void holdPings() { fake().holdPings(); }
     Q_INVOKABLE QStringList pings() const { return fake().pings(); }
-    // What a screen reader is told of an item. A control of Qt Quick tells its role only once
-    // accessibility is on, as it is while a screen reader runs.
+    // A control of Qt Quick tells its role only once accessibility is on, as under a screen reader.
     Q_INVOKABLE QVariantMap readAloud(QQuickItem *item) const
     {
         QAccessible::setActive(true);

@@ -26,11 +26,6 @@ Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
 namespace {
 
-QCoro::Task<> noWait(std::chrono::milliseconds)
-{
-    co_return;
-}
-
 // A copy of the demo machine and the main window over it, made as the application makes them.
 // The flows' pauses are the product's; the machine answers without them.
 class Session {
@@ -39,7 +34,7 @@ public:
     {
         qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(path));
         SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
-        services.wait = &noWait;
+        services.wait = [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; };
         model = std::make_unique<AppModel>(services);
         engine.addImportPath("qrc:/qt/qml");
         engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())}});
@@ -47,7 +42,6 @@ public:
         window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
         window->show();
         window->requestActivate();
-        // The cards view reads the machine once it is shown.
         if (!QTest::qWaitForWindowActive(window) ||
             !QTest::qWaitFor([this] { return model->hasLoadedOnce(); }, 10000))
             qFatal("the demo machine's cards did not come");
@@ -59,11 +53,10 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // As another program would change the file.
-    void write(const QByteArray &text) const
+    bool write(const QByteArray &text) const
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) < 0)
-            qFatal("cannot write the machine");
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) >= 0;
     }
     QJsonObject service(const QString &name) const
     {
@@ -102,10 +95,9 @@ public:
     }
     void click(QQuickItem *item) const
     {
-        const QPointF centre(item->width() / 2, item->height() / 2);
-        QTest::mouseClick(window, Qt::LeftButton, {}, item->mapToScene(centre).toPoint());
+        QTest::mouseClick(window, Qt::LeftButton, {},
+                          item->mapToScene({item->width() / 2, item->height() / 2}).toPoint());
     }
-    // Types over what a field of the card holds.
     void type(AdapterCardModel *card, const char *field, const QByteArray &text)
     {
         click(item(card, field)->findChild<QQuickItem *>("field"));
@@ -114,7 +106,6 @@ public:
         for (const char c : text)
             QTest::keyClick(window, c);
     }
-    // Clicks a button of the card and waits for the outcome.
     MessageKind press(AdapterCardModel *card, const char *button)
     {
         card->setMessageKind(MessageKind::info);
@@ -143,9 +134,8 @@ private slots:
         QQuickStyle::setStyle("Basic");
     }
 
-    // On the card with a second address, a new first address is
-    // typed, written beside the second and verified; the card is switched off and on, then its
-    // test answers.
+    // On the card with a second address, a new first address is written beside the second; the
+    // card is then switched off and on, and its test answers.
     void aCardIsChangedSwitchedAndTested()
     {
         Session session;
@@ -189,8 +179,8 @@ private slots:
         QuitGuard guard(session.window, &delegate);
 
         const QByteArray original = session.bytes();
-        session.write(QByteArray(original).replace("\"UserDefinedName\": \"Wi-Fi\",",
-                                                   "\"UserDefinedName\": \"Ethernet\","));
+        QVERIFY(session.write(QByteArray(original).replace("\"UserDefinedName\": \"Wi-Fi\",",
+                                                           "\"UserDefinedName\": \"Ethernet\",")));
         const QByteArray shared = session.bytes();
         session.window->close();
         QTRY_COMPARE_WITH_TIMEOUT(replies, QList<bool>{false}, 20000);
@@ -198,7 +188,7 @@ private slots:
         QCOMPARE(session.bytes(), shared);
         QVERIFY(session.window->isVisible());
 
-        session.write(original);
+        QVERIFY(session.write(original));
         QTest::keyClick(session.window, Qt::Key_R, Qt::ControlModifier);
         QTRY_VERIFY(!session.model->loading());
         QCOMPARE(card->ip(), "192.168.1.77");

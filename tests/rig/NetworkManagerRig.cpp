@@ -19,14 +19,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto commandTimeLimit = 60s;
 // What `nm-rig.sh check` answers when namespaces cannot be made here at all.
 constexpr int cannotMakeNamespaces = 77;
 
-QString script()
-{
-    return QStringLiteral(BRISVALE_RIG_SCRIPT);
-}
+const QString script = QStringLiteral(BRISVALE_RIG_SCRIPT);
 
 // Why no rig was made here; broken when this machine should have made one (tools missing).
 QString noRigReason;
@@ -47,12 +43,6 @@ std::pair<QByteArray, int> capture(const QByteArray &line)
     return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-QByteArray hostAddresses()
-{
-    return capture("ip -br addr 2>&1").first;
-}
-
-// Runs argv as a child that dies with this process, and returns its exit status.
 int runTiedChild(const std::vector<QByteArray> &arguments)
 {
     std::vector<char *> argv;
@@ -76,9 +66,7 @@ int runTiedChild(const std::vector<QByteArray> &arguments)
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
     }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    return 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace
@@ -92,10 +80,9 @@ bool inside()
 
 QString unavailableReason()
 {
-    if (inside())
-        return {};
-    return QStringLiteral("no NetworkManager rig: %1")
-        .arg(noRigReason.isEmpty() ? QStringLiteral("not started") : noRigReason);
+    return inside() ? QString()
+                    : "no NetworkManager rig: " +
+                          (noRigReason.isEmpty() ? QStringLiteral("not started") : noRigReason);
 }
 
 bool rigRequired()
@@ -107,27 +94,27 @@ std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOpti
 {
     if (inside())
         return std::nullopt;
-    const auto [answer, status] = capture("'" + script().toLocal8Bit() + "' check");
+    const auto [answer, status] = capture("'" + script.toLocal8Bit() + "' check");
     noRigReason = QString::fromLocal8Bit(answer).trimmed();
     if (status != 0) {
         rigBroken = status != cannotMakeNamespaces;
         if (noRigReason.isEmpty())
-            noRigReason = QStringLiteral("%1 check failed").arg(script());
+            noRigReason = QStringLiteral("%1 check failed").arg(script);
         return std::nullopt;
     }
 
-    std::vector<QByteArray> arguments = {script().toLocal8Bit(), "run"};
+    std::vector<QByteArray> arguments = {script.toLocal8Bit(), "run"};
     for (const QString &option : rigOptions)
         arguments.push_back(option.toLocal8Bit());
-    arguments.push_back("--");
     // This very program, whatever name it was started by.
+    arguments.push_back("--");
     arguments.push_back(QFile::encodeName(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))));
     for (int i = 1; i < argc; ++i)
         arguments.push_back(argv[i]);
 
-    const QByteArray before = hostAddresses();
+    const QByteArray before = capture("ip -br addr 2>&1").first;
     const int exitStatus = runTiedChild(arguments);
-    const QByteArray after = hostAddresses();
+    const QByteArray after = capture("ip -br addr 2>&1").first;
     if (before != after) {
         std::fprintf(stderr,
                      "The host's addresses changed while the rig ran.\nBefore:\n%s\nAfter:\n%s\n",
@@ -139,7 +126,7 @@ std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOpti
 
 CommandResult run(const QString &program, const QStringList &arguments)
 {
-    return Shell::run(program, arguments, commandTimeLimit);
+    return Shell::run(program, arguments, 60s);
 }
 
 CommandResult nmcli(const QStringList &arguments)
@@ -150,20 +137,18 @@ CommandResult nmcli(const QStringList &arguments)
 qint64 daemonPid()
 {
     QFile file(qEnvironmentVariable("BRISVALE_RIG_DIR") + QStringLiteral("/nm.pid.started"));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const qint64 pid = file.readAll().trimmed().toLongLong();
+    const qint64 pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
     return pid > 0 && kill(pid_t(pid), 0) == 0 ? pid : 0;
 }
 
 bool stopDaemon()
 {
-    return run(script(), {QStringLiteral("stop-daemon")}).status == 0;
+    return run(script, {QStringLiteral("stop-daemon")}).status == 0;
 }
 
 bool startDaemon()
 {
-    return run(script(), {QStringLiteral("start-daemon")}).status == 0;
+    return run(script, {QStringLiteral("start-daemon")}).status == 0;
 }
 
 QString connectionsFolder()

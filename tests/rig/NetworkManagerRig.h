@@ -5,53 +5,36 @@
 
 #include "CommandResult.h"
 
-#include <QString>
 #include <QStringList>
 #include <QTest>
 
 #include <optional>
 
-// A real NetworkManager in private namespaces (nm-rig.sh beside this file), for tests that
-// need the real daemon. A rig test program is started as usual; its main() hands over to
-// BRISVALE_RIG_TEST_MAIN(TestClass, QCoreApplication or QGuiApplication), which runs the program
-// again inside a fresh rig, waits for it, checks that the host's addresses did not change, and
-// exits with its status. Inside, the program's system bus is the rig's, so the product's own code
-// reads and changes the rig's daemon.
-//
-// Where no rig can be made (not Linux, not root, no namespaces) the program runs here and
-// BRISVALE_REQUIRE_RIG() skips its tests with the reason; BRISVALE_REQUIRE_PRIVILEGED_TESTS=1
-// turns that skip into a failure.
-//
-// By hand: tests/rig/nm-rig.sh shell (a shell inside a rig), or
-// tests/rig/nm-rig.sh run -- COMMAND (COMMAND inside, then the rig is torn down).
+// A real NetworkManager in private namespaces (nm-rig.sh beside this file). The test program's
+// main() (BRISVALE_RIG_TEST_MAIN) runs it again inside a fresh rig, whose system bus the product's
+// code then uses, and fails if the host's addresses changed meanwhile. Where no rig can be made,
+// BRISVALE_REQUIRE_RIG() skips, or fails under BRISVALE_REQUIRE_PRIVILEGED_TESTS=1.
+// By hand: nm-rig.sh shell, or nm-rig.sh run -- COMMAND.
 namespace NetworkManagerRig {
 
-// Whether this process runs inside a rig.
 bool inside();
-// Why this process runs without a rig; empty inside one.
-QString unavailableReason();
-// Whether running without a rig is a failure here rather than a reason to skip.
-bool rigRequired();
+QString unavailableReason(); // empty inside a rig
+bool rigRequired();          // no rig is then a failure rather than a skip
 
-// Outside a rig, when one can be made: runs this program again inside a fresh one, with the
-// given options of `nm-rig.sh run` (e.g. --empty), and returns its exit status. Otherwise
-// nullopt: the caller goes on here.
+// Outside a rig, when one can be made: this program's exit status inside a fresh one, made with
+// these options of `nm-rig.sh run` (e.g. --empty). Otherwise nullopt: the caller goes on here.
 std::optional<int> rerunInside(int argc, char **argv, const QStringList &rigOptions = {});
 
-// Inside a rig: a program run to its end (e.g. nmcli, ip), with a time limit.
+// Inside a rig, with a time limit.
 CommandResult run(const QString &program, const QStringList &arguments);
 CommandResult nmcli(const QStringList &arguments);
 
-// The rig's daemon: its PID (0 when it is not running), stopped and started again.
-qint64 daemonPid();
+qint64 daemonPid(); // 0 when it is not running
 bool stopDaemon();
 bool startDaemon();
 
-// The folder of the daemon's keyfiles.
-QString connectionsFolder();
-
-// The UUID of the rig's profile n (nm-rig.sh numbers them from 0x01).
-QString profileId(int n);
+QString connectionsFolder(); // the daemon's keyfiles
+QString profileId(int n);    // as nm-rig.sh numbers its profiles, from 0x01
 
 } // namespace NetworkManagerRig
 

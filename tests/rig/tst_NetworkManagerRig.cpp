@@ -29,9 +29,7 @@ using NetworkManagerRig::profileId;
 
 AdapterRead readNow(NetworkManagerReader::Bus bus = {})
 {
-    QFuture<AdapterRead> reading = NetworkManagerReader::readAsync(bus);
-    reading.waitForFinished();
-    return reading.result();
+    return NetworkManagerReader::readAsync(bus).result();
 }
 
 // One line per record, every field shown; the id by its profile's number.
@@ -45,14 +43,11 @@ QString describe(const AdapterInfo &a)
         .join(u'|');
 }
 
-// The address dnsmasq leased on the rig's DHCP network.
 QString leasedAddress()
 {
     QFile leases(qEnvironmentVariable("BRISVALE_RIG_DIR") + "/dnsmasq-dhcp.leases");
-    if (!leases.open(QIODevice::ReadOnly))
-        return {};
-    const QList<QByteArray> fields = leases.readLine().split(' ');
-    return fields.size() > 2 ? QString::fromLatin1(fields.at(2)) : QString();
+    return QString::fromLatin1(
+        leases.open(QIODevice::ReadOnly) ? leases.readLine().split(' ').value(2) : QByteArray());
 }
 
 } // namespace
@@ -100,12 +95,11 @@ private slots:
             }));
     }
 
-    // The real window as the application builds it.
-    void windowShowsTheDaemonsServices()
+    // The real window, with the real system's pill, and `brisvale --list` show what reads give.
+    void windowAndListingShowTheDaemonsServices()
     {
         const RealSystem system = probeRealSystem();
-        QVERIFY(system.available);
-        QVERIFY2(system.version.startsWith("1."), qPrintable(system.version));
+        QVERIFY2(system.available && system.version.startsWith("1."), qPrintable(system.version));
         AppInfo::instance()->setRealSystem(system.name, system.version);
         AppModel model(realSystemServices());
         QQmlApplicationEngine engine;
@@ -115,31 +109,24 @@ private slots:
         auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
         QVERIFY(window);
         window->show();
-
         QTRY_VERIFY_WITH_TIMEOUT(model.hasLoadedOnce() && !model.loading(), 30000);
-        QStringList ids;
+        QStringList ids, read;
         for (const AdapterCardModel *card : model.cards())
             ids.append(card->id());
-        QStringList read;
-        for (const AdapterInfo &adapter : readNow().adapters)
+        const QList<AdapterInfo> adapters = readNow().adapters;
+        for (const AdapterInfo &adapter : adapters)
             read.append(adapter.id);
         QCOMPARE(ids, read);
-        // The real system: its pill rather than the simulated machine's.
         QVERIFY(!AppInfo::instance()->simulated());
-        auto *pill = window->findChild<QObject *>("simulatedPill");
-        QVERIFY(pill && !pill->property("visible").toBool());
-        pill = window->findChild<QObject *>("systemPill");
-        QVERIFY(pill && pill->property("visible").toBool());
-    }
+        QVERIFY(!window->findChild<QObject *>("simulatedPill")->property("visible").toBool());
+        QVERIFY(window->findChild<QObject *>("systemPill")->property("visible").toBool());
 
-    void listPrintsWhatTheCardsShow()
-    {
         QProcess brisvale;
         brisvale.start(QStringLiteral(BRISVALE_APP_PATH), {"--list"});
         QVERIFY(brisvale.waitForFinished(60000));
         QCOMPARE(brisvale.exitCode(), 0);
         const QString printed = QString::fromUtf8(brisvale.readAllStandardOutput());
-        QCOMPARE(printed, serviceListing(readNow().adapters));
+        QCOMPARE(printed, serviceListing(adapters));
         QVERIFY(printed.contains("Ligne 1\\nLigne\\t2\t" + profileId(0x0c)));
     }
 
@@ -158,10 +145,8 @@ private slots:
                                 << QString::fromLatin1(field) << value;
         };
 
-        row("address of an inactive profile", "connection modify %1 ipv4.addresses 10.77.9.20/24",
-            0x09, "ip", "10.77.9.20");
-        row("its new prefix", "connection modify %1 ipv4.addresses 10.77.9.20/26", 0x09, "mask",
-            "255.255.255.192");
+        row("prefix of an inactive profile", "connection modify %1 ipv4.addresses 10.77.9.20/26",
+            0x09, "mask", "255.255.255.192");
         row("an active profile shows its saved address",
             "connection modify %1 ipv4.addresses 10.77.2.11/24", 0x02, "ip", "10.77.2.11");
         row("not in effect until reapplied", "connection modify %1 ipv4.addresses 10.77.2.11/24",
@@ -193,15 +178,14 @@ private slots:
             std::find_if(read.adapters.cbegin(), read.adapters.cend(),
                          [&id](const AdapterInfo &adapter) { return adapter.id == id; });
         QCOMPARE(found != read.adapters.cend(), !field.isEmpty());
-        if (field.isEmpty())
-            return;
         const QMetaObject &meta = AdapterInfo::staticMetaObject;
-        QCOMPARE(meta.property(meta.indexOfProperty(field.toLatin1())).readOnGadget(&*found),
-                 value);
+        if (!field.isEmpty())
+            QCOMPARE(meta.property(meta.indexOfProperty(field.toLatin1())).readOnGadget(&*found),
+                     value);
     }
 
-    // The daemon's troubles, last: each one leaves it stopped until cleanup() restarts it. The
-    // read gives nothing and says why; the probe, asked then, gives the same cause.
+    // Each trouble leaves the daemon stopped until cleanup() restarts it. The read gives nothing
+    // and says why; the probe, asked then, gives the same cause.
     void daemonTroubles_data()
     {
         QTest::addColumn<QString>("trouble");

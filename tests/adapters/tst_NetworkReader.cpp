@@ -1,22 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-#include "FakeStore.h"
+#include "ConfigurationStore.h"
 #include "NetworkReader.h"
-#include "PropertyList.h"
 #include "support/TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMetaEnum>
+#include <QMetaProperty>
 #include <QTemporaryDir>
 #include <QTest>
 
-using Service = FakeStore::Service;
-Q_DECLARE_METATYPE(FakeStore::Service)
-
 namespace {
+
+// A configuration store that answers from prepared services and counts the handles it hands
+// out, so a test can see that every read releases what it created. Services, interfaces and
+// protocols are all handed out as the prepared service itself, which the test owns.
+class FakeStore : public ConfigurationStore {
+public:
+    // A plain Ethernet service unless told otherwise.
+    struct Service {
+        std::optional<QString> name = QString("Ethernet"), id = QString("ID-Ethernet");
+        std::optional<QString> device = QString("en0"), type = QString("Ethernet");
+        std::optional<QString> displayName = QString("Ethernet");
+        bool hasInterface = true, enabled = true, hasProtocol = true;
+        QVariant configuration;
+    };
+
+    QList<Service> services;
+    QHash<QString, QVariant> dynamicValues; // by key
+    QString failing; // "preferences", "services" or "dynamic store": what it cannot give
+    int created = 0, released = 0; // handles of either kind
+    QStringList dynamicKeysAsked;
+
+    Ref createPreferences(const QString &) override { return handle("preferences"); }
+    Ref createDynamicStore(const QString &) override { return handle("dynamic store"); }
+    std::optional<QList<Ref>> copyAllServices(const Ref &) override
+    {
+        if (failing == QLatin1String("services"))
+            return std::nullopt;
+        QList<Ref> refs;
+        for (const Service &service : services)
+            refs.append(Ref(&service, [](const void *) {}));
+        return refs;
+    }
+    Ref serviceInterface(const Ref &s) override { return of(s).hasInterface ? s : Ref(); }
+    std::optional<QString> serviceName(const Ref &s) override { return of(s).name; }
+    std::optional<QString> serviceID(const Ref &s) override { return of(s).id; }
+    bool serviceEnabled(const Ref &s) override { return of(s).enabled; }
+    Ref copyIPv4Protocol(const Ref &s) override { return of(s).hasProtocol ? s : Ref(); }
+    QVariant protocolConfiguration(const Ref &p) override { return of(p).configuration; }
+    std::optional<QString> interfaceBSDName(const Ref &i) override { return of(i).device; }
+    std::optional<QString> interfaceType(const Ref &i) override { return of(i).type; }
+    std::optional<QString> interfaceDisplayName(const Ref &i) override { return of(i).displayName; }
+    QVariant copyDynamicValue(const Ref &, const QString &key) override
+    {
+        dynamicKeysAsked.append(key);
+        return dynamicValues.value(key);
+    }
+
+private:
+    static const Service &of(const Ref &ref) { return *static_cast<const Service *>(ref.get()); }
+    Ref handle(const char *kind)
+    {
+        if (failing == QLatin1String(kind))
+            return {};
+        ++created;
+        return Ref(this, [this](const void *) { ++released; });
+    }
+};
 
 // An ifconfig that prints the text prepared for a device, fails for any other, and logs every
 // call, so tests see both the link the reader derives and which devices cost a process.
@@ -54,93 +104,93 @@ QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVaria
     return map;
 }
 
-// Property-list values written as JSON: a number is an integer, null a value of a type the
-// reader never expects, nothing no value at all, and an array that starts with null a
-// dictionary whose keys and values follow in turn, so that a key need not be a string.
-struct Adapter {
-    using K = PropertyList::Kind;
-    static bool isDictionary(const QJsonValue &v) { return v.isArray() && v[0].isNull(); }
-    static K kind(const QJsonValue &v)
-    {
-        return v.isString()                      ? K::string
-               : v.isDouble()                    ? K::integer
-               : v.isBool()                      ? K::boolean
-               : v.isObject() || isDictionary(v) ? K::dictionary
-               : v.isArray()                     ? K::array
-               : v.isNull()                      ? K::other
-                                                 : K::none;
-    }
-    static QString string(const QJsonValue &v) { return v.toString(); }
-    static qint64 integer(const QJsonValue &v) { return v.toInteger(); }
-    static double real(const QJsonValue &v) { return v.toDouble(); }
-    static bool boolean(const QJsonValue &v) { return v.toBool(); }
-    static QByteArray data(const QJsonValue &v) { return v.toString().toUtf8(); }
-    static QDateTime date(const QJsonValue &) { return {}; }
-    static qsizetype count(const QJsonValue &v) { return v.toArray().size(); }
-    static QJsonValue at(const QJsonValue &v, qsizetype i) { return v[i]; }
-    static QList<std::pair<QJsonValue, QJsonValue>> entries(const QJsonValue &v)
-    {
-        QList<std::pair<QJsonValue, QJsonValue>> entries;
-        const QJsonObject object = v.toObject();
-        for (auto entry = object.begin(); entry != object.end(); ++entry)
-            entries.append({entry.key(), entry.value()});
-        for (qsizetype i = 1; i + 1 < v.toArray().size(); i += 2)
-            entries.append({v[i], v[i + 1]});
-        return entries;
-    }
-};
-
 } // namespace
+
+using Service = FakeStore::Service;
+Q_DECLARE_METATYPE(Service)
 
 class tst_NetworkReader : public QObject {
     Q_OBJECT
 
 private slots:
-    void servicesAsListed_data()
+    // One service as listed and as configured; the live values published under its identifier.
+    void oneService_data()
     {
         QTest::addColumn<Service>("service");
+        QTest::addColumn<QVariant>("live");   // invalid: none published
         QTest::addColumn<QByteArray>("link"); // what ifconfig prints; empty: it fails
         QTest::addColumn<QString>("failing"); // what the store cannot give
-        // Identifier, hardware name, kind and link; empty when the service is left out; the
-        // failure when the read fails.
+        // "field=value, ...", or "none": not listed, or the read's failure.
         QTest::addColumn<QString>("expected");
         const QByteArray active = "\tstatus: active\n";
-        const auto row = [](const char *name, const Service &service, const char *expected,
-                            const QByteArray &link = "\tstatus: active\n",
-                            const char *failing = "") {
-            QTest::newRow(name) << service << link << QString(failing) << QString(expected);
+        const auto row = [&active](const char *name, const Service &service, const char *expected,
+                                   const QVariant &live = {}, const QByteArray &link = {},
+                                   const char *failing = "") {
+            QTest::newRow(name) << service << live << (link.isNull() ? active : link)
+                                << QString(failing) << QString(expected);
         };
 
-        const char *up = "ID-Ethernet|Ethernet|ethernet|up";
-        const char *down = "ID-Ethernet|Ethernet|ethernet|down";
-        row("ethernet", {}, up);
-        row("wi-fi", {.type = "IEEE80211"}, "ID-Ethernet|Ethernet|wifi|up");
+        row("ethernet", {}, "id=ID-Ethernet, hardwareName=Ethernet, kind=ethernet, connected=true");
+        row("wi-fi", {.type = "IEEE80211"}, "kind=wifi");
         row("bridge without display name", {.type = "Bridge", .displayName = std::nullopt},
-            "ID-Ethernet|en0|other|up");
-        row("no identifier: the name", {.id = std::nullopt}, "Ethernet|Ethernet|ethernet|up");
-        row("type names are exact", {.type = "ethernet"}, "");
-        row("excluded device", {.device = "utun0"}, "");
-        row("prefix only at the start", {.device = "enutun0"}, up);
-        row("no interface", {.hasInterface = false}, "");
-        row("empty name", {.name = ""}, "");
-        row("link inactive", {}, down, "\tstatus: inactive\n");
-        row("no status line", {}, up, "bridge0: flags=8863<UP>\n");
-        row("ifconfig fails", {}, down, QByteArray());
-        row("a byte that is not UTF-8 hides no status line", {}, down,
+            "hardwareName=en0, kind=other");
+        row("no identifier: the name", {.id = std::nullopt}, "id=Ethernet");
+        row("type names are exact", {.type = "ethernet"}, "none");
+        row("excluded device", {.device = "utun0"}, "none");
+        row("prefix only at the start", {.device = "enutun0"}, "connected=true");
+        row("no interface", {.hasInterface = false}, "none");
+        row("empty name", {.name = ""}, "none");
+        row("link inactive", {}, "connected=false", {}, "\tstatus: inactive\n");
+        row("no status line", {}, "connected=true", {}, "bridge0: flags=8863<UP>\n");
+        row("ifconfig fails", {}, "connected=false", {}, "");
+        row("a byte that is not UTF-8 hides no status line", {}, "connected=false", {},
             "\tdescription: caf\xe9\n\tstatus: inactive\n");
-        row("disabled: no process", {.enabled = false}, down);
+        row("disabled: no process", {.enabled = false}, "enabled=false, connected=false");
         row("no preferences", {},
-            "Lecture réseau impossible : les préférences réseau du système sont inaccessibles.",
+            "Lecture réseau impossible : les préférences réseau du système sont inaccessibles.", {},
             active, "preferences");
         row("no list of services", {},
-            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.", active,
-            "services");
-        row("no dynamic store", {}, up, active, "dynamic store");
+            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.", {},
+            active, "services");
+        row("no dynamic store", {}, "connected=true", {}, active, "dynamic store");
+
+        const QVariantMap manual =
+            ipv4("Manual", List{"192.168.1.20"}, List{"255.255.255.0"}, "192.168.1.1");
+        const char *configured = "dhcp=false, ip=192.168.1.20, mask=255.255.255.0, "
+                                 "router=192.168.1.1";
+        row("manual, no live state", {.configuration = manual}, configured);
+        row("manual, live address differs", {.configuration = manual},
+            "ip=192.168.1.77, mask=255.255.0.0, router=192.168.1.1",
+            ipv4({}, List{"192.168.1.77"}, List{"255.255.0.0"}));
+        row("DHCP with a lease", {.configuration = ipv4("DHCP", {})},
+            "dhcp=true, ip=10.0.0.42, mask=255.255.255.0, router=10.0.0.1",
+            ipv4({}, List{"10.0.0.42"}, List{"255.255.255.0"}, "10.0.0.1"));
+        row("BOOTP without a lease", {.configuration = ipv4("BOOTP", {})}, "dhcp=true, ip=");
+        row("method names are exact", {.configuration = ipv4("dhcp", {})}, "dhcp=false");
+        row("router 0.0.0.0 is none",
+            {.configuration = ipv4("Manual", List{"0.0.0.0"}, {}, "0.0.0.0")}, "router=");
+        row("empty live values", {.configuration = manual}, configured,
+            ipv4({}, List{""}, List(), ""));
+        row("live lists with a non-string", {.configuration = manual}, configured,
+            ipv4({}, List{7}, List{"255.0.0.0", 8}, 9));
+        // QVariant would split a lone string into its characters.
+        row("address as a string, not a list",
+            {.configuration = ipv4("Manual", "192.168.1.20", {}, 42)},
+            "ip=, router=, otherAddresses=");
+        row("no protocol: live values only", {.hasProtocol = false},
+            "dhcp=false, ip=10.1.1.1, mask=255.0.0.0, router=10.0.0.1",
+            ipv4({}, List{"10.1.1.1"}, List{"255.0.0.0"}, "10.0.0.1"));
+        // The card shows the first; the second is kept as the others, not the first once more.
+        row("several addresses",
+            {.configuration =
+                 ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}, List{"255.0.0.0", "255.255.0.0"})},
+            "ip=10.0.0.2, mask=255.0.0.0, otherAddresses=10.0.0.3/16");
     }
 
-    void servicesAsListed()
+    void oneService()
     {
         QFETCH(Service, service);
+        QFETCH(QVariant, live);
         QFETCH(QByteArray, link);
         QFETCH(QString, failing);
         QFETCH(QString, expected);
@@ -151,150 +201,59 @@ private slots:
         FakeStore store;
         store.failing = failing;
         store.services = {service};
+        const QString key = "State:/Network/Service/" + service.id.value_or("Ethernet") + "/IPv4";
+        if (live.isValid())
+            store.dynamicValues.insert(key, live);
         const AdapterRead read = NetworkReader::readOnceWithCause(store, ifconfig.tools());
-        QStringList found{read.failure};
-        for (const AdapterInfo &a : read.adapters)
-            found << QStringList{a.id, a.hardwareName,
-                                 QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind)),
-                                 a.connected ? "up" : "down"}
-                         .join(u'|');
-        QCOMPARE(found.join(u'\n').trimmed(), expected);
-        // Every handle made is released, whatever path the read took.
+        const bool listed = expected.contains(u'=');
+        QCOMPARE(read.adapters.size(), listed ? 1 : 0);
+        QCOMPARE(read.failure, expected.startsWith("Lecture") ? expected : QString());
+        const QMetaObject &meta = AdapterInfo::staticMetaObject;
+        for (const QString &pair : listed ? expected.split(", ") : QStringList()) {
+            const QMetaProperty property =
+                meta.property(meta.indexOfProperty(pair.section(u'=', 0, 0).toLatin1()));
+            QVariant value = property.readOnGadget(&read.adapters.first());
+            if (property.isEnumType())
+                value = property.enumerator().valueToKey(value.toInt());
+            if (value.typeId() == QMetaType::QStringList)
+                value = value.toStringList().join(u',');
+            QCOMPARE(value.toString(), pair.section(u'=', 1));
+        }
+        // Every handle made is released, whatever path the read took; live state is asked for
+        // under the identifier used; a disabled service costs no process.
         QCOMPARE(store.released, store.created);
-        // Live state is asked for under the identifier used; a disabled service costs no process.
-        const bool listed = read.failure.isEmpty() && !expected.isEmpty();
         QCOMPARE(store.dynamicKeysAsked.join(u' '),
-                 listed && failing != "dynamic store"
-                     ? "State:/Network/Service/" + expected.section(u'|', 0, 0) + "/IPv4"
-                     : "");
+                 listed && failing != "dynamic store" ? key : QString());
         QCOMPARE(ifconfig.calls(),
                  listed && service.enabled ? QStringList{*service.device} : QStringList());
     }
 
-    void configuredAndLiveValues_data()
-    {
-        QTest::addColumn<QVariant>("configuration"); // invalid: no IPv4 protocol at all
-        QTest::addColumn<QVariant>("live");          // invalid: none published
-        QTest::addColumn<QString>("expected");       // method, address, mask, router[, others]
-        const auto row = [](const char *name, const QVariant &configuration, const QVariant &live,
-                            const char *expected) {
-            QTest::newRow(name) << configuration << live << QString(expected);
-        };
-
-        const QVariantMap manual =
-            ipv4("Manual", List{"192.168.1.20"}, List{"255.255.255.0"}, "192.168.1.1");
-        const char *configured = "manual|192.168.1.20|255.255.255.0|192.168.1.1";
-        row("manual, no live state", manual, {}, configured);
-        row("manual, live address differs", manual,
-            ipv4({}, List{"192.168.1.77"}, List{"255.255.0.0"}),
-            "manual|192.168.1.77|255.255.0.0|192.168.1.1");
-        row("DHCP with a lease", ipv4("DHCP", {}),
-            ipv4({}, List{"10.0.0.42"}, List{"255.255.255.0"}, "10.0.0.1"),
-            "DHCP|10.0.0.42|255.255.255.0|10.0.0.1");
-        row("BOOTP without a lease", ipv4("BOOTP", {}), {}, "DHCP|||");
-        row("method names are exact", ipv4("dhcp", {}), {}, "manual|||");
-        row("router 0.0.0.0 is none", ipv4("Manual", List{"0.0.0.0"}, {}, "0.0.0.0"), {},
-            "manual|0.0.0.0||");
-        row("empty live values", manual, ipv4({}, List{""}, List(), ""), configured);
-        row("live lists with a non-string", manual, ipv4({}, List{7}, List{"255.0.0.0", 8}, 9),
-            configured);
-        // QVariant would split a lone string into its characters.
-        row("address as a string, not a list", ipv4("Manual", "192.168.1.20", {}, 42), {},
-            "manual||||");
-        row("no protocol: live values only", {},
-            ipv4({}, List{"10.1.1.1"}, List{"255.0.0.0"}, "10.0.0.1"),
-            "manual|10.1.1.1|255.0.0.0|10.0.0.1");
-        // The card shows the first; the second is kept as the others, not the first once more.
-        row("several addresses",
-            ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}, List{"255.0.0.0", "255.255.0.0"}), {},
-            "manual|10.0.0.2|255.0.0.0||10.0.0.3/16");
-    }
-
-    void configuredAndLiveValues()
-    {
-        QFETCH(QVariant, configuration);
-        QFETCH(QVariant, live);
-        QFETCH(QString, expected);
-
-        FakeStore store;
-        if (live.isValid())
-            store.dynamicValues.insert("State:/Network/Service/ID-Ethernet/IPv4", live);
-        store.services = {{.hasProtocol = configuration.isValid(), .configuration = configuration}};
-        const AdapterInfo a = NetworkReader::readOnce(store, FakeIfconfig().tools()).value(0);
-        QStringList found{a.dhcp ? "DHCP" : "manual", a.ip, a.mask, a.router};
-        if (expected.count(u'|') == 4)
-            found << a.otherAddresses.join(u',');
-        QCOMPARE(found.join(u'|'), expected);
-    }
-
     // Link tests run side by side; the list is the one a sequential read gives, in display
-    // order.
+    // order, and disabled services cost no process.
     void concurrentLinkTestsReadAsSequential()
     {
         FakeIfconfig ifconfig;
         FakeStore store;
         for (int i = 0; i < 40; ++i) {
             const QString device = QStringLiteral("en%1").arg(i);
-            store.services.append({.name = QStringLiteral("S%1").arg(i % 7),
+            store.services.append({.name = QString::number(i % 7),
                                    .id = device,
                                    .device = device,
                                    .enabled = i % 5 != 0});
-            ifconfig.setOutput(device, i % 3 == 0   ? "\tstatus: inactive\n"
-                                       : i % 3 == 1 ? "\tstatus: active\n"
-                                                    : "no status line\n");
+            ifconfig.setOutput(device, i % 3 ? "\tstatus: active\n" : "\tstatus: inactive\n");
         }
         const AdapterRead sequential = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 1);
-        const AdapterRead concurrent = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 8);
-        QCOMPARE(concurrent.adapters.size(), 40);
-        QCOMPARE(concurrent.adapters, sequential.adapters);
         QList<AdapterInfo> sorted = sequential.adapters;
         sortForDisplay(sorted);
+        QCOMPARE(NetworkReader::readOnceWithCause(store, ifconfig.tools(), 8).adapters, sorted);
         QCOMPARE(sequential.adapters, sorted);
-        // Disabled services cost no process.
         QCOMPARE(ifconfig.calls().size(), 2 * 32);
     }
 
     void noStoreSaysWhy()
     {
-        const AdapterRead read =
-            NetworkReader::readAsync([] { return std::unique_ptr<ConfigurationStore>(); },
-                                     SystemTools())
-                .result();
-        QCOMPARE(read.failure, "Lecture réseau impossible : la configuration réseau du système "
-                               "n'a pas pu être ouverte.");
-    }
-
-    // How the platform's own values reach the reader.
-    void propertyListValues_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QVariant>("expected"); // its type as well as its value
-
-        QTest::newRow("an IPv4 configuration as the system stores it")
-            << QByteArray(R"({"ConfigMethod": "Manual", "Addresses": ["192.168.1.20"]})")
-            << QVariant(QVariantMap{{"ConfigMethod", "Manual"},
-                                    {"Addresses", QVariantList{"192.168.1.20"}}});
-        QTest::newRow("number and boolean")
-            << QByteArray(R"([42, true])") << QVariant(QVariantList{qint64(42), true});
-        QTest::newRow("empty list") << QByteArray("[]") << QVariant(QVariantList());
-        // A key of another type makes it "not a dictionary with string keys", and only it.
-        QTest::newRow("dictionary with a number key")
-            << QByteArray(R"([null, 1, "x"])") << QVariant();
-        QTest::newRow("nested number key spoils only the inner dictionary")
-            << QByteArray(R"({"inner": [null, 1, "x"]})")
-            << QVariant(QVariantMap{{"inner", QVariant()}});
-        QTest::newRow("unexpected type") << QByteArray("null") << QVariant();
-        QTest::newRow("nothing") << QByteArray() << QVariant();
-    }
-
-    void propertyListValues()
-    {
-        QFETCH(QByteArray, value);
-        QFETCH(QVariant, expected);
-        const QVariant converted = PropertyList::toVariant<Adapter>(
-            QJsonDocument::fromJson("[" + value + "]").array().at(0));
-        QCOMPARE(converted.typeId(), expected.typeId());
-        QCOMPARE(converted, expected);
+        const auto none = [] { return std::unique_ptr<ConfigurationStore>(); };
+        QVERIFY(NetworkReader::readAsync(none, SystemTools()).result().failure.contains("ouverte"));
     }
 };
 

@@ -9,9 +9,7 @@
 
 namespace {
 
-// The pings the application drives, and how each is asked for one request, bound to eth1 and
-// not. Both must end their runs in the same French lines, so a case written once holds for each
-// dialect it is given.
+// How each ping is asked for one request, bound to eth1 and not; both end in the same lines.
 struct Speech {
     const char *name;
     const PingRunner::Dialect *dialect;
@@ -36,8 +34,7 @@ class tst_PingDialects : public QObject {
     Q_OBJECT
 
 private slots:
-    // One request, bound to eth1 unless the row is unbound. A bound run refused for its binding
-    // is run once more unbound; only the kept run counts.
+    // A bound run refused for its binding is run once more unbound; only the kept run counts.
     void runs_data()
     {
         QTest::addColumn<Speech>("speech");
@@ -73,9 +70,6 @@ private slots:
             "3 packets transmitted, 3 received, 0% packet loss, time 2072ms\n"
             "rtt min/avg/max/mdev = 0.059/0.095/0.157/0.043 ms\n",
             "", true, "3 paquets reçus sur 3 · 0,0 % de perte · 0,1 ms en moyenne");
-        row({iputils}, "partial loss", false, 0,
-            "6 packets transmitted, 3 received, 50% packet loss, time 1590ms\n", "", true,
-            "3 paquets reçus sur 6 · 50,0 % de perte");
         row({iputils}, "no reply, status 1", true, 1,
             "5 packets transmitted, 0 received, 100% packet loss, time 4076ms\npipe 3\n", "", false,
             "0 paquet reçu sur 5 · 100,0 % de perte");
@@ -91,8 +85,6 @@ private slots:
             "ping: sendto: No route to host\r\n  ping: sendto: Host is down \n  \n", false,
             "ping: sendto: host is down",
             "ping: sendto: No route to host\r\n  ping: sendto: Host is down");
-        row(both, "host silent", true, 2, "Request timeout for icmp_seq 0\n", "", false,
-            "request timeout for icmp_seq 0", "Request timeout for icmp_seq 0");
         row({mac}, "unknown interface", true, 2, "", noSuchDevice, false,
             "ping: so_bindtodevice nosuch0: no such device",
             "ping: SO_BINDTODEVICE nosuch0: No such device");
@@ -102,8 +94,6 @@ private slots:
              {"usage: ping [-b boundif]", "ping: invalid option -- b", "Permission denied",
               "Operation not permitted", "ping: bind: Can't assign"})
             row(both, refusal, true, 64, "", refusal, true, retried);
-        row({mac}, "ping: illegal option -- b", true, 64, "", "ping: illegal option -- b", true,
-            retried);
         for (const char *refusal : {noSuchDevice, "ping: unknown iface eth1"})
             row({iputils}, refusal, true, 2, "", refusal, true, retried);
         row(both, "refusal on standard output", true, 64, "ping: bind: refused", "", true, retried,
@@ -123,8 +113,7 @@ private slots:
         QFETCH(QString, detail);
         QFETCH(QString, raw);
 
-        // A ping that logs its arguments and answers with the row's run, kept beside it, but to
-        // an unbound retry.
+        // It logs its arguments and answers with the row's run, but to an unbound retry.
         QTemporaryDir root;
         const QString ping = root.filePath("ping");
         TestSupport::writeExecutable(ping + ".out", run.output.toUtf8());

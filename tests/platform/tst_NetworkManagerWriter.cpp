@@ -83,16 +83,6 @@ private slots:
         rest["connection"].remove("autoconnect");
         QCOMPARE(changed, rest);
     }
-
-    // Refused in the writer's own words, before the bus is asked anything.
-    void maskRefusedBeforeTheBus()
-    {
-        const CommandResult result =
-            NetworkManagerWriter::setManual("0a1b", "Bureau", "10.0.0.5", "255.0.255.0", "")
-                .result();
-        QCOMPARE(int(result.cause), int(ChangeCause::invalid));
-        QVERIFY(result.error.contains("255.0.255.0") && !result.maybeApplied);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_NetworkManagerWriter)

@@ -2,7 +2,6 @@
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
 #include "NetworkReader.h"
-#include "PlatformServices.h"
 #include "SimulatedMachine.h"
 #include "SimulatedStore.h"
 #include "support/TestSupport.h"
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,15 +64,13 @@ private slots:
             "approve, cancel ou deny");
         // A delay is at most an hour; larger ones froze a window or overflowed a rounding.
         row("ping delay over an hour", R"({"services": [], "pingDelayMs": 3600001})",
-            "« pingDelayMs » doit être un nombre de 0 à 3600000 (une heure)");
-        row("huge ping delay", R"({"services": [], "pingDelayMs": 1e300})",
-            "« pingDelayMs » doit être un nombre de 0 à 3600000 (une heure)");
+            "0 à 3600000");
+        row("huge ping delay", R"({"services": [], "pingDelayMs": 1e300})", "0 à 3600000");
+        const char *dhcpDelay = "« delayMs » du réseau « lan » dépasse une heure";
         row("DHCP delay over an hour",
-            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 3600001}}}})",
-            "le délai « delayMs » du réseau « lan » dépasse une heure (3600000 ms)");
+            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 3600001}}}})", dhcpDelay);
         row("huge DHCP delay",
-            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 9.3e18}}}})",
-            "le délai « delayMs » du réseau « lan » dépasse une heure (3600000 ms)");
+            R"({"services": [], "networks": {"lan": {"dhcp": {"delayMs": 9.3e18}}}})", dhcpDelay);
     }
 
     void unusableFilesAreRefused()
@@ -125,7 +121,6 @@ private slots:
             "IPv4": { "ConfigMethod": "DHCP" }, "ChangedAt": "2026-12-01T09:00:00.000Z" })");
         const QJsonObject up = json(R"({ "link": "active", "network": "lan" })");
         row("manual, link up", manual, up, 0, "192.168.1.20");
-        row("manual, no status line", manual, with(up, "link", "none"), 0, "192.168.1.20");
         row("manual, link down", manual, with(up, "link", "inactive"), 0, "");
         row("manual, disabled", with(manual, "Enabled", false), up, 0, "");
         row("DHCP before the delay", dhcp, up, 1499, "");
@@ -157,25 +152,6 @@ private slots:
             QCOMPARE(*live, (QJsonObject{{"Addresses", QJsonArray{address}},
                                          {"SubnetMasks", QJsonArray{"255.255.255.0"}},
                                          {"Router", "192.168.1.1"}}));
-    }
-
-    // The demo machine as the reader sees it: a service without ServiceID leased by its name, a
-    // disabled one with its configuration. A missing file reads as nothing, with a warning.
-    void reads()
-    {
-        const QString demo = TestSupport::demoMachinePath();
-        qputenv(SimulatedMachine::environmentVariable, QFile::encodeName(demo));
-        SimulatedStore store(demo);
-        const QString listing = serviceListing(NetworkReader::readOnce(store, tools));
-        QVERIFY2(listing.contains("VLAN Stockage\tVLAN Stockage\tvlan0\tother\tyes\tyes\tdhcp\t"
-                                  "10.20.1.58\t255.255.0.0\t10.20.0.1\n") &&
-                     listing.contains("Ethernet Dock\tA7B3C9D1-4E6F-4081-92A3-B5C7D9E1F308\ten7\t"
-                                      "ethernet\tno\tno\tmanual\t192.168.1.50\t255.255.255.0\t"
-                                      "192.168.1.1\n"),
-                 qPrintable(listing));
-        SimulatedStore missing("/nonexistent/machine.json");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("/nonexistent/machine\\.json"));
-        QVERIFY(NetworkReader::readOnce(missing, tools).isEmpty());
     }
 
     void bothHandlesOfOneReadSeeTheSameFile_data()

@@ -51,7 +51,6 @@ private slots:
         row("a byte that is not UTF-8 hides nothing else",
             "printf 'caf\\351\\n\\tstatus: active\\n'; echo 'still here' >&2; exit 2", 2,
             "caf\uFFFD\n\tstatus: active\n", "still here\n");
-        row("UTF-8 decoded", "printf 'r\\303\\251seau'", 0, "réseau", "");
         row("killed by a signal", "kill -TERM $$", 15, "", "");
         // Whatever the session's language, so that the programs' words can be read.
         row("a child speaks English", "printf '%s|%s' \"$LC_ALL\" \"$LANG\"", 0,
@@ -99,13 +98,6 @@ private slots:
         const qint64 child = result.output.trimmed().toLongLong();
         QVERIFY(child > 0 && result.output.endsWith(u'\n'));
         QTRY_VERIFY(::kill(pid_t(child), 0) != 0 || isZombie(child));
-    }
-
-    // A path with "%1" in it comes back as it is.
-    void timeLimitMessageKeepsThePath()
-    {
-        QCOMPARE(Shell::timeLimitMessage("/opt/%1 %2/ping", std::chrono::milliseconds(5)),
-                 QStringLiteral("/opt/%1 %2/ping did not finish within 5 ms and was stopped."));
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "NetworkManagerBus.h"
 #include "NetworkManagerReader.h"
+#include "NetworkManagerWriter.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -49,8 +50,7 @@ QVariantMap activeOn(const QString &profilePath, const QVariantMap &device, cons
     };
 }
 
-// A stand-in daemon on a private bus: silent, or text for the call the behaviour names, or
-// profile 2 gone.
+// A stand-in daemon on a private bus; the behaviour names its fault.
 class FakeDaemon : public QDBusVirtualObject {
 public:
     QString behaviour;
@@ -66,7 +66,6 @@ public:
         if (member == QLatin1String("ListConnections")) {
             answer = QVariant::fromValue(QList<P>{P("/p/1"), P("/p/2")});
         } else if (member == QLatin1String("GetManagedObjects")) {
-            // Live values over a bus are the rig's; here only that the answer's type is read.
             answer = QVariant::fromValue(Objects{});
         } else if (member == QLatin1String("GetSettings")) {
             answer = QVariant::fromValue(Settings{{"connection",
@@ -86,12 +85,38 @@ public:
     }
 };
 
+// A profile as GetSettings hands it over, with what a change must leave alone.
+Settings profile(const QString &method, bool secondAddress = false)
+{
+    QList<QVariantMap> addresses{{{"address", "10.0.0.5"}, {"prefix", 24u}}};
+    if (secondAddress)
+        addresses.append({{"address", "10.0.0.200"}, {"prefix", 24u}});
+    Settings settings;
+    settings["connection"] = {{"id", "Bureau"}, {"uuid", "0a1b"}, {"autoconnect", true}};
+    settings["ipv4"] = {{"method", method},        {"address-data", QVariant::fromValue(addresses)},
+                        {"addresses", "old form"}, {"gateway", "10.0.0.1"},
+                        {"dns", "dns servers"},    {"route-data", "routes"},
+                        {"routes", "old routes"}};
+    settings["ipv6"] = {{"method", "manual"}, {"address-data", "fd00::5/64"}, {"addresses", "old"}};
+    settings["802-3-ethernet"] = {{"mtu", 1400u}};
+    return settings;
+}
+
+QString addresses(const Settings &settings)
+{
+    QStringList texts;
+    for (const QVariantMap &address : settings["ipv4"]["address-data"].value<QList<QVariantMap>>())
+        texts
+            << QString("%1/%2").arg(address["address"].toString()).arg(address["prefix"].toUInt());
+    return texts.join(u',');
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Settings)
 Q_DECLARE_METATYPE(Objects)
 
-class tst_NetworkManagerReader : public QObject {
+class tst_NetworkManager : public QObject {
     Q_OBJECT
 
 private slots:
@@ -106,8 +131,7 @@ private slots:
             QTest::newRow(name) << settings << objects << QString::fromUtf8(expected);
         };
 
-        // A profile's settings: its connection differs from a plain Ethernet one by the keys
-        // given, and it has an IPv4 part only if given.
+        // Plain Ethernet but for the connection keys given; IPv4 only if given.
         const auto profile = [](const QVariantMap &ipv4, const QVariantMap &connection = {}) {
             QVariantMap base{{"uuid", "u1"}, {"id", "Un"}, {"type", "802-3-ethernet"}};
             base.insert(connection);
@@ -149,8 +173,8 @@ private slots:
             "connected=false");
         row("inactive: the profile's addressing", profile(manual), none,
             "dhcp=false, ip=192.168.9.9, mask=255.255.0.0, router=192.168.0.1, inEffect=true");
-        // The card's address is the profile's first; the daemon lists the live ones in its own
-        // order, and they tell only whether the device has taken it.
+        // The card's address is the profile's first; the live ones, in any order, tell only
+        // whether the device has taken it.
         row("active, the device not yet on the saved address", profile(manual), up,
             "ip=192.168.9.9, mask=255.255.0.0, router=192.168.0.1, inEffect=false");
         row("active without a live address yet", profile(manual), on({}),
@@ -200,9 +224,7 @@ private slots:
             NetworkManagerReader::adapters(objects, {{"/p/1", settings}});
         QCOMPARE(adapters.size(), expected == QLatin1String("none") ? 0 : 1);
         const QMetaObject &meta = AdapterInfo::staticMetaObject;
-        for (const QString &pair : expected.split(", ")) {
-            if (adapters.isEmpty())
-                break;
+        for (const QString &pair : adapters.isEmpty() ? QStringList() : expected.split(", ")) {
             const QMetaProperty property =
                 meta.property(meta.indexOfProperty(pair.section(u'=', 0, 0).toLatin1()));
             QVariant value = property.readOnGadget(&adapters.first());
@@ -233,9 +255,7 @@ private slots:
         m_bus.waitForFinished();
     }
 
-    // The bus helper reads an error once for a change (its typed cause) and for a read (the
-    // words for a first call left unanswered). It goes by the error's name: the message may
-    // quote a profile.
+    // By the error's name, never its message: that may quote a profile.
     void faults_data()
     {
         QTest::addColumn<QString>("name");
@@ -320,15 +340,54 @@ private slots:
         bus.unregisterService("org.freedesktop.NetworkManager");
 
         const AdapterRead read = reading.result();
-        QVERIFY2(failure.isEmpty() ? read.failure.isEmpty()
-                                   : read.failure.startsWith("Lecture de NetworkManager "
-                                                             "impossible : ") &&
-                                         read.failure.contains(failure),
+        QVERIFY2(read.failure.contains(failure) && failure.isEmpty() == read.failure.isEmpty(),
                  qPrintable(read.failure));
         QStringList found;
         for (const AdapterInfo &a : read.adapters)
             found.append(a.id);
         QCOMPARE(found, services);
+    }
+
+    void changesKeepTheRest_data()
+    {
+        QTest::addColumn<Settings>("changed");
+        QTest::addColumn<QString>("expected"); // method|every address, in order|gateway
+        namespace W = NetworkManagerWriter;
+        // The card's address is a manual profile's first; a DHCP profile's stand beside the lease.
+        QTest::newRow("manual from DHCP, before the fixed addresses")
+            << W::withManualAddress(profile("auto"), "192.168.4.20", 22, "192.168.4.1")
+            << "manual|192.168.4.20/22,10.0.0.5/24|192.168.4.1";
+        QTest::newRow("manual without a router drops the old one")
+            << W::withManualAddress(profile("manual"), "192.168.4.20", 24, "")
+            << "manual|192.168.4.20/24|none";
+        QTest::newRow("manual replaces the first address only")
+            << W::withManualAddress(profile("manual", true), "10.0.0.8", 24, "10.0.0.254")
+            << "manual|10.0.0.8/24,10.0.0.200/24|10.0.0.254";
+        QTest::newRow("DHCP drops the manual address and gateway")
+            << W::withDHCP(profile("manual")) << "auto||none";
+        QTest::newRow("DHCP keeps the other addresses")
+            << W::withDHCP(profile("manual", true)) << "auto|10.0.0.200/24|none";
+        QTest::newRow("autoconnect leaves the addressing")
+            << W::withAutoconnect(profile("manual"), false) << "manual|10.0.0.5/24|10.0.0.1";
+    }
+
+    void changesKeepTheRest()
+    {
+        QFETCH(Settings, changed);
+        QFETCH(QString, expected);
+
+        const QString addressing = addresses(changed);
+        QVariantMap &ipv4 = changed["ipv4"];
+        const QString gateway = ipv4.contains("gateway") ? ipv4.take("gateway").toString() : "none";
+        QCOMPARE(ipv4.take("method").toString() + '|' + addressing + '|' + gateway, expected);
+        ipv4.remove("address-data");
+        changed["connection"].remove("autoconnect");
+        // The old address and route lists would override the new ones: never sent back.
+        Settings rest = profile("");
+        rest["ipv4"] = {{"dns", "dns servers"}, {"route-data", "routes"}};
+        rest["ipv6"].remove("addresses");
+        rest["connection"].remove("autoconnect");
+        QCOMPARE(changed, rest);
     }
 
 private:
@@ -337,5 +396,5 @@ private:
     FakeDaemon m_daemon;
 };
 
-QTEST_GUILESS_MAIN(tst_NetworkManagerReader)
-#include "tst_NetworkManagerReader.moc"
+QTEST_GUILESS_MAIN(tst_NetworkManager)
+#include "tst_NetworkManager.moc"

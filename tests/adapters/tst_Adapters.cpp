@@ -5,15 +5,14 @@
 #include "NetworkReader.h"
 #include "support/TestSupport.h"
 
+#include <QLocale>
 #include <QMetaProperty>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// A configuration store that answers from prepared services and counts the handles it hands
-// out, so a test can see that every read releases what it created. Services, interfaces and
-// protocols are all handed out as the prepared service itself, which the test owns.
+// Counts the handles it hands out, so that every read is seen to release what it created.
 class FakeStore : public ConfigurationStore {
 public:
     // A plain Ethernet service unless told otherwise.
@@ -68,27 +67,81 @@ private:
     }
 };
 
-// An ifconfig that prints the text prepared for a device, fails for any other, and logs every
-// call, so tests see both the link the reader derives and which devices cost a process.
-class FakeIfconfig {
-public:
-    FakeIfconfig()
-    {
-        TestSupport::writeExecutable(m_root.filePath("sbin/ifconfig"),
-                                     "#!/bin/sh\nroot=\"$(dirname \"$0\")/..\"\n"
-                                     "echo \"$1\" >> \"$root/calls.log\"\n"
-                                     "cat \"$root/link.$1\" 2>/dev/null\n");
+QTest::newRow(name) << info << QString(summary) << QString(label);
+};
+
+row("disabled whatever its addresses", false, false, "10.0.0.2", "255.0.0.0", "carte désactivée");
+row("DHCP without address", true, true, "", "255.0.0.0", "DHCP actif, aucune adresse");
+row("DHCP never shows the mask", true, true, "10.0.0.42", "255.0.0.0", "DHCP actif, 10.0.0.42");
+row("manual", true, false, "10.0.0.2", "255.0.0.0", "adresse fixe 10.0.0.2/255.0.0.0");
+row("manual without address", true, false, "", "255.0.0.0", "adresse fixe, aucune adresse");
+row("no device: the hardware name alone", true, true, "", "", "DHCP actif, aucune adresse", "",
+    "Ethernet");
+}
+
+void texts()
+{
+    QFETCH(AdapterInfo, info);
+    QFETCH(QString, summary);
+    QFETCH(QString, label);
+    QCOMPARE(info.summaryText(), summary);
+    QCOMPARE(info.metaLabel(), label);
+}
+
+void sortOrder_data()
+{
+    // "state:name", comma-separated; the state is c (connected), u (enabled, unplugged) or d
+    // (disabled).
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("groups before names") << "d:Alpha,u:Bravo,c:Zulu,u:Alpha,c:Mike"
+                                         << "Mike,Zulu,Alpha,Bravo,Alpha";
+    QTest::newRow("accented capital collates with its letter") << "c:Ethernet,c:Écran Studio,c:Dock"
+                                                               << "Dock,Écran Studio,Ethernet";
+    QTest::newRow("names equal but for case keep the platform's order") << "c:bond 1,c:Bond 1,c:Aa"
+                                                                        << "Aa,bond 1,Bond 1";
+    QTest::newRow("and the other way round") << "c:Bond 1,c:bond 1,c:Aa"
+                                             << "Aa,Bond 1,bond 1";
+}
+
+void sortOrder()
+{
+    QFETCH(QString, listed);
+    QFETCH(QString, expected);
+
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QList<AdapterInfo> adapters;
+    for (const QString &entry : listed.split(u','))
+        adapters.append({.serviceName = entry.mid(2),
+                         .enabled = entry[0] != u'd',
+                         .connected = entry[0] == u'c'});
+    sortForDisplay(adapters);
+    QStringList names;
+    for (const AdapterInfo &adapter : adapters)
+        names << adapter.serviceName;
+    QCOMPARE(names.join(u','), expected);
+}
+
+// Services sharing an id: the others get one derived from the device, never one taken.
+void idsUniqueWithinOneRead()
+{
+    QList<AdapterInfo> adapters;
+    for (const char *deviceAndId : {"en1=Dock", "en2=Dock", "en3=Dock@en2", "en2=Dock"}) {
+        const QStringList parts = QString(deviceAndId).split(u'=');
+        adapters.append({.id = parts[1], .device = parts[0]});
     }
-    SystemTools tools() const { return SystemTools(m_root.path()); }
-    void setOutput(const QString &device, const QByteArray &output)
-    {
-        TestSupport::writeExecutable(m_root.filePath("link." + device), output);
-    }
-    QStringList calls() const { return TestSupport::loggedLines(m_root.filePath("calls.log")); }
+    makeIDsUnique(adapters);
+    QStringList ids;
+    for (const AdapterInfo &adapter : adapters)
+        ids << adapter.device + '=' + adapter.id;
+    QCOMPARE(ids, (QStringList{"en1=Dock", "en2=Dock@en2#2", "en3=Dock@en2", "en2=Dock@en2#3"}));
+}
 
 private:
-    QTemporaryDir m_root;
-};
+QTemporaryDir m_root;
+}
+;
 
 using List = QVariantList;
 
@@ -109,7 +162,7 @@ QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVaria
 using Service = FakeStore::Service;
 Q_DECLARE_METATYPE(Service)
 
-class tst_NetworkReader : public QObject {
+class tst_Adapters : public QObject {
     Q_OBJECT
 
 private slots:
@@ -195,16 +248,19 @@ private slots:
         QFETCH(QString, failing);
         QFETCH(QString, expected);
 
-        FakeIfconfig ifconfig;
+        // An ifconfig that logs every call, so that a disabled service is seen to cost none.
+        QTemporaryDir root;
+        TestSupport::writeExecutable(root.filePath("sbin/ifconfig"),
+                                     "#!/bin/sh\necho \"$1\" >> \"$0.log\"\ncat \"$0.out\"\n");
         if (!link.isEmpty())
-            ifconfig.setOutput(service.device.value_or(QString()), link);
+            TestSupport::writeExecutable(root.filePath("sbin/ifconfig.out"), link);
         FakeStore store;
         store.failing = failing;
         store.services = {service};
         const QString key = "State:/Network/Service/" + service.id.value_or("Ethernet") + "/IPv4";
         if (live.isValid())
             store.dynamicValues.insert(key, live);
-        const AdapterRead read = NetworkReader::readOnceWithCause(store, ifconfig.tools());
+        const AdapterRead read = NetworkReader::readOnceWithCause(store, SystemTools(root.path()));
         const bool listed = expected.contains(u'=');
         QCOMPARE(read.adapters.size(), listed ? 1 : 0);
         QCOMPARE(read.failure, expected.startsWith("Lecture") ? expected : QString());
@@ -219,35 +275,11 @@ private slots:
                 value = value.toStringList().join(u',');
             QCOMPARE(value.toString(), pair.section(u'=', 1));
         }
-        // Every handle made is released, whatever path the read took; live state is asked for
-        // under the identifier used; a disabled service costs no process.
         QCOMPARE(store.released, store.created);
         QCOMPARE(store.dynamicKeysAsked.join(u' '),
                  listed && failing != "dynamic store" ? key : QString());
-        QCOMPARE(ifconfig.calls(),
+        QCOMPARE(TestSupport::loggedLines(root.filePath("sbin/ifconfig.log")),
                  listed && service.enabled ? QStringList{*service.device} : QStringList());
-    }
-
-    // Link tests run side by side; the list is the one a sequential read gives, in display
-    // order, and disabled services cost no process.
-    void concurrentLinkTestsReadAsSequential()
-    {
-        FakeIfconfig ifconfig;
-        FakeStore store;
-        for (int i = 0; i < 40; ++i) {
-            const QString device = QStringLiteral("en%1").arg(i);
-            store.services.append({.name = QString::number(i % 7),
-                                   .id = device,
-                                   .device = device,
-                                   .enabled = i % 5 != 0});
-            ifconfig.setOutput(device, i % 3 ? "\tstatus: active\n" : "\tstatus: inactive\n");
-        }
-        const AdapterRead sequential = NetworkReader::readOnceWithCause(store, ifconfig.tools(), 1);
-        QList<AdapterInfo> sorted = sequential.adapters;
-        sortForDisplay(sorted);
-        QCOMPARE(NetworkReader::readOnceWithCause(store, ifconfig.tools(), 8).adapters, sorted);
-        QCOMPARE(sequential.adapters, sorted);
-        QCOMPARE(ifconfig.calls().size(), 2 * 32);
     }
 
     void noStoreSaysWhy()
@@ -257,5 +289,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_NetworkReader)
-#include "tst_NetworkReader.moc"
+QTEST_GUILESS_MAIN(tst_Adapters)
+#include "tst_Adapters.moc"

@@ -102,15 +102,6 @@ Settings profile(const QString &method, bool secondAddress = false)
     return settings;
 }
 
-QString addresses(const Settings &settings)
-{
-    QStringList texts;
-    for (const QVariantMap &address : settings["ipv4"]["address-data"].value<QList<QVariantMap>>())
-        texts
-            << QString("%1/%2").arg(address["address"].toString()).arg(address["prefix"].toUInt());
-    return texts.join(u',');
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Settings)
@@ -376,10 +367,13 @@ private slots:
         QFETCH(Settings, changed);
         QFETCH(QString, expected);
 
-        const QString addressing = addresses(changed);
+        QStringList addressing;
+        for (const QVariantMap &a : changed["ipv4"]["address-data"].value<QList<QVariantMap>>())
+            addressing << a["address"].toString() + '/' + a["prefix"].toString();
         QVariantMap &ipv4 = changed["ipv4"];
         const QString gateway = ipv4.contains("gateway") ? ipv4.take("gateway").toString() : "none";
-        QCOMPARE(ipv4.take("method").toString() + '|' + addressing + '|' + gateway, expected);
+        QCOMPARE(ipv4.take("method").toString() + '|' + addressing.join(u',') + '|' + gateway,
+                 expected);
         ipv4.remove("address-data");
         changed["connection"].remove("autoconnect");
         // The old address and route lists would override the new ones: never sent back.

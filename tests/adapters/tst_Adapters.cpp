@@ -69,7 +69,7 @@ private:
 
 using List = QVariantList;
 
-// An IPv4 dictionary; invalid values are left out.
+// Invalid values are left out.
 QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVariant &masks = {},
                  const QVariant &router = {})
 {
@@ -90,7 +90,6 @@ class tst_Adapters : public QObject {
     Q_OBJECT
 
 private slots:
-    // One service as listed and as configured; the live values published under its identifier.
     void oneService_data()
     {
         QTest::addColumn<Service>("service");

@@ -111,7 +111,6 @@ class tst_NetworkManager : public QObject {
     Q_OBJECT
 
 private slots:
-    // One profile at path /p/1 among the given managed objects.
     void oneProfile_data()
     {
         QTest::addColumn<QVariantMap>("settings");
@@ -354,8 +353,6 @@ private slots:
         QTest::newRow("manual replaces the first address only")
             << W::withManualAddress(profile("manual", true), "10.0.0.8", 24, "10.0.0.254")
             << "manual|10.0.0.8/24,10.0.0.200/24|10.0.0.254";
-        QTest::newRow("DHCP drops the manual address and gateway")
-            << W::withDHCP(profile("manual")) << "auto||none";
         QTest::newRow("DHCP keeps the other addresses")
             << W::withDHCP(profile("manual", true)) << "auto|10.0.0.200/24|none";
         QTest::newRow("autoconnect leaves the addressing")

@@ -45,9 +45,8 @@ private slots:
     void aNameSharedSinceTheReadIsRefused()
     {
         const QTemporaryDir dir;
-        const QJsonObject service{{"ServiceID", "S1"},
-                                  {"UserDefinedName", "Bureau"},
-                                  {"Interface", QJsonObject{{"DeviceName", "en0"}}}};
+        const QJsonObject service = json(
+            R"({"ServiceID": "S1", "UserDefinedName": "Bureau", "Interface": {"DeviceName": "en0"}})");
         const QString path = TestSupport::writeMachine(
             dir, {{"services", QJsonArray{service, with(service, "ServiceID", "S2")}}});
         const CommandResult result =

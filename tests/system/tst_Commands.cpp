@@ -26,7 +26,6 @@ QString unescapedAppleScript(const QString &text)
     return plain;
 }
 
-// The script runs with /bin/sh, its argument as $1.
 CommandResult sh(const QString &script, const QString &argument = {},
                  std::optional<std::chrono::milliseconds> limit = std::nullopt)
 {
@@ -52,7 +51,6 @@ const Speech iputils{"iputils", &PingRunner::iputils(), "-n -c 1 -W 1.2 -I eth1 
 const QList<Speech> both{mac, iputils};
 
 const char *noSuchDevice = "ping: SO_BINDTODEVICE nosuch0: No such device";
-// The unbound retry is answered, silently.
 const char *retried = "réponse reçue · sans liaison à l'interface eth1";
 
 } // namespace

@@ -1,0 +1,306 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// SPDX-FileCopyrightText: 2026 Brisvale contributors
+
+#include "ConfigurationStore.h"
+#include "NetworkReader.h"
+#include "support/TestSupport.h"
+
+#include <QLocale>
+#include <QMetaProperty>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Counts the handles it hands out, so that every read is seen to release what it created.
+class FakeStore : public ConfigurationStore {
+public:
+    // A plain Ethernet service unless told otherwise.
+    struct Service {
+        std::optional<QString> name = QString("Ethernet"), id = QString("ID-Ethernet");
+        std::optional<QString> device = QString("en0"), type = QString("Ethernet");
+        std::optional<QString> displayName = QString("Ethernet");
+        bool hasInterface = true, enabled = true, hasProtocol = true;
+        QVariant configuration;
+    };
+
+    QList<Service> services;
+    QHash<QString, QVariant> dynamicValues; // by key
+    QString failing; // "preferences", "services" or "dynamic store": what it cannot give
+    int created = 0, released = 0; // handles of either kind
+    QStringList dynamicKeysAsked;
+
+    Ref createPreferences(const QString &) override { return handle("preferences"); }
+    Ref createDynamicStore(const QString &) override { return handle("dynamic store"); }
+    std::optional<QList<Ref>> copyAllServices(const Ref &) override
+    {
+        if (failing == QLatin1String("services"))
+            return std::nullopt;
+        QList<Ref> refs;
+        for (const Service &service : services)
+            refs.append(Ref(&service, [](const void *) {}));
+        return refs;
+    }
+    Ref serviceInterface(const Ref &s) override { return of(s).hasInterface ? s : Ref(); }
+    std::optional<QString> serviceName(const Ref &s) override { return of(s).name; }
+    std::optional<QString> serviceID(const Ref &s) override { return of(s).id; }
+    bool serviceEnabled(const Ref &s) override { return of(s).enabled; }
+    Ref copyIPv4Protocol(const Ref &s) override { return of(s).hasProtocol ? s : Ref(); }
+    QVariant protocolConfiguration(const Ref &p) override { return of(p).configuration; }
+    std::optional<QString> interfaceBSDName(const Ref &i) override { return of(i).device; }
+    std::optional<QString> interfaceType(const Ref &i) override { return of(i).type; }
+    std::optional<QString> interfaceDisplayName(const Ref &i) override { return of(i).displayName; }
+    QVariant copyDynamicValue(const Ref &, const QString &key) override
+    {
+        dynamicKeysAsked.append(key);
+        return dynamicValues.value(key);
+    }
+
+private:
+    static const Service &of(const Ref &ref) { return *static_cast<const Service *>(ref.get()); }
+    Ref handle(const char *kind)
+    {
+        if (failing == QLatin1String(kind))
+            return {};
+        ++created;
+        return Ref(this, [this](const void *) { ++released; });
+    }
+};
+
+using List = QVariantList;
+
+// Invalid values are left out.
+QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVariant &masks = {},
+                 const QVariant &router = {})
+{
+    QVariantMap map{{"ConfigMethod", method},
+                    {"Addresses", addresses},
+                    {"SubnetMasks", masks},
+                    {"Router", router}};
+    map.removeIf([](const auto &entry) { return !entry.value().isValid(); });
+    return map;
+}
+
+} // namespace
+
+using Service = FakeStore::Service;
+Q_DECLARE_METATYPE(Service)
+
+class tst_Adapters : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneService_data()
+    {
+        QTest::addColumn<Service>("service");
+        QTest::addColumn<QVariant>("live");   // invalid: none published
+        QTest::addColumn<QByteArray>("link"); // what ifconfig prints; empty: it fails
+        QTest::addColumn<QString>("failing"); // what the store cannot give
+        // "field=value, ...", or "none": not listed, or the read's failure.
+        QTest::addColumn<QString>("expected");
+        const QByteArray active = "\tstatus: active\n";
+        const auto row = [&active](const char *name, const Service &service, const char *expected,
+                                   const QVariant &live = {}, const QByteArray &link = {},
+                                   const char *failing = "") {
+            QTest::newRow(name) << service << live << (link.isNull() ? active : link)
+                                << QString(failing) << QString(expected);
+        };
+
+        row("ethernet", {}, "id=ID-Ethernet, hardwareName=Ethernet, kind=ethernet, connected=true");
+        row("wi-fi", {.type = "IEEE80211"}, "kind=wifi");
+        row("bridge without display name", {.type = "Bridge", .displayName = std::nullopt},
+            "hardwareName=en0, kind=other");
+        row("no identifier: the name", {.id = std::nullopt}, "id=Ethernet");
+        row("type names are exact", {.type = "ethernet"}, "none");
+        row("excluded device", {.device = "utun0"}, "none");
+        row("prefix only at the start", {.device = "enutun0"}, "connected=true");
+        row("no interface", {.hasInterface = false}, "none");
+        row("empty name", {.name = ""}, "none");
+        row("link inactive", {}, "connected=false", {}, "\tstatus: inactive\n");
+        row("no status line", {}, "connected=true", {}, "bridge0: flags=8863<UP>\n");
+        row("ifconfig fails", {}, "connected=false", {}, "");
+        row("a byte that is not UTF-8 hides no status line", {}, "connected=false", {},
+            "\tdescription: caf\xe9\n\tstatus: inactive\n");
+        row("disabled: no process", {.enabled = false}, "enabled=false, connected=false");
+        row("no preferences", {},
+            "Lecture réseau impossible : les préférences réseau du système sont inaccessibles.", {},
+            active, "preferences");
+        row("no list of services", {},
+            "Lecture réseau impossible : la liste des services réseau n'a pas pu être lue.", {},
+            active, "services");
+        row("no dynamic store", {}, "connected=true", {}, active, "dynamic store");
+
+        const QVariantMap manual =
+            ipv4("Manual", List{"192.168.1.20"}, List{"255.255.255.0"}, "192.168.1.1");
+        const char *configured = "dhcp=false, ip=192.168.1.20, mask=255.255.255.0, "
+                                 "router=192.168.1.1";
+        row("manual, no live state", {.configuration = manual}, configured);
+        row("manual, live address differs", {.configuration = manual},
+            "ip=192.168.1.77, mask=255.255.0.0, router=192.168.1.1",
+            ipv4({}, List{"192.168.1.77"}, List{"255.255.0.0"}));
+        row("DHCP with a lease", {.configuration = ipv4("DHCP", {})},
+            "dhcp=true, ip=10.0.0.42, mask=255.255.255.0, router=10.0.0.1",
+            ipv4({}, List{"10.0.0.42"}, List{"255.255.255.0"}, "10.0.0.1"));
+        row("BOOTP without a lease", {.configuration = ipv4("BOOTP", {})}, "dhcp=true, ip=");
+        row("method names are exact", {.configuration = ipv4("dhcp", {})}, "dhcp=false");
+        row("router 0.0.0.0 is none",
+            {.configuration = ipv4("Manual", List{"0.0.0.0"}, {}, "0.0.0.0")}, "router=");
+        row("empty live values", {.configuration = manual}, configured,
+            ipv4({}, List{""}, List(), ""));
+        row("live lists with a non-string", {.configuration = manual}, configured,
+            ipv4({}, List{7}, List{"255.0.0.0", 8}, 9));
+        // QVariant would split a lone string into its characters.
+        row("address as a string, not a list",
+            {.configuration = ipv4("Manual", "192.168.1.20", {}, 42)},
+            "ip=, router=, otherAddresses=");
+        row("no protocol: live values only", {.hasProtocol = false},
+            "dhcp=false, ip=10.1.1.1, mask=255.0.0.0, router=10.0.0.1",
+            ipv4({}, List{"10.1.1.1"}, List{"255.0.0.0"}, "10.0.0.1"));
+        // The card shows the first; the second is kept as the others, not the first once more.
+        row("several addresses",
+            {.configuration =
+                 ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}, List{"255.0.0.0", "255.255.0.0"})},
+            "ip=10.0.0.2, mask=255.0.0.0, otherAddresses=10.0.0.3/16");
+    }
+
+    void oneService()
+    {
+        QFETCH(Service, service);
+        QFETCH(QVariant, live);
+        QFETCH(QByteArray, link);
+        QFETCH(QString, failing);
+        QFETCH(QString, expected);
+
+        // An ifconfig that logs every call, so that a disabled service is seen to cost none.
+        QTemporaryDir root;
+        TestSupport::writeExecutable(root.filePath("sbin/ifconfig"),
+                                     "#!/bin/sh\necho \"$1\" >> \"$0.log\"\ncat \"$0.out\"\n");
+        if (!link.isEmpty())
+            TestSupport::writeExecutable(root.filePath("sbin/ifconfig.out"), link);
+        FakeStore store;
+        store.failing = failing;
+        store.services = {service};
+        const QString key = "State:/Network/Service/" + service.id.value_or("Ethernet") + "/IPv4";
+        if (live.isValid())
+            store.dynamicValues.insert(key, live);
+        const AdapterRead read = NetworkReader::readOnceWithCause(store, SystemTools(root.path()));
+        const bool listed = expected.contains(u'=');
+        QCOMPARE(read.adapters.size(), listed ? 1 : 0);
+        QCOMPARE(read.failure, expected.startsWith("Lecture") ? expected : QString());
+        const QMetaObject &meta = AdapterInfo::staticMetaObject;
+        for (const QString &pair : listed ? expected.split(", ") : QStringList()) {
+            const QMetaProperty property =
+                meta.property(meta.indexOfProperty(pair.section(u'=', 0, 0).toLatin1()));
+            QVariant value = property.readOnGadget(&read.adapters.first());
+            if (property.isEnumType())
+                value = property.enumerator().valueToKey(value.toInt());
+            if (value.typeId() == QMetaType::QStringList)
+                value = value.toStringList().join(u',');
+            QCOMPARE(value.toString(), pair.section(u'=', 1));
+        }
+        QCOMPARE(store.released, store.created);
+        QCOMPARE(store.dynamicKeysAsked.join(u' '),
+                 listed && failing != "dynamic store" ? key : QString());
+        QCOMPARE(TestSupport::loggedLines(root.filePath("sbin/ifconfig.log")),
+                 listed && service.enabled ? QStringList{*service.device} : QStringList());
+    }
+
+    void noStoreSaysWhy()
+    {
+        const auto none = [] { return std::unique_ptr<ConfigurationStore>(); };
+        QVERIFY(NetworkReader::readAsync(none, SystemTools()).result().failure.contains("ouverte"));
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<AdapterInfo>("info");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("label");
+        const auto row = [](const char *name, bool enabled, bool dhcp, const char *ip,
+                            const char *mask, const char *summary, const char *device = "en0",
+                            const char *label = "Ethernet — en0") {
+            const AdapterInfo info{.device = device,
+                                   .hardwareName = "Ethernet",
+                                   .enabled = enabled,
+                                   .dhcp = dhcp,
+                                   .ip = ip,
+                                   .mask = mask};
+            QTest::newRow(name) << info << QString(summary) << QString(label);
+        };
+
+        row("disabled whatever its addresses", false, false, "10.0.0.2", "255.0.0.0",
+            "carte désactivée");
+        row("DHCP without address", true, true, "", "255.0.0.0", "DHCP actif, aucune adresse");
+        row("DHCP never shows the mask", true, true, "10.0.0.42", "255.0.0.0",
+            "DHCP actif, 10.0.0.42");
+        row("manual", true, false, "10.0.0.2", "255.0.0.0", "adresse fixe 10.0.0.2/255.0.0.0");
+        row("manual without address", true, false, "", "255.0.0.0", "adresse fixe, aucune adresse");
+        row("no device: the hardware name alone", true, true, "", "", "DHCP actif, aucune adresse",
+            "", "Ethernet");
+    }
+
+    void texts()
+    {
+        QFETCH(AdapterInfo, info);
+        QFETCH(QString, summary);
+        QFETCH(QString, label);
+        QCOMPARE(info.summaryText(), summary);
+        QCOMPARE(info.metaLabel(), label);
+    }
+
+    void sortOrder_data()
+    {
+        // "state:name", comma-separated; the state is c (connected), u (enabled, unplugged) or d
+        // (disabled).
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("groups before names") << "d:Alpha,u:Bravo,c:Zulu,u:Alpha,c:Mike"
+                                             << "Mike,Zulu,Alpha,Bravo,Alpha";
+        QTest::newRow("accented capital collates with its letter")
+            << "c:Ethernet,c:Écran Studio,c:Dock"
+            << "Dock,Écran Studio,Ethernet";
+        QTest::newRow("names equal but for case keep the platform's order")
+            << "c:bond 1,c:Bond 1,c:Aa"
+            << "Aa,bond 1,Bond 1";
+        QTest::newRow("and the other way round") << "c:Bond 1,c:bond 1,c:Aa"
+                                                 << "Aa,Bond 1,bond 1";
+    }
+
+    void sortOrder()
+    {
+        QFETCH(QString, listed);
+        QFETCH(QString, expected);
+
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        QList<AdapterInfo> adapters;
+        for (const QString &entry : listed.split(u','))
+            adapters.append({.serviceName = entry.mid(2),
+                             .enabled = entry[0] != u'd',
+                             .connected = entry[0] == u'c'});
+        sortForDisplay(adapters);
+        QStringList names;
+        for (const AdapterInfo &adapter : adapters)
+            names << adapter.serviceName;
+        QCOMPARE(names.join(u','), expected);
+    }
+
+    // Services sharing an id: the others get one derived from the device, never one taken.
+    void idsUniqueWithinOneRead()
+    {
+        QList<AdapterInfo> adapters;
+        for (const char *deviceAndId : {"en1=Dock", "en2=Dock", "en3=Dock@en2", "en2=Dock"}) {
+            const QStringList parts = QString(deviceAndId).split(u'=');
+            adapters.append({.id = parts[1], .device = parts[0]});
+        }
+        makeIDsUnique(adapters);
+        QStringList ids;
+        for (const AdapterInfo &adapter : adapters)
+            ids << adapter.device + '=' + adapter.id;
+        QCOMPARE(ids,
+                 (QStringList{"en1=Dock", "en2=Dock@en2#2", "en3=Dock@en2", "en2=Dock@en2#3"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Adapters)
+#include "tst_Adapters.moc"

@@ -3,8 +3,12 @@
 
 #include "ConfigurationStore.h"
 #include "NetworkReader.h"
+#include "PropertyList.h"
 #include "support/TestSupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QMetaProperty>
 #include <QTemporaryDir>
@@ -80,6 +84,42 @@ QVariantMap ipv4(const QVariant &method, const QVariant &addresses, const QVaria
     map.removeIf([](const auto &entry) { return !entry.value().isValid(); });
     return map;
 }
+
+// Property-list values written as JSON: a number is an integer, null a value of a type the
+// reader never expects, nothing no value at all, and an array that starts with null a
+// dictionary whose keys and values follow in turn, so that a key need not be a string.
+struct Adapter {
+    using K = PropertyList::Kind;
+    static bool isDictionary(const QJsonValue &v) { return v.isArray() && v[0].isNull(); }
+    static K kind(const QJsonValue &v)
+    {
+        return v.isString()                      ? K::string
+               : v.isDouble()                    ? K::integer
+               : v.isBool()                      ? K::boolean
+               : v.isObject() || isDictionary(v) ? K::dictionary
+               : v.isArray()                     ? K::array
+               : v.isNull()                      ? K::other
+                                                 : K::none;
+    }
+    static QString string(const QJsonValue &v) { return v.toString(); }
+    static qint64 integer(const QJsonValue &v) { return v.toInteger(); }
+    static double real(const QJsonValue &v) { return v.toDouble(); }
+    static bool boolean(const QJsonValue &v) { return v.toBool(); }
+    static QByteArray data(const QJsonValue &v) { return v.toString().toUtf8(); }
+    static QDateTime date(const QJsonValue &) { return {}; }
+    static qsizetype count(const QJsonValue &v) { return v.toArray().size(); }
+    static QJsonValue at(const QJsonValue &v, qsizetype i) { return v[i]; }
+    static QList<std::pair<QJsonValue, QJsonValue>> entries(const QJsonValue &v)
+    {
+        QList<std::pair<QJsonValue, QJsonValue>> entries;
+        const QJsonObject object = v.toObject();
+        for (auto entry = object.begin(); entry != object.end(); ++entry)
+            entries.append({entry.key(), entry.value()});
+        for (qsizetype i = 1; i + 1 < v.toArray().size(); i += 2)
+            entries.append({v[i], v[i + 1]});
+        return entries;
+    }
+};
 
 } // namespace
 
@@ -299,6 +339,39 @@ private slots:
             ids << adapter.device + '=' + adapter.id;
         QCOMPARE(ids,
                  (QStringList{"en1=Dock", "en2=Dock@en2#2", "en3=Dock@en2", "en2=Dock@en2#3"}));
+    }
+
+    // How the platform's own values reach the reader.
+    void propertyListValues_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QVariant>("expected"); // its type as well as its value
+
+        QTest::newRow("an IPv4 configuration as the system stores it")
+            << QByteArray(R"({"ConfigMethod": "Manual", "Addresses": ["192.168.1.20"]})")
+            << QVariant(QVariantMap{{"ConfigMethod", "Manual"},
+                                    {"Addresses", QVariantList{"192.168.1.20"}}});
+        QTest::newRow("number and boolean")
+            << QByteArray(R"([42, true])") << QVariant(QVariantList{qint64(42), true});
+        QTest::newRow("empty list") << QByteArray("[]") << QVariant(QVariantList());
+        // A key of another type makes it "not a dictionary with string keys", and only it.
+        QTest::newRow("dictionary with a number key")
+            << QByteArray(R"([null, 1, "x"])") << QVariant();
+        QTest::newRow("nested number key spoils only the inner dictionary")
+            << QByteArray(R"({"inner": [null, 1, "x"]})")
+            << QVariant(QVariantMap{{"inner", QVariant()}});
+        QTest::newRow("unexpected type") << QByteArray("null") << QVariant();
+        QTest::newRow("nothing") << QByteArray() << QVariant();
+    }
+
+    void propertyListValues()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QVariant, expected);
+        const QVariant converted = PropertyList::toVariant<Adapter>(
+            QJsonDocument::fromJson("[" + value + "]").array().at(0));
+        QCOMPARE(converted.typeId(), expected.typeId());
+        QCOMPARE(converted, expected);
     }
 };
 

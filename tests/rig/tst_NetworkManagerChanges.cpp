@@ -5,6 +5,7 @@
 #include "ChangeMessages.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerWriter.h"
+#include "PingRunner.h"
 #include "PlatformServices.h"
 
 #include <QCoreApplication>
@@ -207,6 +208,32 @@ private slots:
         }
         QCOMPARE(keyfileOf(fixedProfile) + keyfileOf(officeProfile), keyfilesBefore);
         QCOMPARE(addresses("rig-fixe") + addresses("rig-dup"), devicesBefore);
+    }
+
+    // The system's own ping, bound to the rig's devices: the only run of real iputils output.
+    void pingFromTheRigsDevices_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("the gateway, bound") << "10.77.5.1"
+                                            << "rig-dup" << true;
+        QTest::newRow("an unused address, bound") << "10.77.5.77"
+                                                  << "rig-dup" << false;
+        QTest::newRow("the gateway, through a device that is gone") << "10.77.5.1"
+                                                                    << "rig-gone" << true;
+    }
+
+    void pingFromTheRigsDevices()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, device);
+        QFETCH(bool, answered);
+        QTRY_VERIFY_WITH_TIMEOUT(addresses("rig-dup").contains("10.77.5."), 20000);
+        const PingOutcome outcome =
+            PingRunner::send(PingRunner::iputils(), PingRunner::systemProgram(), address, device, 2)
+                .result();
+        QVERIFY2(outcome.success == answered, qPrintable(outcome.detail + "\n" + outcome.raw));
     }
 
     // A profile with a second address, as a device's factory subnet beside the office one: the

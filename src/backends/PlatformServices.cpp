@@ -58,11 +58,11 @@ SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTo
     services.readAdapters = [stores, tools] { return NetworkReader::readAsync(stores, tools); };
     // networksetup knows services by name only.
     services.setManual = [stores, tools](ServiceTarget service, QString ip, QString mask,
-                                         QString router) {
+                                         QString router, DnsChange dns) {
         return NetworkWriter::setManual(tools, service.name, ip, mask, router,
                                         nameStillUnique(stores, service.name));
     };
-    services.setDHCP = [stores, tools](ServiceTarget service) {
+    services.setDHCP = [stores, tools](ServiceTarget service, DnsChange dns) {
         return NetworkWriter::setDHCP(tools, service.name, nameStillUnique(stores, service.name));
     };
     services.setServiceEnabled = [stores, tools](ServiceTarget service, bool enabled) {

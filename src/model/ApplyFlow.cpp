@@ -117,9 +117,10 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     // Chosen before awaiting: g++ 12 evaluates both arms of a conditional inside co_await.
     QFuture<CommandResult> sending;
     if (request.mode == ConfigMode::dhcp)
-        sending = m_services.setDHCP(target);
+        sending = m_services.setDHCP(target, std::nullopt);
     else
-        sending = m_services.setManual(target, request.ip, request.mask, request.router);
+        sending =
+            m_services.setManual(target, request.ip, request.mask, request.router, std::nullopt);
     QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
     const std::optional<CommandResult> answer = co_await settling;
     const CommandResult result =

@@ -10,10 +10,12 @@
 #include <QFuture>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <qcorotask.h>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 // The service a change is meant for. A system that addresses services by an identifier
 // (NetworkManager's profile UUID) uses the id; one that addresses them by name (networksetup)
@@ -23,14 +25,19 @@ struct ServiceTarget {
     QString name;
 };
 
+// The DNS servers a change sets, in order: the card's IPv4 servers, then the service's kept
+// entries (AdapterInfo::dnsKept). Empty: none by hand, DHCP gives them. No value: the change
+// leaves the DNS servers as they are, and sends nothing about them.
+using DnsChange = std::optional<QStringList>;
+
 // Everything the model asks of the system. The application wires the real reader, writer and
 // ping runner once at start; tests wire fakes that answer at once or when the test decides.
 struct SystemServices {
     std::function<QFuture<AdapterRead>()> readAdapters;
     std::function<QFuture<CommandResult>(ServiceTarget service, QString ip, QString mask,
-                                         QString router)>
+                                         QString router, DnsChange dns)>
         setManual;
-    std::function<QFuture<CommandResult>(ServiceTarget service)> setDHCP;
+    std::function<QFuture<CommandResult>(ServiceTarget service, DnsChange dns)> setDHCP;
     std::function<QFuture<CommandResult>(ServiceTarget service, bool enabled)> setServiceEnabled;
     std::function<QFuture<PingOutcome>(QString address, QString device, int count)> ping;
     std::function<QCoro::Task<>(std::chrono::milliseconds)> wait;

@@ -27,6 +27,10 @@ struct AdapterInfo {
     Q_PROPERTY(QString router MEMBER router)
     Q_PROPERTY(QStringList otherAddresses MEMBER otherAddresses)
     Q_PROPERTY(bool inEffect MEMBER inEffect)
+    Q_PROPERTY(QStringList dnsServers MEMBER dnsServers)
+    Q_PROPERTY(QStringList dnsInEffect MEMBER dnsInEffect)
+    Q_PROPERTY(QStringList dnsKept MEMBER dnsKept)
+    Q_PROPERTY(bool dnsManual READ dnsManual STORED false)
     Q_PROPERTY(QString otherAddressesLabel READ otherAddressesLabel STORED false)
     Q_PROPERTY(QString metaLabel READ metaLabel STORED false)
     Q_PROPERTY(QString metaToolTip READ metaToolTip STORED false)
@@ -50,6 +54,16 @@ public:
     // Whether the device runs what the saved configuration says. A system that keeps both
     // (NetworkManager) may hold a change on disk that a device has not taken yet.
     bool inEffect = true;
+    // The IPv4 DNS servers set by hand, in the system's order; empty when they come from DHCP.
+    QStringList dnsServers;
+    // The IPv4 DNS servers the system uses now, in order, wherever they came from.
+    QStringList dnsInEffect;
+    // Servers set by hand that the card does not show (IPv6): a DNS change sends them back
+    // after the card's own, so they are never lost.
+    QStringList dnsKept;
+
+    // Whether the DNS servers were set by hand rather than given by DHCP.
+    bool dnsManual() const { return !dnsServers.isEmpty() || !dnsKept.isEmpty(); }
 
     // One-line French description of the addressing state; the link plays no part in it.
     QString summaryText() const;

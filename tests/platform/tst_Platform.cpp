@@ -49,8 +49,9 @@ private slots:
             R"({"ServiceID": "S1", "UserDefinedName": "Bureau", "Interface": {"DeviceName": "en0"}})");
         const QString path = TestSupport::writeMachine(
             dir, {{"services", QJsonArray{service, with(service, "ServiceID", "S2")}}});
-        const CommandResult result =
-            simulatedServices(path, SystemTools(dir.path())).setDHCP({"S1", "Bureau"}).result();
+        const CommandResult result = simulatedServices(path, SystemTools(dir.path()))
+                                         .setDHCP({"S1", "Bureau"}, std::nullopt)
+                                         .result();
         QCOMPARE(int(result.cause), int(ChangeCause::invalid));
     }
 

@@ -17,12 +17,16 @@ SystemServices FakeSystem::services() const
         ++state->readsStarted;
         return state->reads.next();
     };
-    services.setManual = [command](ServiceTarget service, QString ip, QString mask,
-                                   QString router) {
-        return command({"setManual", service.name, ip, mask, router});
+    // A DNS change, when there is one, as a last word: "dns=" and the servers, comma-separated.
+    const auto dnsWord = [](const DnsChange &dns) {
+        return dns ? QStringList{"dns=" + dns->join(u',')} : QStringList();
     };
-    services.setDHCP = [command](ServiceTarget service) {
-        return command({"setDHCP", service.name});
+    services.setManual = [command, dnsWord](ServiceTarget service, QString ip, QString mask,
+                                            QString router, DnsChange dns) {
+        return command(QStringList{"setManual", service.name, ip, mask, router} + dnsWord(dns));
+    };
+    services.setDHCP = [command, dnsWord](ServiceTarget service, DnsChange dns) {
+        return command(QStringList{"setDHCP", service.name} + dnsWord(dns));
     };
     services.setServiceEnabled = [command](ServiceTarget service, bool enabled) {
         return command({"setServiceEnabled", service.name, enabled ? "on" : "off"});

@@ -97,10 +97,10 @@ SystemServices servicesFor(const Shot &shot, const QString &machine)
     if (shot.reads == Shot::Reads::empty)
         services.readAdapters = [] { return QtFuture::makeReadyFuture(AdapterRead()); };
     if (shot.holdChanges) {
-        services.setManual = [](ServiceTarget, QString, QString, QString) {
+        services.setManual = [](ServiceTarget, QString, QString, QString, DnsChange) {
             return neverAnswered<CommandResult>();
         };
-        services.setDHCP = [](ServiceTarget) { return neverAnswered<CommandResult>(); };
+        services.setDHCP = [](ServiceTarget, DnsChange) { return neverAnswered<CommandResult>(); };
     }
     return services;
 }

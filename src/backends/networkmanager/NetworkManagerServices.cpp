@@ -75,11 +75,12 @@ SystemServices services(const NetworkManagerReader::Bus &bus)
     SystemServices services;
     services.readAdapters = [bus] { return NetworkManagerReader::readAsync(bus); };
     // Each change reaches exactly the profile the card shows, by its UUID.
-    services.setManual = [bus](ServiceTarget target, QString ip, QString mask, QString router) {
+    services.setManual = [bus](ServiceTarget target, QString ip, QString mask, QString router,
+                               DnsChange dns) {
         return NetworkManagerWriter::setManual(target.id, target.name, ip, mask, router,
                                                bus.address);
     };
-    services.setDHCP = [bus](ServiceTarget target) {
+    services.setDHCP = [bus](ServiceTarget target, DnsChange dns) {
         return NetworkManagerWriter::setDHCP(target.id, target.name, bus.address);
     };
     services.setServiceEnabled = [bus](ServiceTarget target, bool enabled) {

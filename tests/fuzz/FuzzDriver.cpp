@@ -59,58 +59,42 @@ private:
 
     void mutate(QByteArray &input)
     {
-        // The kinds of change, the first ones more often; cutting the end off is rare, since
-        // it turns a structured input into a truncated one, a case the seeds cover already.
-        static constexpr int weights[] = {4, 2, 1, 1, 2, 2, 1, 1, 1};
-        int kind = 0;
-        for (int draw = int(m_random.bounded(input.isEmpty() ? 7 : 15)); draw >= weights[kind];
-             ++kind)
-            draw -= weights[kind];
-        switch (kind) {
-        case 0: // insert a dictionary token
+        // Inserting tokens comes first and most often: it makes the inputs that reach past a
+        // parser's first stage. Cutting the end off is left out: the seeds cover truncation.
+        switch (m_random.bounded(input.isEmpty() ? 2 : 7)) {
+        case 0:
             if (!m_dictionary.isEmpty()) {
                 input.insert(position(input, 1), pick(m_dictionary));
                 break;
             }
             Q_FALLTHROUGH();
-        case 1: // insert an interesting byte
+        case 1:
             input.insert(position(input, 1), interestingBytes.at(position(interestingBytes)));
             break;
-        case 2: // splice in a piece of another seed
-        {
-            const QByteArray other = pick(m_seeds);
-            if (other.isEmpty())
-                break;
-            const qsizetype from = position(other);
-            const qsizetype length = 1 + position(other.mid(from));
-            input.insert(position(input, 1), other.mid(from, length));
-            break;
-        }
-        case 3: // flip one bit
+        case 2:
             input[position(input)] ^= char(1u << m_random.bounded(8));
             break;
-        case 4: // replace one byte
-            input[position(input)] = char(m_random.bounded(256));
+        case 3:
+            input[position(input)] = m_random.bounded(2)
+                                         ? char(m_random.bounded(256))
+                                         : interestingBytes.at(position(interestingBytes));
             break;
-        case 5: // replace one byte with an interesting one
-            input[position(input)] = interestingBytes.at(position(interestingBytes));
-            break;
-        case 6: // remove a range
+        case 4: // splice in a piece of another seed
         {
-            const qsizetype from = position(input);
-            input.remove(from, 1 + position(input.mid(from)) / 4);
+            const QByteArray other = pick(m_seeds);
+            input.insert(position(input, 1), other.mid(position(other, 1), 16));
             break;
         }
-        case 7: // repeat a range
+        case 5: // remove a range
+            input.remove(position(input), 1 + position(input) / 4);
+            break;
+        default: // repeat a range
         {
             const qsizetype from = position(input);
             const QByteArray piece = input.mid(from, 1 + position(input.mid(from)) / 4);
             input.insert(from, piece.repeated(1 + int(m_random.bounded(4))));
             break;
         }
-        default: // cut the end off
-            input.truncate(position(input));
-            break;
         }
     }
 

@@ -3,7 +3,7 @@
 
 // The osascript stand-in's reading of a do shell script statement: any statement gets a line
 // or an error with sane positions, and any line escaped as Brisvale escapes it comes back
-// exactly.
+// exactly; so do the words of the networksetup runs Brisvale chains, whatever they hold.
 
 #include "AppleScript.h"
 #include "FuzzTarget.h"
@@ -20,6 +20,9 @@ QList<QByteArray> Fuzz::seeds()
     seeds.append(NetworkWriter::privilegedScript(
                      {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0", "0.0.0.0"})
                      .toUtf8());
+    seeds.append(NetworkWriter::privilegedChain(
+                     {{"-setdhcp", "Wi-Fi"}, {"-setdnsservers", "Wi-Fi", "10.0.0.53", "fd00::53"}})
+                     .toUtf8());
     seeds.append("do shell script \"x\\q\" with administrator privileges");
     seeds.append("display dialog \"x\"");
     return seeds;
@@ -34,6 +37,8 @@ QList<QByteArray> Fuzz::dictionary()
             "\\r",
             "\"",
             "'\\''",
+            " && ",
+            "'/usr/sbin/networksetup'",
             "do shell script \"",
             "\" with administrator privileges",
             "\xe2\x80\x9c",
@@ -64,4 +69,12 @@ void Fuzz::check(const QByteArray &input)
         FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
                    input);
     }
+
+    const QString program = QStringLiteral("/usr/sbin/networksetup");
+    const QList<QStringList> runs = {{"-setdhcp", statement}, {statement, "&&"}};
+    const auto chained = AppleScript::shellLine(NetworkWriter::privilegedChain(runs));
+    const auto read = AppleScript::networksetupRuns(std::get<QString>(chained));
+    FUZZ_CHECK(read == QList<QStringList>(
+                           {QStringList{program} + runs[0], QStringList{program} + runs[1]}),
+               input);
 }

@@ -20,9 +20,6 @@ QList<QByteArray> Fuzz::seeds()
     seeds.append(NetworkWriter::privilegedScript(
                      {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0", "0.0.0.0"})
                      .toUtf8());
-    seeds.append(NetworkWriter::privilegedChain(
-                     {{"-setdhcp", "Wi-Fi"}, {"-setdnsservers", "Wi-Fi", "10.0.0.53", "fd00::53"}})
-                     .toUtf8());
     seeds.append("do shell script \"x\\q\" with administrator privileges");
     seeds.append("display dialog \"x\"");
     return seeds;
@@ -37,8 +34,6 @@ QList<QByteArray> Fuzz::dictionary()
             "\\r",
             "\"",
             "'\\''",
-            " && ",
-            "'/usr/sbin/networksetup'",
             "do shell script \"",
             "\" with administrator privileges",
             "\xe2\x80\x9c",

@@ -206,14 +206,11 @@ private slots:
         };
 
         const QString good = NetworkWriter::privilegedScript({"-setdhcp", "Ethernet"});
-        const QJsonObject dhcp{{"ConfigMethod", "DHCP"}};
-        change("DHCP", {{"-setdhcp", "Ethernet"}}, {},
-               {{"UserDefinedName", "Ethernet"}, {"IPv4", dhcp}});
         change("DHCP and DNS in one request",
                {{"-setdhcp", "Ethernet"}, {"-setdnsservers", "Ethernet", "10.0.0.53", "fd00::53"}},
                {},
                {{"UserDefinedName", "Ethernet"},
-                {"IPv4", dhcp},
+                {"IPv4", QJsonObject{{"ConfigMethod", "DHCP"}}},
                 {"DNS", QJsonObject{{"ServerAddresses", QJsonArray{"10.0.0.53", "fd00::53"}}}}});
         change("DNS back to DHCP's", {{"-setdnsservers", "Dock", "eMPTY"}}, {},
                {{"UserDefinedName", "Dock"}, {"Enabled", false}});

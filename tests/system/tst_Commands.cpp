@@ -69,22 +69,20 @@ private slots:
         QTest::addColumn<int>("runs");
         QTest::addColumn<QString>("dns"); // comma-separated; null: DNS left alone
 
-        const QString unchanged;
-        QTest::newRow("first run succeeds") << "" << QStringList() << 1 << unchanged;
-        QTest::newRow("parameters not valid")
-            << "" << QStringList{"** Error: The parameters were not valid."} << 2 << unchanged;
-        QTest::newRow("INVALID in any case")
-            << "" << QStringList{"INVALID router."} << 2 << unchanged;
-        QTest::newRow("the second result is returned even when it fails")
-            << "" << QStringList{"Gateway missing", "still wrong"} << 2 << unchanged;
-        QTest::newRow("unrelated failure")
-            << "" << QStringList{"User canceled. (-128)"} << 1 << unchanged;
-        QTest::newRow("router given")
-            << "10.0.0.1" << QStringList{"Invalid router"} << 1 << unchanged;
-        QTest::newRow("DNS in the same request")
-            << "10.0.0.1" << QStringList() << 1 << "10.0.0.53,2001:db8::53";
-        QTest::newRow("DNS back to DHCP's, sent again with the retry")
-            << "" << QStringList{"Invalid router"} << 2 << "";
+        const auto row = [](const char *name, const char *router, const QStringList &replies,
+                            int runs, const QString &dns = {}) {
+            QTest::newRow(name) << QString(router) << replies << runs << dns;
+        };
+
+        row("first run succeeds", "", {}, 1);
+        row("parameters not valid", "", {"** Error: The parameters were not valid."}, 2);
+        row("INVALID in any case", "", {"INVALID router."}, 2);
+        row("the second result is returned even when it fails", "",
+            {"Gateway missing", "still wrong"}, 2);
+        row("unrelated failure", "", {"User canceled. (-128)"}, 1);
+        row("router given", "10.0.0.1", {"Invalid router"}, 1);
+        row("DNS in the same request", "10.0.0.1", {}, 1, "10.0.0.53,2001:db8::53");
+        row("DNS back to DHCP's, sent again with the retry", "", {"Invalid router"}, 2, "");
     }
 
     void routerRetry()

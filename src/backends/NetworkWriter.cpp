@@ -26,26 +26,37 @@ QString escapedForAppleScript(QString line)
     return line;
 }
 
-QStringList osascriptArguments(const QStringList &networksetupArguments)
+using Runs = QList<QStringList>;
+
+// The DNS servers ride in the same request as the address, after it: one prompt, and a
+// refused address leaves them as they were.
+Runs withDns(QStringList run, const DnsChange &dns)
 {
-    return {QStringLiteral("-e"), NetworkWriter::privilegedScript(networksetupArguments)};
+    Runs runs{std::move(run)};
+    if (dns) {
+        const QString service = runs.first().value(1);
+        runs.append(QStringList{QStringLiteral("-setdnsservers"), service} +
+                    (dns->isEmpty() ? QStringList{QStringLiteral("Empty")} : *dns));
+    }
+    return runs;
 }
 
-CommandResult runPrivileged(const SystemTools &tools, const QStringList &arguments)
+CommandResult runPrivileged(const SystemTools &tools, const Runs &runs)
 {
     // No time limit: the run waits for a person to answer the administrator prompt. The
     // service's name is the second argument of every networksetup change.
-    return NetworkWriter::classified(Shell::run(tools.osascript(), osascriptArguments(arguments)),
-                                     arguments.value(1));
+    return NetworkWriter::classified(
+        Shell::run(tools.osascript(), {QStringLiteral("-e"), NetworkWriter::privilegedChain(runs)}),
+        runs.first().value(1));
 }
 
-QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStringList &arguments,
+QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const Runs &runs,
                                           NetworkWriter::Precheck precheck)
 {
-    return QtConcurrent::run(BlockingPool::instance(), [tools, arguments, precheck] {
+    return QtConcurrent::run(BlockingPool::instance(), [tools, runs, precheck] {
         if (std::optional<CommandResult> refusal = precheck ? precheck() : std::nullopt)
             return *refusal;
-        return runPrivileged(tools, arguments);
+        return runPrivileged(tools, runs);
     });
 }
 
@@ -53,10 +64,20 @@ QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const QStrin
 
 QString NetworkWriter::privilegedScript(const QStringList &networksetupArguments)
 {
-    QStringList words{quotedForShell(networksetupPath)};
-    for (const QString &argument : networksetupArguments)
-        words.append(quotedForShell(argument));
-    return QStringLiteral("do shell script \"") + escapedForAppleScript(words.join(u' ')) +
+    return privilegedChain(Runs{networksetupArguments});
+}
+
+QString NetworkWriter::privilegedChain(const QList<QStringList> &networksetupRuns)
+{
+    QStringList lines;
+    for (const QStringList &arguments : networksetupRuns) {
+        QStringList words{quotedForShell(networksetupPath)};
+        for (const QString &argument : arguments)
+            words.append(quotedForShell(argument));
+        lines.append(words.join(u' '));
+    }
+    return QStringLiteral("do shell script \"") +
+           escapedForAppleScript(lines.join(QStringLiteral(" && "))) +
            QStringLiteral("\" with administrator privileges");
 }
 
@@ -75,26 +96,30 @@ bool NetworkWriter::needsRouterRetry(const QString &router, const CommandResult 
 
 QFuture<CommandResult> NetworkWriter::setManual(const SystemTools &tools, const QString &service,
                                                 const QString &ip, const QString &mask,
-                                                const QString &router, Precheck precheck)
+                                                const QString &router, DnsChange dns,
+                                                Precheck precheck)
 {
-    // Both runs happen in one pool task: the retry depends on the first run alone.
+    // Both runs happen in one pool task: the retry depends on the first run alone. It sends
+    // the DNS servers again, since the refused address stopped the line before them.
     return QtConcurrent::run(
-        BlockingPool::instance(), [tools, service, ip, mask, router, precheck] {
+        BlockingPool::instance(), [tools, service, ip, mask, router, dns, precheck] {
             if (std::optional<CommandResult> refusal = precheck ? precheck() : std::nullopt)
                 return *refusal;
-            const CommandResult first =
-                runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask, router});
+            const auto runs = [&](const QString &sentRouter) {
+                return withDns({QStringLiteral("-setmanual"), service, ip, mask, sentRouter}, dns);
+            };
+            const CommandResult first = runPrivileged(tools, runs(router));
             if (!needsRouterRetry(router, first))
                 return first;
-            return runPrivileged(tools, {QStringLiteral("-setmanual"), service, ip, mask,
-                                         QString::fromLatin1(placeholderRouter)});
+            return runPrivileged(tools, runs(QString::fromLatin1(placeholderRouter)));
         });
 }
 
 QFuture<CommandResult> NetworkWriter::setDHCP(const SystemTools &tools, const QString &service,
-                                              Precheck precheck)
+                                              DnsChange dns, Precheck precheck)
 {
-    return runPrivilegedAsync(tools, {QStringLiteral("-setdhcp"), service}, std::move(precheck));
+    return runPrivilegedAsync(tools, withDns({QStringLiteral("-setdhcp"), service}, dns),
+                              std::move(precheck));
 }
 
 QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools,
@@ -102,8 +127,8 @@ QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools
                                                         Precheck precheck)
 {
     return runPrivilegedAsync(tools,
-                              {QStringLiteral("-setnetworkserviceenabled"), service,
-                               enabled ? QStringLiteral("on") : QStringLiteral("off")},
+                              Runs{{QStringLiteral("-setnetworkserviceenabled"), service,
+                                    enabled ? QStringLiteral("on") : QStringLiteral("off")}},
                               std::move(precheck));
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CommandResult.h"
+#include "SystemServices.h"
 #include "SystemTools.h"
 
 #include <QFuture>
@@ -14,8 +15,9 @@
 #include <optional>
 
 // The only path by which Brisvale changes the network configuration: one networksetup command
-// line, run with administrator rights through an AppleScript request, so the system itself
-// asks for the password. Decides nothing and verifies nothing; the callers re-read.
+// line (two, joined by &&, when the DNS servers change with the address), run with
+// administrator rights through one AppleScript request, so the system itself asks for the
+// password once. Decides nothing and verifies nothing; the callers re-read.
 namespace NetworkWriter {
 
 // The router sent in place of an empty one when networksetup refuses the empty word.
@@ -27,9 +29,9 @@ using Precheck = std::function<std::optional<CommandResult>()>;
 
 QFuture<CommandResult> setManual(const SystemTools &tools, const QString &service,
                                  const QString &ip, const QString &mask, const QString &router,
-                                 Precheck precheck = {});
+                                 DnsChange dns = std::nullopt, Precheck precheck = {});
 QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service,
-                               Precheck precheck = {});
+                               DnsChange dns = std::nullopt, Precheck precheck = {});
 QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
                                          bool enabled, Precheck precheck = {});
 
@@ -40,6 +42,8 @@ CommandResult classified(CommandResult result, const QString &serviceName);
 // The AppleScript statement that runs networksetup with these arguments as administrator:
 // every word quoted for the shell, the line escaped for an AppleScript string.
 QString privilegedScript(const QStringList &networksetupArguments);
+// The same for several networksetup runs, each only once the one before has succeeded.
+QString privilegedChain(const QList<QStringList> &networksetupRuns);
 
 // Whether a failed -setmanual with this router deserves a second run with the placeholder.
 bool needsRouterRetry(const QString &router, const CommandResult &first);

@@ -59,11 +59,12 @@ SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTo
     // networksetup knows services by name only.
     services.setManual = [stores, tools](ServiceTarget service, QString ip, QString mask,
                                          QString router, DnsChange dns) {
-        return NetworkWriter::setManual(tools, service.name, ip, mask, router,
+        return NetworkWriter::setManual(tools, service.name, ip, mask, router, std::move(dns),
                                         nameStillUnique(stores, service.name));
     };
     services.setDHCP = [stores, tools](ServiceTarget service, DnsChange dns) {
-        return NetworkWriter::setDHCP(tools, service.name, nameStillUnique(stores, service.name));
+        return NetworkWriter::setDHCP(tools, service.name, std::move(dns),
+                                      nameStillUnique(stores, service.name));
     };
     services.setServiceEnabled = [stores, tools](ServiceTarget service, bool enabled) {
         return NetworkWriter::setServiceEnabled(tools, service.name, enabled,
@@ -186,6 +187,7 @@ QString serviceListing(const QList<AdapterInfo> &adapters)
             listingField(adapter.ip),
             listingField(adapter.mask),
             listingField(adapter.router),
+            listingField(adapter.dnsInEffect.join(u',')),
         };
         listing += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }

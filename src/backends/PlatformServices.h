@@ -41,8 +41,9 @@ SystemServices realSystemServices();
 
 // The services as `brisvale --list` prints them: one a line, tab-separated: name, id, device,
 // kind (wifi, ethernet, other), enabled and connected (yes, no), mode (dhcp, manual), address,
-// mask, router. Nothing inside a field can end its line or reach a terminal as a control: a
-// backslash is written \\; tab, line feed, carriage return, BEL, backspace, vertical tab, form
-// feed and escape \t, \n, \r, \a, \b, \v, \f, \e; any other C0 control and DEL \xHH; C1 controls
-// and the line and paragraph separators \uHHHH (lower-case hexadecimal).
+// mask, router, the DNS servers in effect (comma-separated). Nothing inside a field can end its
+// line or reach a terminal as a control: a backslash is written \\; tab, line feed, carriage
+// return, BEL, backspace, vertical tab, form feed and escape \t, \n, \r, \a, \b, \v, \f, \e; any
+// other C0 control and DEL \xHH; C1 controls and the line and paragraph separators \uHHHH
+// (lower-case hexadecimal).
 QString serviceListing(const QList<AdapterInfo> &adapters);

@@ -3,7 +3,7 @@
 
 // The osascript stand-in's reading of a do shell script statement: any statement gets a line
 // or an error with sane positions, and any line escaped as Brisvale escapes it comes back
-// exactly.
+// exactly; so do the words of the networksetup runs Brisvale chains, whatever they hold.
 
 #include "AppleScript.h"
 #include "FuzzTarget.h"
@@ -64,4 +64,12 @@ void Fuzz::check(const QByteArray &input)
         FUZZ_CHECK(std::holds_alternative<QString>(line) && std::get<QString>(line) == statement,
                    input);
     }
+
+    const QString program = QStringLiteral("/usr/sbin/networksetup");
+    const QList<QStringList> runs = {{"-setdhcp", statement}, {statement, "&&"}};
+    const auto chained = AppleScript::shellLine(NetworkWriter::privilegedChain(runs));
+    const auto read = AppleScript::networksetupRuns(std::get<QString>(chained));
+    FUZZ_CHECK(read == QList<QStringList>(
+                           {QStringList{program} + runs[0], QStringList{program} + runs[1]}),
+               input);
 }

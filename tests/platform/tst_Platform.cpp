@@ -60,15 +60,16 @@ private slots:
         QTest::addColumn<QList<AdapterInfo>>("adapters");
         QTest::addColumn<QString>("listing");
 
-        const AdapterInfo wifi{"id-1",    "Wi-Fi", "wlan0", "Wi-Fi",    AdapterKind::wifi,
-                               true,      true,    true,    "10.0.0.2", "255.255.255.0",
-                               "10.0.0.1"};
+        AdapterInfo wifi{"id-1", "Wi-Fi", "wlan0",    "Wi-Fi",         AdapterKind::wifi, true,
+                         true,   true,    "10.0.0.2", "255.255.255.0", "10.0.0.1"};
+        wifi.dnsInEffect = {"10.0.0.53", "9.9.9.9", "\t"};
         QTest::newRow("one line per service; tabs, line ends and backslashes escaped")
             << QList<AdapterInfo>{wifi,
                                   {"a\\b", "L1\nL2\tx\r", "", "Bond", AdapterKind::other, false,
                                    false, false, "", "", ""}}
-            << "Wi-Fi\tid-1\twlan0\twifi\tyes\tyes\tdhcp\t10.0.0.2\t255.255.255.0\t10.0.0.1\n"
-               "L1\\nL2\\tx\\r\ta\\\\b\t\tother\tno\tno\tmanual\t\t\t\n";
+            << "Wi-Fi\tid-1\twlan0\twifi\tyes\tyes\tdhcp\t10.0.0.2\t255.255.255.0\t10.0.0.1\t"
+               "10.0.0.53,9.9.9.9,\\t\n"
+               "L1\\nL2\\tx\\r\ta\\\\b\t\tother\tno\tno\tmanual\t\t\t\t\n";
         // Nothing a terminal acts on, or that starts a line, reaches it raw; other text does.
         QTest::newRow("control characters and line separators escaped")
             << QList<AdapterInfo>{{QString::fromUtf16(u"\x1b]0;\a\b\v\f\x7f\x01\u0085\u009b"),
@@ -76,7 +77,7 @@ private slots:
                                    QString(1, QChar(0)), "Ethernet", AdapterKind::ethernet, true,
                                    false, false, "", "", ""}}
             << QString::fromUtf16(u"x\\u2028y\\u2029é東\u00a0\t\\e]0;\\a\\b\\v\\f\\x7f\\x01"
-                                  u"\\u0085\\u009b\t\\x00\tethernet\tyes\tno\tmanual\t\t\t\n");
+                                  u"\\u0085\\u009b\t\\x00\tethernet\tyes\tno\tmanual\t\t\t\t\n");
     }
 
     void listing()

@@ -26,7 +26,8 @@ const QByteArray machineText =
     "{\n  \"administrator\": \"approve\",\n  \"services\": [\n"
     "    { \"UserDefinedName\": \"Ethernet\", \"IPv4\": { \"ConfigMethod\": \"Manual\" } },\n"
     "    { \"UserDefinedName\": \"Wi-Fi\", \"IPv4\": { \"ConfigMethod\": \"DHCP\" } },\n"
-    "    { \"UserDefinedName\": \"Dock\", \"Enabled\": false }\n  ],\n  \"note\": \"kept\"\n}\n";
+    "    { \"UserDefinedName\": \"Dock\", \"Enabled\": false, \"DNS\": { \"ServerAddresses\": "
+    "[\"10.0.0.53\", 7] } }\n  ],\n  \"note\": \"kept\"\n}\n";
 
 // en0 is the one path to "bureau"; en2 (disabled) and en3 (unplugged) sit on it too. The
 // router of "atelier" is down.
@@ -196,46 +197,69 @@ private slots:
                             const QJsonObject &changed = {}) {
             QTest::newRow(name) << QString(administrator) << script << error << output << changed;
         };
-        const auto change = [&row](const char *name, const QStringList &arguments,
+        const auto change = [&row](const char *name, const QList<QStringList> &runs,
                                    const QString &refusal, const QJsonObject &changed = {}) {
-            row(name, "approve", NetworkWriter::privilegedScript(arguments),
+            row(name, "approve", NetworkWriter::privilegedChain(runs),
                 refusal.isEmpty() ? refusal
                                   : refusal + "\n** Error: The parameters were not valid. (4)",
                 refusal.isEmpty() ? "\n" : "", changed);
         };
 
         const QString good = NetworkWriter::privilegedScript({"-setdhcp", "Ethernet"});
-        change("DHCP", {"-setdhcp", "Ethernet"}, {},
-               {{"UserDefinedName", "Ethernet"}, {"IPv4", QJsonObject{{"ConfigMethod", "DHCP"}}}});
+        change("DHCP and DNS in one request",
+               {{"-setdhcp", "Ethernet"}, {"-setdnsservers", "Ethernet", "10.0.0.53", "fd00::53"}},
+               {},
+               {{"UserDefinedName", "Ethernet"},
+                {"IPv4", QJsonObject{{"ConfigMethod", "DHCP"}}},
+                {"DNS", QJsonObject{{"ServerAddresses", QJsonArray{"10.0.0.53", "fd00::53"}}}}});
+        change("DNS back to DHCP's", {{"-setdnsservers", "Dock", "eMPTY"}}, {},
+               {{"UserDefinedName", "Dock"}, {"Enabled", false}});
         row("cancelled", "cancel", good, "User canceled. (-128)");
         row("denied", "deny", good,
             "The administrator user name or password was incorrect. (-60007)");
         row("not a shell script", "approve", "display dialog \"x\"",
             "The simulated machine only runs do shell script \"…\" with administrator "
             "privileges. (-1708)");
-        row("another command after networksetup", "approve",
-            "do shell script \"'/usr/sbin/networksetup';ls\" with administrator privileges",
-            "The simulated machine lends administrator privileges to /usr/sbin/networksetup "
-            "only. (-10004)");
+        // Only networksetup, and only commands joined by &&.
+        for (const char *line :
+             {"'/usr/sbin/networksetup';ls", "'/usr/sbin/networksetup' -x Dock && ls",
+              "'/usr/sbin/networksetup' -x Dock && ", "'/usr/sbin/networksetup' -x Dock & ls",
+              "'/usr/sbin/networksetup' -x Dock || ls", "'/usr/sbin/networksetup' -x | ls",
+              "'/usr/sbin/networksetup' -x $(ls)", "'/usr/sbin/networksetup'\\nls",
+              "'/usr/sbin/networksetup' 'Dock && ls"})
+            row(line, "approve",
+                QString("do shell script \"%1\" with administrator privileges").arg(line),
+                "The simulated machine lends administrator privileges to /usr/sbin/networksetup "
+                "only. (-10004)");
         // The refusal names the service as it arrived; names match exactly.
-        for (const char *name :
-             {"Nulle part", "d'Anne", "Salle \"B\"", "fin\\", "a\nb", "$(id)", "ethernet"})
-            change(name, {"-setdhcp", name},
+        for (const char *name : {"Nulle part", "d'Anne", "Salle \"B\"", "fin\\", "a\nb", "$(id)",
+                                 "ethernet", "Dock && ls"})
+            change(name, {{"-setdnsservers", name, "Empty"}, {"-setdhcp", name}},
                    QString(name) + " is not a recognized network service.");
-        change("address", {"-setmanual", "Ethernet", "192.168.1.256", "255.0.0.0", "0.0.0.0"},
+        change("address", {{"-setmanual", "Ethernet", "192.168.1.256", "255.0.0.0", "0.0.0.0"}},
                "Invalid IP address: 192.168.1.256");
-        change("mask", {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0", "0.0.0.0"},
+        change("mask", {{"-setmanual", "Ethernet", "10.0.0.2", "255.0.0", "0.0.0.0"}},
                "Invalid subnet mask: 255.0.0");
-        change("empty router", {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0", ""},
+        change("empty router", {{"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0", ""}},
                "Invalid router address: (empty)");
-        change("state", {"-setnetworkserviceenabled", "Ethernet", "ON"},
+        change("state", {{"-setnetworkserviceenabled", "Ethernet", "ON"}},
                "Invalid state: ON (use on or off)");
-        change("no router", {"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0"},
+        change("no router", {{"-setmanual", "Ethernet", "10.0.0.2", "255.0.0.0"}},
                "Usage: networksetup -setmanual <networkservice> <ip> <subnet> <router>");
+        for (const char *server : {"300.1.1.1", "fd00::53::1", "Empty"})
+            change(server, {{"-setdnsservers", "Wi-Fi", "10.0.0.53", server}},
+                   QString(server) + " is not a valid IP address.");
+        change("no DNS server", {{"-setdnsservers", "Wi-Fi"}},
+               "Usage: networksetup -setdnsservers <networkservice> <dns1> [dns2] [...]");
         row("output, trailing newline trimmed", "approve",
             NetworkWriter::privilegedScript({"-listallnetworkservices"}), {},
             "An asterisk (*) denotes that a network service is disabled.\nEthernet\nWi-Fi\n"
             "*Dock\n");
+        row("DNS servers, one a line", "approve",
+            NetworkWriter::privilegedScript({"-getdnsservers", "Dock"}), {}, "10.0.0.53\n");
+        row("no DNS server", "approve",
+            NetworkWriter::privilegedScript({"-getdnsservers", "Wi-Fi"}), {},
+            "There aren't any DNS Servers set on Wi-Fi.\n");
     }
 
     void osascript()

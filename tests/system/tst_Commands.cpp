@@ -67,15 +67,22 @@ private slots:
         QTest::addColumn<QString>("router");
         QTest::addColumn<QStringList>("replies"); // to each run; empty: success
         QTest::addColumn<int>("runs");
+        QTest::addColumn<QString>("dns"); // comma-separated; null: DNS left alone
 
-        QTest::newRow("first run succeeds") << "" << QStringList() << 1;
-        QTest::newRow("parameters not valid")
-            << "" << QStringList{"** Error: The parameters were not valid."} << 2;
-        QTest::newRow("INVALID in any case") << "" << QStringList{"INVALID router."} << 2;
-        QTest::newRow("the second result is returned even when it fails")
-            << "" << QStringList{"Gateway missing", "still wrong"} << 2;
-        QTest::newRow("unrelated failure") << "" << QStringList{"User canceled. (-128)"} << 1;
-        QTest::newRow("router given") << "10.0.0.1" << QStringList{"Invalid router"} << 1;
+        const auto row = [](const char *name, const char *router, const QStringList &replies,
+                            int runs, const QString &dns = {}) {
+            QTest::newRow(name) << QString(router) << replies << runs << dns;
+        };
+
+        row("first run succeeds", "", {}, 1);
+        row("parameters not valid", "", {"** Error: The parameters were not valid."}, 2);
+        row("INVALID in any case", "", {"INVALID router."}, 2);
+        row("the second result is returned even when it fails", "",
+            {"Gateway missing", "still wrong"}, 2);
+        row("unrelated failure", "", {"User canceled. (-128)"}, 1);
+        row("router given", "10.0.0.1", {"Invalid router"}, 1);
+        row("DNS in the same request", "10.0.0.1", {}, 1, "10.0.0.53,2001:db8::53");
+        row("DNS back to DHCP's, sent again with the retry", "", {"Invalid router"}, 2, "");
     }
 
     void routerRetry()
@@ -83,6 +90,7 @@ private slots:
         QFETCH(QString, router);
         QFETCH(QStringList, replies);
         QFETCH(int, runs);
+        QFETCH(QString, dns);
 
         QTemporaryDir root;
         QString script =
@@ -93,14 +101,20 @@ private slots:
         TestSupport::writeExecutable(root.filePath("usr/bin/osascript"),
                                      (script + "esac\n").toUtf8());
 
+        const DnsChange change = dns.isNull() ? DnsChange() : dns.split(',', Qt::SkipEmptyParts);
         const CommandResult result =
-            NetworkWriter::setManual(SystemTools(root.path()), "Bob's Dock", "10.0.0.2",
-                                     "255.0.0.0", router)
+            NetworkWriter::setManual(SystemTools(root.path()), "Bob's \"A && B\"\\", "10.0.0.2",
+                                     "255.0.0.0", router, change)
                 .result();
         // The last run decides; the retry sends the placeholder router.
         QCOMPARE(result.status, replies.size() >= runs ? 1 : 0);
-        const QString sent = "do shell script \"'/usr/sbin/networksetup' '-setmanual' 'Bob'\\\\''s "
-                             "Dock' '10.0.0.2' '255.0.0.0' '%1'\" with administrator privileges";
+        const QString name = "'Bob'\\\\''s \\\"A && B\\\"\\\\'";
+        const QString servers = dns.isEmpty() ? "'Empty'" : "'" + dns.replace(',', "' '") + "'";
+        QString sent = "do shell script \"'/usr/sbin/networksetup' '-setmanual' " + name +
+                       " '10.0.0.2' '255.0.0.0' '%1'";
+        if (change)
+            sent += " && '/usr/sbin/networksetup' '-setdnsservers' " + name + " " + servers;
+        sent += "\" with administrator privileges";
         QStringList expected{sent.arg(router)};
         if (runs == 2)
             expected << sent.arg("0.0.0.0");

@@ -76,3 +76,49 @@ std::variant<QString, AppleScript::Error> AppleScript::shellLine(const QString &
         return otherStatement(length);
     return line;
 }
+
+std::optional<QList<QStringList>> AppleScript::networksetupRuns(const QString &line)
+{
+    // What sh reads as itself outside quotes; anything else may mean more to it.
+    static const QString plain = QStringLiteral("-_./:,@+%=");
+    QList<QStringList> runs{{}};
+    QString word;
+    bool inWord = false;
+    const auto endWord = [&] {
+        if (inWord)
+            runs.last().append(word);
+        word.clear();
+        inWord = false;
+    };
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == u' ' || c == u'\t') {
+            endWord();
+        } else if (c == u'&' && i + 1 < line.size() && line.at(i + 1) == u'&') {
+            endWord();
+            runs.append(QStringList());
+            ++i;
+        } else if (c == u'\'') {
+            const qsizetype close = line.indexOf(u'\'', i + 1);
+            if (close < 0)
+                return std::nullopt;
+            word += QStringView(line).sliced(i + 1, close - i - 1);
+            inWord = true;
+            i = close;
+        } else if (c == u'\\' && i + 1 < line.size() && line.at(i + 1) != u'\n') {
+            word += line.at(++i);
+            inWord = true;
+        } else if (c.isLetterOrNumber() || plain.contains(c)) {
+            word += c;
+            inWord = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    endWord();
+    for (const QStringList &run : runs) {
+        if (run.value(0) != QLatin1String("/usr/sbin/networksetup"))
+            return std::nullopt;
+    }
+    return runs;
+}

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
-// Stand-in for /usr/sbin/networksetup on the simulated machine: the three changes Brisvale makes
-// and the list of services, on the machine file named by BRISVALE_SIMULATION. Like the real
-// program, which needs root for a change, it changes nothing unless the osascript stand-in has
-// lent it administrator rights (the privilege marker in its environment). The only program that
-// writes the machine file, hence the writer beside it.
+// Stand-in for /usr/sbin/networksetup on the simulated machine: the four changes Brisvale makes,
+// the list of services and a service's DNS servers, on the machine file named by
+// BRISVALE_SIMULATION. Like the real program, which needs root for a change, it changes nothing
+// unless the osascript stand-in has lent it administrator rights (the privilege marker in its
+// environment). The only program that writes the machine file, hence the writer beside it.
 
 #include "MachineWriter.h"
 #include "StandIn.h"
@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -31,9 +32,10 @@ constexpr int machineProblemStatus = 1;
 
 struct Command {
     const char *name;
-    int operands;
+    int operands; // at least that many when more are welcome
     const char *usage;
     bool changes;
+    bool more = false;
 };
 
 const Command commands[] = {
@@ -42,7 +44,10 @@ const Command commands[] = {
     {"-setdhcp", 1, "Usage: networksetup -setdhcp <networkservice>", true},
     {"-setnetworkserviceenabled", 2,
      "Usage: networksetup -setnetworkserviceenabled <networkservice> <on off>", true},
+    {"-setdnsservers", 2, "Usage: networksetup -setdnsservers <networkservice> <dns1> [dns2] [...]",
+     true, true},
     {"-listallnetworkservices", 0, "Usage: networksetup -listallnetworkservices", false},
+    {"-getdnsservers", 1, "Usage: networksetup -getdnsservers <networkservice>", false},
 };
 
 using StandIn::print;
@@ -68,6 +73,19 @@ qsizetype serviceIndex(const QJsonArray &services, const QString &name)
             return i;
     }
     return -1;
+}
+
+QString notRecognized(const QString &serviceName)
+{
+    return QStringLiteral("%1 is not a recognized network service.").arg(serviceName);
+}
+
+// A DNS server may be an IPv6 address too, in any of its written forms.
+bool isServerAddress(const QString &text)
+{
+    in6_addr ipv6;
+    return SimulatedMachine::parseIPv4(text) ||
+           inet_pton(AF_INET6, text.toUtf8().constData(), &ipv6) == 1;
 }
 
 // What a change does to the service once it is found: false and a reason when a value is
@@ -130,6 +148,26 @@ std::optional<ServiceChange> changeFor(const QString &command, const QStringList
             return true;
         };
     }
+    if (command == QLatin1String("-setdnsservers")) {
+        const QStringList servers = operands.sliced(1);
+        return [servers](QJsonObject &service, QString *reason) {
+            if (servers.size() == 1 &&
+                servers.first().compare(QLatin1String("Empty"), Qt::CaseInsensitive) == 0) {
+                service.remove(QLatin1String("DNS"));
+                return true;
+            }
+            for (const QString &server : servers) {
+                if (!isServerAddress(server)) {
+                    *reason = QStringLiteral("%1 is not a valid IP address.").arg(shown(server));
+                    return false;
+                }
+            }
+            service.insert(QLatin1String("DNS"),
+                           QJsonObject{{QStringLiteral("ServerAddresses"),
+                                        QJsonArray::fromStringList(servers)}});
+            return true;
+        };
+    }
     if (command == QLatin1String("-setnetworkserviceenabled")) {
         const QString state = operands.at(1);
         return [state](QJsonObject &service, QString *reason) {
@@ -151,7 +189,7 @@ int change(const QString &path, const QString &serviceName, const ServiceChange 
         QJsonArray services = root.value(QLatin1String("services")).toArray();
         const qsizetype index = serviceIndex(services, serviceName);
         if (index < 0) {
-            *reason = QStringLiteral("%1 is not a recognized network service.").arg(serviceName);
+            *reason = notRecognized(serviceName);
             return false;
         }
         QJsonObject service = services.at(index).toObject();
@@ -198,6 +236,29 @@ int listAllNetworkServices()
     return 0;
 }
 
+// As the configuration has them, one a line; an entry that is not text is no server.
+int getDnsServers(const QString &serviceName)
+{
+    const std::optional<SimulatedMachine> machine =
+        StandIn::loadMachine(QStringLiteral("networksetup: "), QStringLiteral("work on"));
+    if (!machine)
+        return machineProblemStatus;
+    const qsizetype index = serviceIndex(machine->services(), serviceName);
+    if (index < 0)
+        return parametersNotValid(notRecognized(serviceName));
+    QString text;
+    const QJsonValue servers =
+        machine->services().at(index)[QLatin1String("DNS")][QLatin1String("ServerAddresses")];
+    for (const QJsonValue server : servers.toArray()) {
+        if (server.isString())
+            text += server.toString() + u'\n';
+    }
+    if (text.isEmpty())
+        text = QStringLiteral("There aren't any DNS Servers set on %1.\n").arg(serviceName);
+    print(stdout, text);
+    return 0;
+}
+
 QString allUsages()
 {
     QStringList lines;
@@ -225,7 +286,8 @@ int main(int argc, char **argv)
                 .arg(shown(arguments.first())) +
             allUsages());
     const QStringList operands = arguments.mid(1);
-    if (operands.size() != command->operands)
+    if (operands.size() < command->operands ||
+        (operands.size() > command->operands && !command->more))
         return parametersNotValid(QString::fromLatin1(command->usage));
 
     if (command->changes && qgetenv(SimulatedMachine::privilegeVariable) != "1") {
@@ -233,8 +295,10 @@ int main(int argc, char **argv)
         return needsAdministratorStatus;
     }
 
-    if (!command->changes)
+    if (arguments.first() == QLatin1String("-listallnetworkservices"))
         return listAllNetworkServices();
+    if (arguments.first() == QLatin1String("-getdnsservers"))
+        return getDnsServers(operands.first());
     const QString path =
         StandIn::machinePath(QStringLiteral("networksetup: "), QStringLiteral("work on"));
     if (path.isEmpty())

@@ -7,9 +7,10 @@
 //     osascript -e 'do shell script "LINE" with administrator privileges'
 //
 // It answers the administrator prompt as the machine file says and runs LINE with /bin/sh. The
-// line names the real /usr/sbin/networksetup, which a simulated machine cannot replace, so the
-// stand-in swaps that first word for its sibling stand-in; since the simulated machine lends
-// administrator rights to networksetup only, any other line is refused.
+// line names the real /usr/sbin/networksetup, once or in commands joined by &&, which a
+// simulated machine cannot replace, so the stand-in runs its sibling stand-in in its place;
+// since the simulated machine lends administrator rights to networksetup only, any other line
+// is refused.
 
 #include "AppleScript.h"
 #include "StandIn.h"
@@ -38,9 +39,6 @@
 extern char **environ;
 
 namespace {
-
-// As NetworkWriter quotes it; the writer quotes every word.
-const QLatin1String privilegedWord("'/usr/sbin/networksetup'");
 
 using StandIn::print;
 
@@ -226,11 +224,9 @@ int main(int argc, char **argv)
     const std::variant<QString, AppleScript::Error> parsed = AppleScript::shellLine(script);
     if (const auto *error = std::get_if<AppleScript::Error>(&parsed))
         return scriptError(*error);
-    const QString *line = std::get_if<QString>(&parsed);
-    const bool privilegedLine = line->startsWith(privilegedWord) &&
-                                (line->size() == privilegedWord.size() ||
-                                 QStringLiteral(" \t\n").contains(line->at(privilegedWord.size())));
-    if (!privilegedLine)
+    const std::optional<QList<QStringList>> runs =
+        AppleScript::networksetupRuns(std::get<QString>(parsed));
+    if (!runs)
         return executionError(length,
                               QStringLiteral("The simulated machine lends administrator "
                                              "privileges to /usr/sbin/networksetup only."),
@@ -251,8 +247,16 @@ int main(int argc, char **argv)
             -60007);
     }
 
-    const QString command =
-        quotedForShell(siblingNetworksetup(argv[0])) + line->mid(privilegedWord.size());
+    // Written anew from the words read, so the shell runs exactly what was checked.
+    const QString program = quotedForShell(siblingNetworksetup(argv[0]));
+    QStringList commands;
+    for (const QStringList &run : *runs) {
+        QStringList words{program};
+        for (const QString &argument : run.sliced(1))
+            words.append(quotedForShell(argument));
+        commands.append(words.join(u' '));
+    }
+    const QString command = commands.join(QStringLiteral(" && "));
     QString problem;
     const std::optional<Outcome> outcome = runShell(command.toUtf8(), &problem);
     if (!outcome) {

@@ -97,13 +97,11 @@ QStringList serverAddresses(const QVariant &entity)
 bool isIPv6(const QString &text)
 {
     const qsizetype percent = text.indexOf(u'%');
-    const QStringView zone = percent < 0 ? QStringView() : QStringView(text).mid(percent + 1);
-    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.begin(), zone.end(), [](QChar c) {
-                             return c.isDigit() || (c.unicode() < 0x80 && c.isLetter());
-                         })))
+    const QString zone = percent < 0 ? QString() : text.mid(percent + 1);
+    const auto inZone = [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); };
+    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.cbegin(), zone.cend(), inZone)))
         return false;
-    const QByteArray address =
-        QStringView(text).left(percent < 0 ? text.size() : percent).toLatin1();
+    const QByteArray address = text.left(percent).toLatin1();
     in6_addr parsed;
     return !address.contains('\0') && inet_pton(AF_INET6, address.constData(), &parsed) == 1;
 }

@@ -30,6 +30,7 @@ public:
     static constexpr auto keyAddresses = "Addresses";
     static constexpr auto keySubnetMasks = "SubnetMasks";
     static constexpr auto keyRouter = "Router";
+    static constexpr auto keyServerAddresses = "ServerAddresses";
     static constexpr auto methodDHCP = "DHCP";
     static constexpr auto methodBOOTP = "BOOTP";
 
@@ -45,6 +46,8 @@ public:
     virtual std::optional<QString> serviceID(const Ref &service) = 0;
     virtual bool serviceEnabled(const Ref &service) = 0;
     virtual Ref copyIPv4Protocol(const Ref &service) = 0;
+    // The DNS protocol of the service, which holds the servers set by hand.
+    virtual Ref copyDNSProtocol(const Ref &service) = 0;
     virtual QVariant protocolConfiguration(const Ref &protocol) = 0;
 
     virtual std::optional<QString> interfaceBSDName(const Ref &interface) = 0;

@@ -13,6 +13,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
 
 Q_LOGGING_CATEGORY(lcReader, "brisvale.reader")
@@ -65,6 +66,44 @@ std::optional<QString> firstOfStringList(const QVariant &value)
 QString liveIPv4Key(const QString &id)
 {
     return QStringLiteral("State:/Network/Service/") + id + QStringLiteral("/IPv4");
+}
+
+QString liveDNSKey(const QString &id)
+{
+    return QStringLiteral("State:/Network/Service/") + id + QStringLiteral("/DNS");
+}
+
+// The texts of the ServerAddresses list of a DNS entity; an entry of another type is skipped,
+// so that one damaged entry hides none of the others.
+QStringList serverAddresses(const QVariant &entity)
+{
+    const std::optional<QVariantMap> dictionary = asDictionary(entity);
+    const QVariant servers =
+        dictionary ? dictionary->value(ConfigurationStore::keyServerAddresses) : QVariant();
+    QStringList texts;
+    if (servers.typeId() == QMetaType::QStringList)
+        return servers.toStringList();
+    if (servers.typeId() != QMetaType::QVariantList)
+        return texts;
+    for (const QVariant &server : servers.toList()) {
+        if (isString(server))
+            texts.append(server.toString());
+    }
+    return texts;
+}
+
+// An IPv6 address as the system writes one, with its zone after '%' when it has one
+// ("fe80::1%en0").
+bool isIPv6(const QString &text)
+{
+    const qsizetype percent = text.indexOf(u'%');
+    const QString zone = percent < 0 ? QString() : text.mid(percent + 1);
+    const auto inZone = [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); };
+    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.cbegin(), zone.cend(), inZone)))
+        return false;
+    const QByteArray address = text.left(percent).toLatin1();
+    in6_addr parsed;
+    return !address.contains('\0') && inet_pton(AF_INET6, address.constData(), &parsed) == 1;
 }
 
 } // namespace
@@ -229,6 +268,7 @@ std::optional<AdapterInfo> NetworkReader::readService(const Ref &service) const
     adapter.router = ipv4.router;
     if (!adapter.dhcp)
         adapter.otherAddresses = ipv4.others;
+    readDNS(service, adapter);
 
     adapter.connected = false;
     return adapter;
@@ -285,6 +325,28 @@ void NetworkReader::overlayLiveIPv4(const QString &id, IPv4Values &values) const
     const QVariant router = live->value(ConfigurationStore::keyRouter);
     if (isString(router) && !router.toString().isEmpty())
         values.router = router.toString();
+}
+
+// The IPv4 servers go to the card in their canonical form; IPv6 ones, which it does not show,
+// are kept as written, so that a change of the card's servers sends them back untouched. Any
+// other text is dropped: networksetup would refuse the whole change for it.
+void NetworkReader::readDNS(const Ref &service, AdapterInfo &adapter) const
+{
+    const Ref protocol = m_platform.copyDNSProtocol(service);
+    for (const QString &server :
+         protocol ? serverAddresses(m_platform.protocolConfiguration(protocol)) : QStringList()) {
+        if (const std::optional<QString> ipv4 = IPv4::canonical(server))
+            adapter.dnsServers.append(*ipv4);
+        else if (isIPv6(server))
+            adapter.dnsKept.append(server);
+    }
+    if (!m_dynamicStore)
+        return;
+    const QVariant live = m_platform.copyDynamicValue(m_dynamicStore, liveDNSKey(adapter.id));
+    for (const QString &server : serverAddresses(live)) {
+        if (const std::optional<QString> ipv4 = IPv4::canonical(server))
+            adapter.dnsInEffect.append(*ipv4);
+    }
 }
 
 bool NetworkReader::linkIsUp(const QString &device) const

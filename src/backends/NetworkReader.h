@@ -73,6 +73,7 @@ private:
     void testLinks(QList<AdapterInfo> &adapters) const;
     IPv4Values configuredIPv4(const ConfigurationStore::Ref &service) const;
     void overlayLiveIPv4(const QString &id, IPv4Values &values) const;
+    void readDNS(const ConfigurationStore::Ref &service, AdapterInfo &adapter) const;
     bool linkIsUp(const QString &device) const;
 
     ConfigurationStore &m_platform;

@@ -26,6 +26,7 @@ public:
         std::optional<QString> displayName = QString("Ethernet");
         bool hasInterface = true, enabled = true, hasProtocol = true;
         QVariant configuration;
+        QVariant dns, liveDNS; // the DNS protocol's configuration (none when invalid), its state
     };
 
     QList<Service> services;
@@ -50,6 +51,11 @@ public:
     std::optional<QString> serviceID(const Ref &s) override { return of(s).id; }
     bool serviceEnabled(const Ref &s) override { return of(s).enabled; }
     Ref copyIPv4Protocol(const Ref &s) override { return of(s).hasProtocol ? s : Ref(); }
+    // A service of its own, whose configuration is that of the DNS protocol.
+    Ref copyDNSProtocol(const Ref &s) override
+    {
+        return std::make_shared<const Service>(Service{.configuration = of(s).dns});
+    }
     QVariant protocolConfiguration(const Ref &p) override { return of(p).configuration; }
     std::optional<QString> interfaceBSDName(const Ref &i) override { return of(i).device; }
     std::optional<QString> interfaceType(const Ref &i) override { return of(i).type; }
@@ -147,7 +153,7 @@ private slots:
         };
 
         row("ethernet", {}, "id=ID-Ethernet, hardwareName=Ethernet, kind=ethernet, connected=true");
-        row("wi-fi", {.type = "IEEE80211"}, "kind=wifi");
+        row("wi-fi, no DNS", {.type = "IEEE80211"}, "kind=wifi, dnsServers=, dnsInEffect=");
         row("bridge without display name", {.type = "Bridge", .displayName = std::nullopt},
             "hardwareName=en0, kind=other");
         row("no identifier: the name", {.id = std::nullopt}, "id=Ethernet");
@@ -201,6 +207,22 @@ private slots:
             {.configuration =
                  ipv4("Manual", List{"10.0.0.2", "10.0.0.3"}, List{"255.0.0.0", "255.255.0.0"})},
             "ip=10.0.0.2, mask=255.0.0.0, otherAddresses=10.0.0.3/16");
+
+        const auto servers = [](const QVariant &list) {
+            return QVariantMap{{"ServerAddresses", list}};
+        };
+        row("DNS by hand, in order, in canonical form",
+            {.dns = servers(List{"9.9.9.9", "192.168.001.010", "1.1.1.1"})},
+            "dnsServers=9.9.9.9,192.168.1.10,1.1.1.1, dnsKept=, dnsManual=true");
+        row("IPv6 servers kept aside, anything else dropped",
+            {.dns = servers(List{"2001:db8::53", 7, "1.1.1.1", "fe80::1%en0", "300.1.1.1",
+                                 "dns.example", "fe80::1%", "::1%en 0"}),
+             .liveDNS = servers("1.1.1.1")},
+            "dnsServers=1.1.1.1, dnsKept=2001:db8::53,fe80::1%en0, dnsInEffect=, dnsManual=true");
+        row("servers in effect: IPv4 only, in order",
+            {.dns = List{servers(List{"1.1.1.1"})},
+             .liveDNS = servers(List{"192.168.1.1", "2001:db8::1", false, "010.0.0.1"})},
+            "dnsServers=, dnsInEffect=192.168.1.1,10.0.0.1, dnsManual=false");
     }
 
     void oneService()
@@ -223,6 +245,8 @@ private slots:
         const QString key = "State:/Network/Service/" + service.id.value_or("Ethernet") + "/IPv4";
         if (live.isValid())
             store.dynamicValues.insert(key, live);
+        const QString dnsKey = key.chopped(4) + "DNS";
+        store.dynamicValues.insert(dnsKey, service.liveDNS);
         const AdapterRead read = NetworkReader::readOnceWithCause(store, SystemTools(root.path()));
         const bool listed = expected.contains(u'=');
         QCOMPARE(read.adapters.size(), listed ? 1 : 0);
@@ -240,7 +264,7 @@ private slots:
         }
         QCOMPARE(store.released, store.created);
         QCOMPARE(store.dynamicKeysAsked.join(u' '),
-                 listed && failing != "dynamic store" ? key : QString());
+                 listed && failing != "dynamic store" ? key + ' ' + dnsKey : QString());
         QCOMPARE(TestSupport::loggedLines(root.filePath("sbin/ifconfig.log")),
                  listed && service.enabled ? QStringList{*service.device} : QStringList());
     }

@@ -45,7 +45,7 @@ QList<QByteArray> Fuzz::dictionary()
                    R"( "inactive" "none" "administrator" "ChangedAt" "2026-12-01T09:00:00.000Z")"
                    R"( "IPv4" "ConfigMethod" "DHCP" "Manual" "subnet" "10.0.0.0/8" "first" "last")"
                    R"( "lease" "Interface" "DeviceName" "en0" 1e308 3600001 -1 "\ud800" {} [] null)"
-                   R"( true)")
+                   R"( "DNS" "ServerAddresses" "dns" true)")
             .split(' ');
     return tokens << ": "
                   << ",\n    ";
@@ -104,8 +104,10 @@ void Fuzz::check(const QByteArray &input)
     plain.administrator();
     for (const PlainJson &service : plain.services()) {
         const QString id = QString::fromStdString(PlainMachine::serviceIdentifier(service));
-        for (const QDateTime &when : {now, now.addDays(1), QDateTime()})
+        for (const QDateTime &when : {now, now.addDays(1), QDateTime()}) {
             machine->liveIPv4(id, when);
+            machine->liveDNS(id, when);
+        }
     }
     for (const std::string &device : plain.deviceNames()) {
         plain.link(device);

@@ -191,15 +191,18 @@ private slots:
                  qPrintable(message));
     }
 
-    void liveIPv4_data()
+    // What the store publishes under State:/Network/Service/S1/IPv4 and /DNS.
+    void liveState_data()
     {
         QTest::addColumn<QJsonObject>("service");
         QTest::addColumn<QJsonObject>("device");
         QTest::addColumn<qint64>("msSinceChange");
         QTest::addColumn<QString>("address"); // empty: nothing published
+        QTest::addColumn<QByteArray>("dns");  // the servers as JSON; empty: nothing published
         const auto row = [](const char *name, const QJsonObject &service, const QJsonObject &device,
-                            qint64 msSinceChange, const char *address) {
-            QTest::newRow(name) << service << device << msSinceChange << QString(address);
+                            qint64 msSinceChange, const char *address, const char *dns = "") {
+            QTest::newRow(name) << service << device << msSinceChange << QString(address)
+                                << QByteArray(dns);
         };
 
         const QJsonObject manual =
@@ -209,38 +212,54 @@ private slots:
         const QJsonObject dhcp = json(R"({ "ServiceID": "S1", "Interface": { "DeviceName": "en0" },
             "IPv4": { "ConfigMethod": "DHCP" }, "ChangedAt": "2026-12-01T09:00:00.000Z" })");
         const QJsonObject up = json(R"({ "link": "active", "network": "lan" })");
-        row("manual, link up", manual, up, 0, "192.168.1.20");
-        row("manual, link down", manual, with(up, "link", "inactive"), 0, "");
-        row("manual, disabled", with(manual, "Enabled", false), up, 0, "");
+        const char *own = R"(["9.9.9.9", 7, "2001:db8::9"])";
+        const QJsonObject ownDNS{{"ServerAddresses", QJsonDocument::fromJson(own).array()}};
+        const char *given = R"(["192.168.1.1", "2001:db8::53"])";
+        row("manual, link up, no servers of its own", manual, up, 0, "192.168.1.20");
+        row("manual with servers, as the file holds them", with(manual, "DNS", ownDNS), up, 0,
+            "192.168.1.20", own);
+        row("manual, link down", with(manual, "DNS", ownDNS), with(up, "link", "inactive"), 0, "");
+        row("manual, disabled", with(with(manual, "DNS", ownDNS), "Enabled", false), up, 0, "");
         row("DHCP before the delay", dhcp, up, 1499, "");
-        row("DHCP once the delay has passed", dhcp, up, 1500, "192.168.1.100");
+        row("DHCP once the delay has passed", dhcp, up, 1500, "192.168.1.100", given);
+        row("DHCP with an empty list of its own",
+            with(dhcp, "DNS", json(R"({"ServerAddresses": []})")), up, 1500, "192.168.1.100",
+            given);
+        row("a network's servers not in a list", dhcp, with(up, "network", "odd"), 1500,
+            "192.168.1.100");
         row("unreadable change time", with(dhcp, "ChangedAt", "hier"), up, 3600000, "");
-        row("explicit lease", dhcp, with(up, "lease", "192.168.1.7"), 3600000, "192.168.1.7");
+        row("explicit lease, servers of its own", with(dhcp, "DNS", ownDNS),
+            with(up, "lease", "192.168.1.7"), 3600000, "192.168.1.7", own);
     }
 
-    void liveIPv4()
+    void liveState()
     {
         QFETCH(QJsonObject, service);
         QFETCH(QJsonObject, device);
         QFETCH(qint64, msSinceChange);
         QFETCH(QString, address);
+        QFETCH(QByteArray, dns);
 
         const QJsonObject lan = json(R"({ "subnet": "192.168.1.0/24", "router": "192.168.1.1",
+            "dns": ["192.168.1.1", "2001:db8::53"],
             "dhcp": { "delayMs": 1500, "first": "192.168.1.100", "last": "192.168.1.100" } })");
-        const QJsonObject root{{"services", QJsonArray{service}},
-                               {"devices", QJsonObject{{"en0", device}}},
-                               {"networks", QJsonObject{{"lan", lan}}}};
-        QString problem;
-        const auto machine =
-            SimulatedMachine::fromText(QJsonDocument(root).toJson(), "test.json", &problem);
-        QVERIFY2(machine, qPrintable(problem));
+        const QJsonObject root{
+            {"services", QJsonArray{service}},
+            {"devices", QJsonObject{{"en0", device}}},
+            {"networks", QJsonObject{{"lan", lan}, {"odd", with(lan, "dns", "192.168.1.1")}}}};
+        const QTemporaryDir dir;
         const QDateTime changedAt(QDate(2026, 12, 1), QTime(9, 0), Qt::UTC);
-        const auto live = machine->liveIPv4("S1", changedAt.addMSecs(msSinceChange));
-        QCOMPARE(live.has_value(), !address.isEmpty());
-        if (live)
-            QCOMPARE(*live, (QJsonObject{{"Addresses", QJsonArray{address}},
-                                         {"SubnetMasks", QJsonArray{"255.255.255.0"}},
-                                         {"Router", "192.168.1.1"}}));
+        SimulatedStore store(TestSupport::writeMachine(dir, root),
+                             [&] { return changedAt.addMSecs(msSinceChange); });
+        const ConfigurationStore::Ref handle = store.createDynamicStore("test");
+        const QVariantMap lease{{"Addresses", QVariantList{address}},
+                                {"SubnetMasks", QVariantList{"255.255.255.0"}},
+                                {"Router", "192.168.1.1"}};
+        QCOMPARE(store.copyDynamicValue(handle, "State:/Network/Service/S1/IPv4"),
+                 address.isEmpty() ? QVariant() : QVariant(lease));
+        const QVariantList servers = QJsonDocument::fromJson(dns).array().toVariantList();
+        QCOMPARE(store.copyDynamicValue(handle, "State:/Network/Service/S1/DNS"),
+                 dns.isEmpty() ? QVariant() : QVariant(QVariantMap{{"ServerAddresses", servers}}));
     }
 
     void bothHandlesOfOneReadSeeTheSameFile_data()

@@ -181,6 +181,12 @@ Ref MacConfigurationStore::copyIPv4Protocol(const Ref &service)
         SCNetworkServiceCopyProtocol(as<SCNetworkServiceRef>(service), kSCNetworkProtocolTypeIPv4));
 }
 
+Ref MacConfigurationStore::copyDNSProtocol(const Ref &service)
+{
+    return adopt(
+        SCNetworkServiceCopyProtocol(as<SCNetworkServiceRef>(service), kSCNetworkProtocolTypeDNS));
+}
+
 QVariant MacConfigurationStore::protocolConfiguration(const Ref &protocol)
 {
     return PropertyList::toVariant<CFAdapter>(static_cast<CFTypeRef>(

@@ -388,6 +388,34 @@ std::optional<PlainMachine::LiveIPv4> PlainMachine::liveIPv4(const PlainJson &se
     return std::nullopt;
 }
 
+std::optional<PlainMachine::LiveDNS> PlainMachine::liveDNS(const PlainJson &service,
+                                                           std::int64_t nowMs) const
+{
+    const std::optional<LiveIPv4> ipv4 = liveIPv4(service, nowMs);
+    if (!ipv4)
+        return std::nullopt;
+    const PlainJson *dns = service.member("DNS");
+    const PlainJson *own = dns ? dns->member("ServerAddresses") : nullptr;
+    if (own && own->isArray() && !own->items().empty())
+        return LiveDNS{.configured = true, .servers = {}};
+    if (ipv4->configured)
+        return std::nullopt;
+    // A DHCP server hands out the texts of its list; a list of another type hands out none,
+    // as a router of another type gives no router.
+    const PlainJson *network = deviceNetwork(serviceDevice(service));
+    const PlainJson *given = network ? network->member("dns") : nullptr;
+    if (!given || !given->isArray())
+        return std::nullopt;
+    LiveDNS live;
+    for (const PlainJson &server : given->items()) {
+        if (server.isString())
+            live.servers.push_back(server.string());
+    }
+    if (live.servers.empty())
+        return std::nullopt;
+    return live;
+}
+
 std::optional<PlainMachine::LiveIPv4>
 PlainMachine::lease(const PlainJson &service, const std::string &device, std::int64_t nowMs) const
 {

@@ -96,6 +96,16 @@ public:
     // publishes nothing (disabled, no link, no lease yet, ...).
     std::optional<LiveIPv4> liveIPv4(const PlainJson &service, std::int64_t nowMs) const;
 
+    // The DNS servers a service publishes beside its live IPv4 state: its own ServerAddresses
+    // when that is a non-empty list (the Qt face publishes them as the file holds them), else
+    // for a lease those its network hands out.
+    struct LiveDNS {
+        bool configured = false;
+        std::vector<std::string> servers; // a lease's; empty when configured
+    };
+    // Nothing when the service publishes no live IPv4 state or has no servers to publish.
+    std::optional<LiveDNS> liveDNS(const PlainJson &service, std::int64_t nowMs) const;
+
     // FNV-1a, the machine's one hash, for what must look arbitrary yet stay the same from run
     // to run (a lease, a derived hardware address, a ping time).
     template<typename Word> static constexpr Word hash(std::string_view bytes)

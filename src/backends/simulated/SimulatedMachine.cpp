@@ -138,8 +138,7 @@ QJsonArray SimulatedMachine::services() const
     return m_root.value(QLatin1String("services")).toArray();
 }
 
-std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIdentifier,
-                                                      const QDateTime &now) const
+std::optional<qsizetype> SimulatedMachine::serviceIndex(const QString &serviceIdentifier) const
 {
     const std::string wanted = serviceIdentifier.toStdString();
     const std::vector<PlainJson> &services = m_plain.services();
@@ -149,8 +148,17 @@ std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIden
         });
     if (service == services.end())
         return std::nullopt;
+    return qsizetype(service - services.begin());
+}
+
+std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIdentifier,
+                                                      const QDateTime &now) const
+{
+    const std::optional<qsizetype> index = serviceIndex(serviceIdentifier);
+    if (!index)
+        return std::nullopt;
     const std::optional<PlainMachine::LiveIPv4> live =
-        m_plain.liveIPv4(*service, now.toMSecsSinceEpoch());
+        m_plain.liveIPv4(m_plain.services()[size_t(*index)], now.toMSecsSinceEpoch());
     if (!live)
         return std::nullopt;
 
@@ -158,11 +166,8 @@ std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIden
     QJsonObject published;
     const QLatin1String routerKey("Router");
     if (live->configured) {
-        const QJsonObject configuration = this->services()
-                                              .at(service - services.begin())
-                                              .toObject()
-                                              .value(QLatin1String("IPv4"))
-                                              .toObject();
+        const QJsonObject configuration =
+            this->services().at(*index).toObject().value(QLatin1String("IPv4")).toObject();
         for (const QLatin1String key : {QLatin1String("Addresses"), QLatin1String("SubnetMasks")}) {
             if (configuration.contains(key))
                 published.insert(key, configuration.value(key));
@@ -177,6 +182,27 @@ std::optional<QJsonObject> SimulatedMachine::liveIPv4(const QString &serviceIden
     if (!live->router.empty())
         published.insert(routerKey, QString::fromStdString(live->router));
     return published;
+}
+
+std::optional<QJsonObject> SimulatedMachine::liveDNS(const QString &serviceIdentifier,
+                                                     const QDateTime &now) const
+{
+    const std::optional<qsizetype> index = serviceIndex(serviceIdentifier);
+    if (!index)
+        return std::nullopt;
+    const std::optional<PlainMachine::LiveDNS> live =
+        m_plain.liveDNS(m_plain.services()[size_t(*index)], now.toMSecsSinceEpoch());
+    if (!live)
+        return std::nullopt;
+    const QLatin1String key("ServerAddresses");
+    if (live->configured)
+        return QJsonObject{
+            {key,
+             services().at(*index).toObject().value(QLatin1String("DNS")).toObject().value(key)}};
+    QJsonArray servers;
+    for (const std::string &server : live->servers)
+        servers.append(QString::fromStdString(server));
+    return QJsonObject{{key, servers}};
 }
 
 std::optional<quint32> SimulatedMachine::parseIPv4(QStringView text)

@@ -56,6 +56,10 @@ public:
     // publishes nothing.
     std::optional<QJsonObject> liveIPv4(const QString &serviceIdentifier,
                                         const QDateTime &now) const;
+    // What it publishes then under State:/Network/Service/ID/DNS: the key ServerAddresses, the
+    // service's own in the very value the file holds; nullopt when it publishes nothing.
+    std::optional<QJsonObject> liveDNS(const QString &serviceIdentifier,
+                                       const QDateTime &now) const;
 
     // PlainMachine's dotted quads, for the stand-ins that compute with addresses.
     static std::optional<quint32> parseIPv4(QStringView text);
@@ -63,6 +67,9 @@ public:
 
 private:
     SimulatedMachine(QString path, QJsonObject root, PlainMachine plain);
+
+    // The index of the first service known by that identifier, or nothing.
+    std::optional<qsizetype> serviceIndex(const QString &serviceIdentifier) const;
 
     QString m_path;
     QJsonObject m_root;

@@ -50,6 +50,15 @@ std::optional<QString> stringValue(const Ref &ref, Node::Kind kind, QLatin1Strin
     return value.toString();
 }
 
+// The service's entry of that name as a protocol, whatever its type: the reader judges it.
+Ref protocolNode(const Ref &service, QLatin1String key)
+{
+    const Node *node = nodeOf(service, Node::Kind::service);
+    if (!node || !node->object.contains(key))
+        return {};
+    return makeNode(Node::Kind::protocol, node->machine, {}, node->object.value(key));
+}
+
 } // namespace
 
 SimulatedStore::SimulatedStore(QString path, Clock clock)
@@ -146,11 +155,12 @@ bool SimulatedStore::serviceEnabled(const Ref &service)
 
 Ref SimulatedStore::copyIPv4Protocol(const Ref &service)
 {
-    const Node *node = nodeOf(service, Node::Kind::service);
-    if (!node || !node->object.contains(QLatin1String("IPv4")))
-        return {};
-    return makeNode(Node::Kind::protocol, node->machine, {},
-                    node->object.value(QLatin1String("IPv4")));
+    return protocolNode(service, QLatin1String("IPv4"));
+}
+
+Ref SimulatedStore::copyDNSProtocol(const Ref &service)
+{
+    return protocolNode(service, QLatin1String("DNS"));
 }
 
 QVariant SimulatedStore::protocolConfiguration(const Ref &protocol)
@@ -183,13 +193,18 @@ QVariant SimulatedStore::copyDynamicValue(const Ref &dynamicStore, const QString
     if (!node)
         return {};
     static const QLatin1String prefix("State:/Network/Service/");
-    static const QLatin1String suffix("/IPv4");
-    if (!key.startsWith(prefix) || !key.endsWith(suffix) ||
-        key.size() <= prefix.size() + suffix.size())
+    if (!key.startsWith(prefix))
         return {};
-    const QString id = key.mid(prefix.size(), key.size() - prefix.size() - suffix.size());
+    const qsizetype slash = key.lastIndexOf(u'/');
+    const QString id = key.mid(prefix.size(), slash - prefix.size());
+    const QStringView entity = QStringView(key).mid(slash + 1);
+    if (slash < prefix.size() || id.isEmpty())
+        return {};
     const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTimeUtc();
-    if (const std::optional<QJsonObject> live = node->machine->liveIPv4(id, now))
-        return live->toVariantMap();
-    return {};
+    std::optional<QJsonObject> live;
+    if (entity == QLatin1String("IPv4"))
+        live = node->machine->liveIPv4(id, now);
+    else if (entity == QLatin1String("DNS"))
+        live = node->machine->liveDNS(id, now);
+    return live ? live->toVariantMap() : QVariant();
 }

@@ -36,6 +36,7 @@ public:
     std::optional<QString> serviceID(const Ref &service) override;
     bool serviceEnabled(const Ref &service) override;
     Ref copyIPv4Protocol(const Ref &service) override;
+    Ref copyDNSProtocol(const Ref &service) override;
     QVariant protocolConfiguration(const Ref &protocol) override;
     std::optional<QString> interfaceBSDName(const Ref &interface) override;
     std::optional<QString> interfaceType(const Ref &interface) override;

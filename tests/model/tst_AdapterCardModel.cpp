@@ -9,9 +9,13 @@
 
 namespace {
 
-AdapterInfo record(bool dhcp, QString ip, QString mask, QString router, bool on = true)
+AdapterInfo record(bool dhcp, QString ip, QString mask, QString router, bool on = true,
+                   QStringList dns = {})
 {
-    return {{}, {}, {}, {}, AdapterKind::other, on, on, dhcp, ip, mask, router};
+    AdapterInfo info{{}, {}, {}, {}, AdapterKind::other, on, on, dhcp, ip, mask, router};
+    info.dnsServers = dns;
+    info.dnsInEffect = dns.isEmpty() ? QStringList{router} : dns;
+    return info;
 }
 
 const QHash<QString, AdapterInfo> records{
@@ -21,6 +25,7 @@ const QHash<QString, AdapterInfo> records{
     {"bare", record(true, "", "", "")},
     {"lease", record(true, "192.168.1.50", "255.255.255.0", "192.168.1.254")},
     {"lease169", record(true, "169.1.2.3", "255.0.0.0", "169.254.1.1")},
+    {"dns", record(false, "192.168.1.50", "255.255.255.0", "", true, {"192.168.1.1", "9.9.9.9"})},
 };
 
 // "_" stands for a space; "kind:text" sets the message.
@@ -31,7 +36,7 @@ void drive(AdapterCardModel &card, const QString &steps)
         const QString arg = step.section(u':', 1).replace(u'_', u' ');
         if (verb == "manual" || verb == "dhcp")
             card.changeMode(verb == "dhcp" ? ConfigMode::dhcp : ConfigMode::manual);
-        else if (verb == "ip" || verb == "mask" || verb == "router")
+        else if (verb == "ip" || verb == "mask" || verb == "router" || verb == "dns")
             card.setProperty(verb.toLatin1(), arg);
         else if (verb == "reset")
             card.resetDraft();
@@ -52,8 +57,8 @@ class tst_AdapterCardModel : public QObject {
     Q_OBJECT
 
 private slots:
-    // draft: "[dhcp] ip mask router", "-" for empty, "" unchecked. message "": the pending-edit
-    // warning when dirty, else "none:".
+    // draft: "[dhcp] ip mask router", "-" for empty, "" unchecked, or "property:text" ("_" for a
+    // space). message "": the pending-edit warning when dirty, else "none:".
     void sequence_data()
     {
         QTest::addColumn<QString>("start");
@@ -128,6 +133,24 @@ private slots:
             "router: ip:10.0.0.0 mask:255.255.255.254 router:10.0.0.1 errors", "", true);
         row("/32: the one address is a host", "fixed",
             "router: ip:10.0.0.255 mask:255.255.255.255 errors", "", true);
+        const QString badDns = "error:Serveur DNS invalide : ";
+        row("dns: blanks, commas, leading zeros", "dns", "dns:_192.168.001.001,,_9.9.9.9_", "",
+            false);
+        row("dns: spaces between, errors shown", "noRouter", "dns:1.1.1.1__8.8.8.8 errors", "",
+            true);
+        row("dns: order is a change", "dns", "dns:9.9.9.9,192.168.1.1", "", true);
+        row("dns: blanks only", "noRouter", "dns:_\t_",
+            "hintText:Adresse_configurée_manuellement,_sans_serveur_DNS", false);
+        row("dns: dhcp placeholder, the lease's servers", "lease", "",
+            "dnsPlaceholder:Automatiques_:_192.168.1.254", false);
+        row("dns: set by hand, not the lease's", "dns", "dhcp dns:", "dnsPlaceholder:Automatiques",
+            true);
+        row("dns: the first wrong one named, before the count", "fixed",
+            "dns:1.1.1.1,300.1.1.1,0.0.0.0,4.4.4.4,5.5.5.5 errors", "", true, badDns + "300.1.1.1");
+        row("dns: IPv6, in dhcp mode too", "lease", "dns:2001:db8::53 errors", "", true,
+            badDns + "2001:db8::53");
+        row("dns: five", "fixed", "dns:1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4,5.5.5.5 errors", "", true,
+            "error:Quatre serveurs DNS au plus.");
     }
 
     void sequence()
@@ -147,7 +170,11 @@ private slots:
         drive(card, steps);
         const QString mode = card.mode() == ConfigMode::dhcp ? "dhcp " : "";
         const QString router = card.router().isEmpty() ? "-" : card.router();
-        if (!draft.isEmpty())
+        if (draft.contains(u':'))
+            QCOMPARE(draft.section(u':', 0, 0) + ':' +
+                         card.property(draft.section(u':', 0, 0).toLatin1()).toString(),
+                     draft.replace(u'_', u' '));
+        else if (!draft.isEmpty())
             QCOMPARE(mode + card.ip() + ' ' + card.mask() + ' ' + router, draft);
         QCOMPARE(card.isDirty(), dirty);
         QCOMPARE(heardRouter, card.router());

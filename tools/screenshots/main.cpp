@@ -250,6 +250,26 @@ int main(int argc, char *argv[])
         model.requestApply(card);
     };
 
+    // The DNS servers as a read shows them: two by hand on the first manual card, the router's
+    // from a lease on the others.
+    const auto withDns = [](AppModel &model) {
+        AdapterCardModel *manual = firstManualCard(model);
+        for (AdapterCardModel *card : model.cards()) {
+            AdapterInfo info = card->info();
+            if (card == manual)
+                info.dnsServers = {QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9")};
+            if (card == manual || (info.dhcp && !info.router.isEmpty()))
+                info.dnsInEffect = card == manual ? info.dnsServers : QStringList{info.router};
+            card->update(info, false);
+        }
+    };
+    const auto invalidDns = [withDns](AppModel &model) {
+        withDns(model);
+        AdapterCardModel *card = firstManualCard(model);
+        card->setDns(QStringLiteral("192.168.1.1, 300.1.1.1"));
+        model.requestApply(card);
+    };
+
     // The cards scrolled a little: the first one passes under the tab bar.
     const auto scrolled = [](AppModel &, QQuickItem &content) {
         QObject *layer = content.property("cardsLayer").value<QObject *>();
@@ -303,6 +323,13 @@ int main(int argc, char *argv[])
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
         {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
+        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, withDns},
+        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, withDns},
+        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, withDns},
+        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, withDns},
+        {"dns-narrow-light.png", {450, 1100}, false, Shot::Reads::demo, false, withDns},
+        {"dns-error-light.png", {1120, 820}, false, Shot::Reads::demo, false, invalidDns},
+        {"dns-error-narrow-dark.png", {450, 1100}, true, Shot::Reads::demo, false, invalidDns},
         {"networkmanager-light.png", {1120, 620}, false, Shot::Reads::demo, false, {}, {}, true},
         {"networkmanager-minimum-dark.png",
          {880, 620},

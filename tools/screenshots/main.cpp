@@ -291,6 +291,24 @@ int main(int argc, char *argv[])
         QMetaObject::invokeMethod(list, "positionViewAtIndex",
                                   Q_ARG(int, int(found - cards.cbegin())), Q_ARG(int, 1));
     };
+    // The list scrolled to put the first card that fits at the top.
+    const auto scrolledTo = [](std::function<bool(const AdapterCardModel *)> fits) {
+        return [fits](AppModel &model, QQuickItem &content) {
+            QObject *layer = content.property("cardsLayer").value<QObject *>();
+            QObject *list = layer ? layer->property("list").value<QObject *>() : nullptr;
+            const QList<AdapterCardModel *> cards = model.cards();
+            const auto found = std::find_if(cards.cbegin(), cards.cend(), fits);
+            if (!list || found == cards.cend())
+                fail(QStringLiteral("aucune carte ne montre ses serveurs DNS"));
+            QMetaObject::invokeMethod(list, "positionViewAtIndex",
+                                      Q_ARG(int, int(found - cards.cbegin())), Q_ARG(int, 0));
+        };
+    };
+    const auto byHand =
+        scrolledTo([](const AdapterCardModel *card) { return !card->info().dnsServers.isEmpty(); });
+    const auto leased = scrolledTo([](const AdapterCardModel *card) {
+        return card->info().dhcp && !card->info().dnsInEffect.isEmpty();
+    });
     const auto sourceMenuOpen = [](AppModel &, QQuickItem &content) {
         QObject *menu = content.findChild<QObject *>(QStringLiteral("sourceMenu"));
         if (!menu)
@@ -323,13 +341,13 @@ int main(int argc, char *argv[])
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
         {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
-        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, withDns},
-        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, withDns},
-        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, withDns},
-        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, withDns},
-        {"dns-narrow-light.png", {450, 1100}, false, Shot::Reads::demo, false, withDns},
-        {"dns-error-light.png", {1120, 820}, false, Shot::Reads::demo, false, invalidDns},
-        {"dns-error-narrow-dark.png", {450, 1100}, true, Shot::Reads::demo, false, invalidDns},
+        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, withDns, leased},
+        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-error-dark.png", {1120, 820}, true, Shot::Reads::demo, false, invalidDns, byHand},
+        {"dns-error-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, invalidDns, byHand},
         {"networkmanager-light.png", {1120, 620}, false, Shot::Reads::demo, false, {}, {}, true},
         {"networkmanager-minimum-dark.png",
          {880, 620},

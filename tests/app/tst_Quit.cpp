@@ -22,8 +22,8 @@ private slots:
     void initTestCase() { m_engine.addImportPath(QStringLiteral("qrc:/qt/qml")); }
 
     // Of cards a, b and c, the first "dirty" are edited (their DNS servers alone when negative);
-    // the dialog gets a button or keys, then
-    // its window closes. Applying fails unless the row quits, so that an apply shows.
+    // the dialog gets a button or keys, then its window closes. Applying fails unless the row
+    // quits, so that an apply shows.
     void choices_data()
     {
         QTest::addColumn<int>("dirty");

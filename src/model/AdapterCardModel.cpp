@@ -5,6 +5,8 @@
 
 #include "IPv4.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString defaultAddress = QStringLiteral("192.168.0.1");
@@ -13,6 +15,27 @@ const QString defaultMask = QStringLiteral("255.255.255.0");
 bool isBlank(const QString &text)
 {
     return text.trimmed().isEmpty();
+}
+
+// A resolver asks its servers in turn: past a few, a longer list only slows a failing lookup.
+constexpr qsizetype maximumDnsServers = 4;
+
+// The servers typed in a DNS field, however they were separated: commas, blanks or both.
+QStringList dnsEntries(const QString &text)
+{
+    // Unicode blanks too: a list pasted from a document may hold no-break spaces.
+    static const QRegularExpression separators(QStringLiteral("[,\\s]+"),
+                                               QRegularExpression::UseUnicodePropertiesOption);
+    return text.split(separators, Qt::SkipEmptyParts);
+}
+
+// Compared and sent in canonical form: "192.168.001.001" is the server 192.168.1.1.
+QStringList canonicalServers(const QStringList &servers)
+{
+    QStringList canonical;
+    for (const QString &server : servers)
+        canonical << IPv4::canonical(server).value_or(server);
+    return canonical;
 }
 
 // The error for an address that is its subnet's network or broadcast address, none for a host.
@@ -40,13 +63,15 @@ AdapterCardModel::AdapterCardModel(const AdapterInfo &info, QObject *parent)
     , m_ip(info.ip)
     , m_mask(info.mask)
     , m_router(info.router)
+    , m_dns(info.dnsServers.join(QStringLiteral(", ")))
     , m_hasManualDraft(!info.dhcp && !info.ip.isEmpty())
 {
     // Every stored property feeds the derived ones.
     for (auto signal : {&AdapterCardModel::infoChanged, &AdapterCardModel::modeChanged,
                         &AdapterCardModel::ipChanged, &AdapterCardModel::maskChanged,
-                        &AdapterCardModel::routerChanged, &AdapterCardModel::busyChanged,
-                        &AdapterCardModel::showErrorsChanged, &AdapterCardModel::messageChanged})
+                        &AdapterCardModel::routerChanged, &AdapterCardModel::dnsChanged,
+                        &AdapterCardModel::busyChanged, &AdapterCardModel::showErrorsChanged,
+                        &AdapterCardModel::messageChanged})
         connect(this, signal, this, &AdapterCardModel::derivedChanged);
 }
 
@@ -81,6 +106,14 @@ void AdapterCardModel::setRouter(const QString &router)
     m_gatewayIsSuggested = false;
     m_gatewayIsInherited = false;
     m_userClearedGateway = isBlank(m_router);
+}
+
+void AdapterCardModel::setDns(const QString &dns)
+{
+    if (m_dns == dns)
+        return;
+    m_dns = dns;
+    emit dnsChanged();
 }
 
 void AdapterCardModel::setRouterInternally(const QString &router)
@@ -157,6 +190,8 @@ bool AdapterCardModel::canTest() const
 
 bool AdapterCardModel::isDirty() const
 {
+    if (dnsEdited())
+        return true;
     if (m_mode == ConfigMode::dhcp)
         return !m_info.dhcp;
     // Exact texts: "192.168.1.050" or a trailing space is a change the user made.
@@ -169,9 +204,14 @@ QString AdapterCardModel::hintText() const
         return QStringLiteral("Carte désactivée");
     if (m_mode == ConfigMode::dhcp)
         return QStringLiteral("Adresse attribuée automatiquement par le réseau");
+    // Without DHCP, no server comes unless one is given: an empty field leaves the service
+    // without DNS.
+    const QString noDns = dnsEntries(m_dns).isEmpty() && m_info.dnsKept.isEmpty()
+                              ? QStringLiteral(", sans serveur DNS")
+                              : QString();
     if (isDirty())
-        return QStringLiteral("Configuration fixe en attente");
-    return QStringLiteral("Adresse configurée manuellement");
+        return QStringLiteral("Configuration fixe en attente") + noDns;
+    return QStringLiteral("Adresse configurée manuellement") + noDns;
 }
 
 std::optional<QString> AdapterCardModel::ipError() const
@@ -226,10 +266,48 @@ std::optional<QString> AdapterCardModel::routerError() const
     return subnetEdgeError(QStringLiteral("Passerelle invalide : "), *router, *mask);
 }
 
+std::optional<QString> AdapterCardModel::dnsError() const
+{
+    const QStringList entries = dnsEntries(m_dns);
+    for (const QString &entry : entries) {
+        // Queries are sent to a server: neither "this host" nor the broadcast address can take
+        // them.
+        if (!IPv4::parseHost(entry)) {
+            // A whole paste would bury the message.
+            const QString named = entry.size() > 40 ? entry.left(39) + QChar(0x2026) : entry;
+            return QStringLiteral("Serveur DNS invalide : ") + named;
+        }
+    }
+    if (entries.size() > maximumDnsServers)
+        return QStringLiteral("Quatre serveurs DNS au plus.");
+    return std::nullopt;
+}
+
+QStringList AdapterCardModel::dnsServers() const
+{
+    return canonicalServers(dnsEntries(m_dns));
+}
+
+bool AdapterCardModel::dnsEdited() const
+{
+    return dnsServers() != canonicalServers(m_info.dnsServers);
+}
+
+QString AdapterCardModel::dnsPlaceholder() const
+{
+    if (m_mode == ConfigMode::manual)
+        return QStringLiteral("Aucun");
+    // What a lease gave is known only while the service runs on one, with no server by hand.
+    if (!m_info.dhcp || m_info.dnsManual() || m_info.dnsInEffect.isEmpty())
+        return QStringLiteral("Automatiques");
+    return QStringLiteral("Automatiques : ") + m_info.dnsInEffect.join(QStringLiteral(", "));
+}
+
 std::optional<CardMessage> AdapterCardModel::displayMessage() const
 {
     if (m_showErrors) {
-        for (const std::optional<QString> &error : {ipError(), maskError(), routerError()}) {
+        for (const std::optional<QString> &error :
+             {ipError(), maskError(), routerError(), dnsError()}) {
             if (error)
                 return CardMessage{*error, MessageKind::error};
         }
@@ -283,6 +361,7 @@ void AdapterCardModel::loadDraftFromInfo()
     setIp(m_info.ip);
     setMask(m_info.mask);
     setRouter(m_info.router);
+    setDns(m_info.dnsServers.join(QStringLiteral(", ")));
     m_gatewayIsSuggested = false;
     m_gatewayIsInherited = false;
     m_userClearedGateway = false;

@@ -11,8 +11,8 @@
 #include <optional>
 
 // One adapter card: the latest record read from the system beside an editable draft of its
-// IPv4 configuration, validated live, with a router that follows the address and mask until
-// the user takes it over. Never talks to the system itself; main thread only.
+// IPv4 configuration and DNS servers, validated live, with a router that follows the address and
+// mask until the user takes it over. Never talks to the system itself; main thread only.
 class AdapterCardModel : public QObject {
     Q_OBJECT
 
@@ -22,6 +22,7 @@ class AdapterCardModel : public QObject {
     Q_PROPERTY(QString ip READ ip WRITE setIp NOTIFY ipChanged)
     Q_PROPERTY(QString mask READ mask WRITE setMask NOTIFY maskChanged)
     Q_PROPERTY(QString router READ router WRITE setRouter NOTIFY routerChanged)
+    Q_PROPERTY(QString dns READ dns WRITE setDns NOTIFY dnsChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
     Q_PROPERTY(bool showErrors READ showErrors NOTIFY showErrorsChanged)
     Q_PROPERTY(QString message READ message WRITE setMessage NOTIFY messageChanged)
@@ -36,6 +37,8 @@ class AdapterCardModel : public QObject {
     Q_PROPERTY(QString ipError READ ipErrorText NOTIFY derivedChanged)
     Q_PROPERTY(QString maskError READ maskErrorText NOTIFY derivedChanged)
     Q_PROPERTY(QString routerError READ routerErrorText NOTIFY derivedChanged)
+    Q_PROPERTY(QString dnsError READ dnsErrorText NOTIFY derivedChanged)
+    Q_PROPERTY(QString dnsPlaceholder READ dnsPlaceholder NOTIFY derivedChanged)
     Q_PROPERTY(CardMessage displayMessage READ displayMessageOrEmpty NOTIFY derivedChanged)
 
 public:
@@ -47,6 +50,7 @@ public:
     QString ip() const { return m_ip; }
     QString mask() const { return m_mask; }
     QString router() const { return m_router; }
+    QString dns() const { return m_dns; }
     bool busy() const { return m_busy; }
     bool showErrors() const { return m_showErrors; }
     QString message() const { return m_message; }
@@ -55,6 +59,7 @@ public:
     void setIp(const QString &ip);
     void setMask(const QString &mask);
     void setRouter(const QString &router);
+    void setDns(const QString &dns);
     void setBusy(bool busy);
     void setShowErrors(bool showErrors);
     void setMessage(const QString &message);
@@ -73,6 +78,14 @@ public:
     std::optional<QString> ipError() const;
     std::optional<QString> maskError() const;
     std::optional<QString> routerError() const;
+    std::optional<QString> dnsError() const;
+    // The servers of the draft in their canonical dotted form, in order; an entry that does not
+    // parse stays as typed.
+    QStringList dnsServers() const;
+    // Whether the draft's servers differ from those the service has by hand.
+    bool dnsEdited() const;
+    // What the empty field stands for: the servers DHCP gives, or none.
+    QString dnsPlaceholder() const;
     std::optional<CardMessage> displayMessage() const;
 
     // The user picked a position of the mode control.
@@ -91,6 +104,7 @@ signals:
     void ipChanged();
     void maskChanged();
     void routerChanged();
+    void dnsChanged();
     void busyChanged();
     void showErrorsChanged();
     void messageChanged();
@@ -100,6 +114,7 @@ private:
     QString ipErrorText() const { return ipError().value_or(QString()); }
     QString maskErrorText() const { return maskError().value_or(QString()); }
     QString routerErrorText() const { return routerError().value_or(QString()); }
+    QString dnsErrorText() const { return dnsError().value_or(QString()); }
     CardMessage displayMessageOrEmpty() const { return displayMessage().value_or(CardMessage()); }
 
     void setMode(ConfigMode mode);
@@ -115,6 +130,7 @@ private:
     QString m_ip;
     QString m_mask;
     QString m_router;
+    QString m_dns;
     bool m_busy = false;
     bool m_showErrors = false;
     QString m_message;

@@ -34,10 +34,23 @@ struct Request {
     QString ip;
     QString mask;
     QString router;
+    // The card's servers, when the change sets them: the service's kept entries follow them.
+    std::optional<QStringList> dnsServers;
+    QStringList dnsKept;
+
+    DnsChange dns() const { return dnsServers ? DnsChange(*dnsServers + dnsKept) : std::nullopt; }
 };
 
 bool matches(const AdapterInfo &info, const Request &request)
 {
+    // In order: a resolver asks the first server first.
+    if (request.dnsServers) {
+        QStringList shown;
+        for (const QString &server : info.dnsServers)
+            shown << IPv4::canonical(server).value_or(server);
+        if (shown != *request.dnsServers)
+            return false;
+    }
     if (request.mode == ConfigMode::dhcp)
         return info.dhcp;
     // What is saved must also be what the device runs.
@@ -88,7 +101,7 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     }
     card->setShowErrors(true);
     for (const std::optional<QString> &error :
-         {card->ipError(), card->maskError(), card->routerError()}) {
+         {card->ipError(), card->maskError(), card->routerError(), card->dnsError()}) {
         if (error) {
             // The card shows the error itself, through its display message.
             setStatus(*error, MessageKind::error);
@@ -103,7 +116,9 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
                           card->mode(),
                           IPv4::canonical(card->ip()).value_or(QString()),
                           IPv4::canonical(card->mask()).value_or(QString()),
-                          IPv4::canonical(card->router()).value_or(QString())};
+                          IPv4::canonical(card->router()).value_or(QString()),
+                          card->dnsEdited() ? std::optional(card->dnsServers()) : std::nullopt,
+                          card->info().dnsKept};
     card->setBusy(true);
     card->setMessage(QString());
     card->setMessageKind(MessageKind::info);
@@ -117,10 +132,10 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
     // Chosen before awaiting: g++ 12 evaluates both arms of a conditional inside co_await.
     QFuture<CommandResult> sending;
     if (request.mode == ConfigMode::dhcp)
-        sending = m_services.setDHCP(target, std::nullopt);
+        sending = m_services.setDHCP(target, request.dns());
     else
         sending =
-            m_services.setManual(target, request.ip, request.mask, request.router, std::nullopt);
+            m_services.setManual(target, request.ip, request.mask, request.router, request.dns());
     QCoro::Task<std::optional<CommandResult>> settling = settled(sending);
     const std::optional<CommandResult> answer = co_await settling;
     const CommandResult result =
@@ -173,7 +188,8 @@ QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
         co_return true;
     }
     card->setMessage(QStringLiteral("Configuration envoyée, mais ") + m_services.systemName +
-                     QStringLiteral(" affiche encore : ") + lastSeen.summaryText() + u'.');
+                     QStringLiteral(" affiche encore : ") +
+                     ChangeMessages::stillShown(lastSeen, request.dnsServers.has_value()) + u'.');
     card->setMessageKind(MessageKind::warning);
     setStatus(QStringLiteral("Configuration envoyée ; vérification incomplète."),
               MessageKind::warning);

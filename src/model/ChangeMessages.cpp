@@ -45,3 +45,16 @@ QString ChangeMessages::failure(const CommandResult &result, const QString &syst
         return QStringLiteral("Échec de la commande réseau : ") + text;
     return QStringLiteral("La commande réseau a échoué (code %1).").arg(result.status);
 }
+
+QString ChangeMessages::stillShown(const AdapterInfo &info, bool withDns)
+{
+    const QString addressing = info.summaryText();
+    if (!withDns || !info.enabled)
+        return addressing;
+    // The kept servers too: the system shows them, and they may be all it has by hand.
+    const QStringList byHand = info.dnsServers + info.dnsKept;
+    if (!byHand.isEmpty())
+        return addressing + QStringLiteral(" ; DNS ") + byHand.join(QStringLiteral(", "));
+    return addressing + (info.dhcp ? QStringLiteral(" ; DNS automatiques")
+                                   : QStringLiteral(" ; aucun serveur DNS"));
+}

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "AdapterInfo.h"
 #include "CommandResult.h"
 
 #include <QString>
@@ -17,5 +18,9 @@ QString sharedNameRefusal(const QString &serviceName);
 // The message for a change whose status is not 0; systemName is the system as the user knows it
 // ("macOS", "NetworkManager").
 QString failure(const CommandResult &result, const QString &systemName = QStringLiteral("macOS"));
+
+// What the system still shows of a service after a change it did not confirm: its addressing,
+// and its DNS servers when the change set them.
+QString stillShown(const AdapterInfo &info, bool withDns);
 
 } // namespace ChangeMessages

@@ -21,8 +21,9 @@ class tst_Quit : public QObject {
 private slots:
     void initTestCase() { m_engine.addImportPath(QStringLiteral("qrc:/qt/qml")); }
 
-    // Of cards a, b and c, the first "dirty" are edited; the dialog gets a button or keys, then
-    // its window closes. Applying fails unless the row quits, so that an apply shows.
+    // Of cards a, b and c, the first "dirty" are edited (their DNS servers alone when negative);
+    // the dialog gets a button or keys, then its window closes. Applying fails unless the row
+    // quits, so that an apply shows.
     void choices_data()
     {
         QTest::addColumn<int>("dirty");
@@ -35,7 +36,7 @@ private slots:
                                                << "Return" << true;
         QTest::newRow("closing stays") << 0 << "Aucune"
                                        << "" << false;
-        QTest::newRow("escape stays") << 1 << one << "Escape" << false;
+        QTest::newRow("escape stays, DNS alone edited") << -1 << one << "Escape" << false;
         QTest::newRow("return, pending edits: stay") << 2 << two << "Return" << false;
         QTest::newRow("quit without applying") << 2 << two << "secondaryButton" << true;
         QTest::newRow("apply and quit") << 1 << one << "primaryButton" << true;
@@ -51,8 +52,8 @@ private slots:
 
         FakeModel fake;
         fake.load(adaptersFor({"a", "b", "c"}));
-        for (int i = 0; i < dirty; ++i)
-            fake.model.cards()[i]->setIp(QStringLiteral("192.168.1.100"));
+        for (int i = 0; i < qAbs(dirty); ++i)
+            fake.model.cards()[i]->setProperty(dirty > 0 ? "ip" : "dns", "192.168.1.100");
         fake.system.queueReads({{adapter("a", "a", "192.168.1.100"), adapter("b"), adapter("c")}});
         fake.system.answerCommandsWith({quits && action == "primaryButton" ? 0 : 1, {}, {}});
 
@@ -81,9 +82,9 @@ private slots:
         const auto item = [window](const QString &name) {
             return window->rootObject()->findChild<QQuickItem *>(name);
         };
-        QCOMPARE(item("secondaryButton")->isVisible(), dirty > 0);
+        QCOMPARE(item("secondaryButton")->isVisible(), dirty != 0);
         // The button Return presses is the one drawn as the default.
-        const QString returnButton = dirty > 0 ? "stayButton" : "primaryButton";
+        const QString returnButton = dirty != 0 ? "stayButton" : "primaryButton";
         for (const QString name : {"stayButton", "secondaryButton", "primaryButton"})
             QCOMPARE(item(name)->property("isDefault").toBool(), name == returnButton);
         if (action.endsWith("Button"))

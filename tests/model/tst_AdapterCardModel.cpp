@@ -9,9 +9,10 @@
 
 namespace {
 
-AdapterInfo record(bool dhcp, QString ip, QString mask, QString router, bool on = true)
+AdapterInfo record(bool dhcp, QString ip, QString mask, QString router, bool on = true,
+                   QStringList dns = {})
 {
-    return {{}, {}, {}, {}, AdapterKind::other, on, on, dhcp, ip, mask, router};
+    return {{}, {}, {}, {}, AdapterKind::other, on, on, dhcp, ip, mask, router, {}, true, dns};
 }
 
 const QHash<QString, AdapterInfo> records{
@@ -21,6 +22,7 @@ const QHash<QString, AdapterInfo> records{
     {"bare", record(true, "", "", "")},
     {"lease", record(true, "192.168.1.50", "255.255.255.0", "192.168.1.254")},
     {"lease169", record(true, "169.1.2.3", "255.0.0.0", "169.254.1.1")},
+    {"dns", record(false, "192.168.1.50", "255.255.255.0", "", true, {"192.168.1.1", "9.9.9.9"})},
 };
 
 // "_" stands for a space; "kind:text" sets the message.
@@ -31,7 +33,7 @@ void drive(AdapterCardModel &card, const QString &steps)
         const QString arg = step.section(u':', 1).replace(u'_', u' ');
         if (verb == "manual" || verb == "dhcp")
             card.changeMode(verb == "dhcp" ? ConfigMode::dhcp : ConfigMode::manual);
-        else if (verb == "ip" || verb == "mask" || verb == "router")
+        else if (verb == "ip" || verb == "mask" || verb == "router" || verb == "dns")
             card.setProperty(verb.toLatin1(), arg);
         else if (verb == "reset")
             card.resetDraft();
@@ -128,6 +130,18 @@ private slots:
             "router: ip:10.0.0.0 mask:255.255.255.254 router:10.0.0.1 errors", "", true);
         row("/32: the one address is a host", "fixed",
             "router: ip:10.0.0.255 mask:255.255.255.255 errors", "", true);
+        const QString badDns = "error:Serveur DNS invalide : ";
+        row("dns: blanks, commas, leading zeros", "dns", "dns:_192.168.001.001,,_9.9.9.9_", "",
+            false);
+        row("dns: spaces between, order is a change", "dns", "dns:9.9.9.9__192.168.1.1 errors", "",
+            true);
+        row("dns: blanks only mean none", "dns", "dns:_\t_ errors", "", true);
+        row("dns: the first wrong one named, before the count", "fixed",
+            "dns:1.1.1.1,300.1.1.1,0.0.0.0,4.4.4.4,5.5.5.5 errors", "", true, badDns + "300.1.1.1");
+        row("dns: IPv6, in dhcp mode too", "lease", "dns:2001:db8::53 errors", "", true,
+            badDns + "2001:db8::53");
+        row("dns: five", "fixed", "dns:1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4,5.5.5.5 errors", "", true,
+            "error:Quatre serveurs DNS au plus.");
     }
 
     void sequence()

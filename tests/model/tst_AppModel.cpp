@@ -56,6 +56,8 @@ struct Machine {
                                 adapter("usb", token == "twin" ? "Ethernet" : "USB", "10.0.0.5"),
                                 adapter("dock", "Ethernet Dock")};
         list[2].enabled = false;
+        list[0].dnsServers = {"192.168.1.1"};
+        list[0].dnsKept = {"2001:db8::53"};
         const qsizetype acted = card ? QStringList{"eth", "usb", "dock"}.indexOf(card->id()) : -1;
         if (token == "empty" || acted < 0)
             return token == "empty" ? QList<AdapterInfo>() : list;
@@ -264,16 +266,19 @@ private slots:
         QCOMPARE(cardOf(model, "usb")->ip(), "10.0.0.99");
     }
 
-    // draft: the router, then the address if not 192.168.1.50 ("-": none); shown: mask and router
-    // read back, "saved" when not yet in effect.
+    // draft: the router ("dhcp": none, on DHCP), then the address if not 192.168.1.50 ("-": none);
+    // shown: mask and router read back, "saved" when not yet in effect. dns: "typed|sent|shown"
+    // for Ethernet's 192.168.1.1 and kept 2001:db8::53.
     void verification_data()
     {
         QTest::addColumn<QString>("draft");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("dns");
 
-        const auto row = [](const char *name, QString draft, QString shown, bool confirmed) {
-            QTest::newRow(name) << draft << shown << confirmed;
+        const auto row = [](const char *name, QString draft, QString shown, bool confirmed,
+                            QString dns = "192.168.1.1||192.168.1.1") {
+            QTest::newRow(name) << draft << shown << confirmed << dns;
         };
         row("another mask", "192.168.1.1", "255.255.0.0 192.168.1.1", false);
         row("another router", "192.168.1.1", "255.255.255.0 192.168.1.254", false);
@@ -284,6 +289,13 @@ private slots:
             "255.255.255.0 192.168.1.1", true);
         row("saved, not yet taken by the device", "192.168.1.1", "255.255.255.0 192.168.1.1 saved",
             false);
+        const QString shown = "255.255.255.0 192.168.1.1";
+        row("DNS too, in order", "192.168.1.1", shown, true,
+            "9.9.9.9_001.1.1.1|9.9.9.9,1.1.1.1,2001:db8::53|9.9.9.9,1.1.1.1");
+        row("DNS shown in another order", "192.168.1.1", shown, false,
+            "9.9.9.9,1.1.1.1|9.9.9.9,1.1.1.1,2001:db8::53|1.1.1.1,9.9.9.9");
+        row("DNS emptied, still shown", "192.168.1.1", shown, false, "|2001:db8::53|192.168.1.1");
+        row("DHCP, DNS emptied", "dhcp", shown, true, "_|2001:db8::53|");
     }
 
     void verification()
@@ -291,24 +303,42 @@ private slots:
         QFETCH(QString, draft);
         QFETCH(QString, shown);
         QFETCH(bool, confirmed);
+        QFETCH(QString, dns);
 
         Machine machine;
         auto &[system, model, card] = machine;
         const QStringList typed = draft.replace("-", "").split(u' ');
+        const QStringList servers = dns.replace(u'_', u' ').split(u'|');
+        if (typed[0] == "dhcp")
+            card->changeMode(ConfigMode::dhcp);
         card->setRouter(typed[0]);
         card->setIp(typed.value(1, "192.168.1.50"));
+        card->setDns(servers[0]);
         QList<AdapterInfo> read = machine.read("shows");
         const QStringList parts = shown.replace("-", "").split(u' ');
         read[0].mask = parts[0];
         read[0].router = parts[1];
         read[0].inEffect = !parts.contains("saved");
+        read[0].dnsServers = servers[2].split(u',', Qt::SkipEmptyParts);
         system.queueReads({read, read, read, read});
         model.requestApply(card);
         // Sent in canonical form: a C tool reads a leading zero as octal.
-        QCOMPARE(system.commands(), QStringList{"setManual|Ethernet|192.168.1.50|255.255.255.0|" +
-                                                IPv4::canonical(typed[0]).value_or("")});
+        const QString address = card->mode() == ConfigMode::dhcp
+                                    ? "setDHCP|Ethernet"
+                                    : "setManual|Ethernet|192.168.1.50|255.255.255.0|" +
+                                          IPv4::canonical(typed[0]).value_or("");
+        QCOMPARE(system.commands(),
+                 QStringList{address + (servers[1].isEmpty() ? "" : "|dns=" + servers[1])});
         QCOMPARE(model.statusKind(), confirmed ? MessageKind::success : MessageKind::warning);
         QCOMPARE(system.readsStarted(), confirmed ? 2 : 5);
+        // Reloaded once confirmed; otherwise the servers shown are named, when they were sent.
+        if (confirmed)
+            QCOMPARE(card->dns(), read[0].dnsServers.join(", "));
+        else
+            QCOMPARE(card->message().section(" ; ", 1),
+                     servers[1].isEmpty()
+                         ? ""
+                         : "DNS " + (read[0].dnsServers + read[0].dnsKept).join(", ") + '.');
     }
 
     // A system that did not answer: its message stays until a read finds the service, where a

@@ -17,7 +17,7 @@ TestCase {
     Component { id: cardComponent; AdapterCardView {} }
 
     property var appModel: null
-    readonly property var fields: ["addressField", "maskField", "routerField"]
+    readonly property var fields: ["addressField", "maskField", "routerField", "dnsField"]
 
     function init() { failOnWarning(/.*/) } // a binding loop, above all
     function makeView(cardId) {
@@ -47,8 +47,9 @@ TestCase {
     function test_stateOfTheService_data() {
         return [
             { tag: "manual", card: "eth", status: "Connectée", edit: true, test: true },
-            { tag: "dhcp", card: "wifi", status: "Connectée", edit: false, test: true },
-            { tag: "no address", card: "noip", status: "Non connectée", edit: false, test: false },
+            { tag: "dhcp", card: "wifi", status: "Connectée", edit: false, dns: true, test: true },
+            { tag: "no address", card: "noip", status: "Non connectée", edit: false, dns: true,
+              test: false },
             { tag: "blank address", card: "eth", changes: { ip: " \t\n " }, status: "Connectée",
               edit: true, test: false },
             { tag: "disabled", card: "off", status: "Désactivée", edit: false, test: false },
@@ -70,7 +71,7 @@ TestCase {
         compare(child(view, "activationSwitch").enabled, data.busy !== true)
         compare(child(view, "modeSegment").enabled, data.status !== "Désactivée" && !data.busy)
         for (const name of fields)
-            compare(child(view, name).enabled, data.edit, name)
+            compare(child(view, name).enabled, name === "dnsField" && data.dns || data.edit, name)
         compare(child(view, "testButton").enabled, data.test)
         verify(!child(view, "applyButton").enabled)
         compare(child(view, "cancelButton").enabled, data.draft === true)
@@ -132,6 +133,8 @@ TestCase {
             { tag: "unchanged draft", field: "addressField", keys: [] },
             { tag: "invalid address", field: "addressField", keys: [Qt.Key_Period], marked: true },
             { tag: "invalid router", field: "routerField", keys: [Qt.Key_Period], marked: true },
+            { tag: "invalid DNS", field: "dnsField", keys: [Qt.Key_Period], marked: true,
+              said: "Serveur DNS invalide : ." },
         ]
     }
 
@@ -142,6 +145,8 @@ TestCase {
         compare(Fixtures.commands(), data.sent ? ["setManual|eth|" + data.sent] : [])
         for (const name of fields)
             compare(child(view, name).invalid, data.marked === true && name === data.field, name)
+        if (data.said)
+            compare(child(view, "messageText").text, data.said)
     }
 
     // A removed card's view goes at the list's next frame, which may come after the card itself

@@ -12,7 +12,7 @@ TestCase {
     id: testCase
     name: "ContentView"
     width: 1120
-    height: 700
+    height: 900
     visible: true
     when: windowShown
 

@@ -250,6 +250,26 @@ int main(int argc, char *argv[])
         model.requestApply(card);
     };
 
+    // The DNS servers as a read shows them: two by hand on the first manual card, the router's
+    // from a lease on the others.
+    const auto withDns = [](AppModel &model) {
+        AdapterCardModel *manual = firstManualCard(model);
+        for (AdapterCardModel *card : model.cards()) {
+            AdapterInfo info = card->info();
+            if (card == manual)
+                info.dnsServers = {QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9")};
+            if (card == manual || (info.dhcp && !info.router.isEmpty()))
+                info.dnsInEffect = card == manual ? info.dnsServers : QStringList{info.router};
+            card->update(info, false);
+        }
+    };
+    const auto invalidDns = [withDns](AppModel &model) {
+        withDns(model);
+        AdapterCardModel *card = firstManualCard(model);
+        card->setDns(QStringLiteral("192.168.1.1, 300.1.1.1"));
+        model.requestApply(card);
+    };
+
     // The cards scrolled a little: the first one passes under the tab bar.
     const auto scrolled = [](AppModel &, QQuickItem &content) {
         QObject *layer = content.property("cardsLayer").value<QObject *>();
@@ -271,6 +291,24 @@ int main(int argc, char *argv[])
         QMetaObject::invokeMethod(list, "positionViewAtIndex",
                                   Q_ARG(int, int(found - cards.cbegin())), Q_ARG(int, 1));
     };
+    // The list scrolled to put the first card that fits at the top.
+    const auto scrolledTo = [](std::function<bool(const AdapterCardModel *)> fits) {
+        return [fits](AppModel &model, QQuickItem &content) {
+            QObject *layer = content.property("cardsLayer").value<QObject *>();
+            QObject *list = layer ? layer->property("list").value<QObject *>() : nullptr;
+            const QList<AdapterCardModel *> cards = model.cards();
+            const auto found = std::find_if(cards.cbegin(), cards.cend(), fits);
+            if (!list || found == cards.cend())
+                fail(QStringLiteral("aucune carte ne montre ses serveurs DNS"));
+            QMetaObject::invokeMethod(list, "positionViewAtIndex",
+                                      Q_ARG(int, int(found - cards.cbegin())), Q_ARG(int, 0));
+        };
+    };
+    const auto byHand =
+        scrolledTo([](const AdapterCardModel *card) { return !card->info().dnsServers.isEmpty(); });
+    const auto leased = scrolledTo([](const AdapterCardModel *card) {
+        return card->info().dhcp && !card->info().dnsInEffect.isEmpty();
+    });
     const auto sourceMenuOpen = [](AppModel &, QQuickItem &content) {
         QObject *menu = content.findChild<QObject *>(QStringLiteral("sourceMenu"));
         if (!menu)
@@ -303,6 +341,13 @@ int main(int argc, char *argv[])
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
         {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
+        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, withDns, leased},
+        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-error-dark.png", {1120, 820}, true, Shot::Reads::demo, false, invalidDns, byHand},
+        {"dns-error-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, invalidDns, byHand},
         {"networkmanager-light.png", {1120, 620}, false, Shot::Reads::demo, false, {}, {}, true},
         {"networkmanager-minimum-dark.png",
          {880, 620},

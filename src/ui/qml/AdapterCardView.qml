@@ -380,6 +380,22 @@ Item {
                         onEdited: (text) => { root.card.router = text; root.clearMessage() }
                         onSubmitted: root.applyIfReady()
                     }
+                    // Under the address at every width, and open in both modes: DHCP gives
+                    // servers, but the user may set them by hand all the same.
+                    LabeledField {
+                        objectName: "dnsField"
+                        Layout.fillWidth: true
+                        Layout.preferredWidth: 1
+                        Layout.alignment: Qt.AlignTop
+                        Layout.columnSpan: fields.columns
+                        label: "Serveurs DNS"
+                        placeholder: root.card?.dnsPlaceholder ?? ""
+                        text: root.card?.dns ?? ""
+                        invalid: root.present && root.card.showErrors && root.card.dnsError !== ""
+                        enabled: root.card?.canEdit ?? false
+                        onEdited: (text) => { root.card.dns = text; root.clearMessage() }
+                        onSubmitted: root.applyIfReady()
+                    }
                 }
 
                 // A blank keeps the line's height so the buttons do not jump when a message comes.

@@ -118,7 +118,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("request");
         QTest::addColumn<QString>("setting"); // as the change leaves it; several: a,b
-        QTest::addColumn<QString>("value");   // as nmcli -g gives it; several: a:b
+        QTest::addColumn<QString>("value");   // as nmcli -g gives it, one a line
         const auto row = [](const char *name, const QStringList &request, const char *setting,
                             const char *value) {
             QTest::newRow(name) << request << QString(setting) << QString::fromUtf8(value);
@@ -129,9 +129,9 @@ private slots:
         row("DNS servers, the addressing as it is",
             {"manual", fixedProfile, "Salle B", "10.77.2.30", "255.255.255.0", "10.77.2.1",
              "10.77.2.92 10.77.2.91"},
-            "ipv4.dns,ipv4.ignore-auto-dns", "10.77.2.92,10.77.2.91:yes");
+            "ipv4.dns,ipv4.ignore-auto-dns", "10.77.2.92,10.77.2.91\nyes");
         row("DHCP, and its DNS servers", {"dhcp", fixedProfile, "Salle B", ""},
-            "ipv4.method,ipv4.addresses,ipv4.dns,ipv4.ignore-auto-dns", "auto:::no");
+            "ipv4.method,ipv4.addresses,ipv4.dns,ipv4.ignore-auto-dns", "auto\n\n\nno");
         row("disable", {"enabled", fixedProfile, "Salle B", "off"}, "connection.autoconnect", "no");
         row("enable", {"enabled", fixedProfile, "Salle B", "on"}, "connection.autoconnect", "yes");
         row("no device, manual",

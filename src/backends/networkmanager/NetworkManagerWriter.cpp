@@ -353,8 +353,8 @@ QList<QVariantMap> addressesOf(const QVariantMap &ipv4)
     return addresses;
 }
 
-// Only IPv4 servers reach the ipv4 setting; the card never sends another, but the daemon would
-// take an unreadable one for 0.0.0.0.
+// Only IPv4 servers belong in the ipv4 setting. The card sends no other, but one that slipped
+// through would reach the daemon as 0.0.0.0.
 std::optional<CommandResult> invalidServer(const NetworkManagerWriter::Dns &dns)
 {
     for (const QString &server : dns.value_or(QStringList())) {
@@ -443,7 +443,8 @@ NetworkManagerWriter::Settings NetworkManagerWriter::withDns(Settings profile,
         // A server that stays keeps its entry whole, DNS-over-TLS name ("…#name") included.
         const QStringList before = strings(plain(*data)).value_or(QStringList());
         QStringList entries;
-        for (const QString &server : servers) {
+        for (const QString &typed : servers) {
+            const QString server = IPv4::canonical(typed).value_or(typed);
             const auto kept = std::find_if(before.cbegin(), before.cend(), [&](const QString &e) {
                 return e.section(u'#', 0, 0) == server;
             });

@@ -3,6 +3,7 @@
 
 #include "AppModel.h"
 #include "ChangeMessages.h"
+#include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerWriter.h"
 #include "PingRunner.h"
@@ -111,8 +112,8 @@ private slots:
 
     // Search domains, IPv6, routes and Wi-Fi secrets are not Brisvale's business: every change
     // keeps the keyfile's other lines as they were, and the DNS servers where it does not set
-    // them. The Wi-Fi profile has no device here: its changes are saved only, and enabling it
-    // leaves the rest to autoconnect.
+    // them; a read then shows the servers as nmcli does. The Wi-Fi profile has no device here: its
+    // changes are saved only, and enabling it leaves the rest to autoconnect.
     void theRestOfTheProfileIsKept_data()
     {
         QTest::addColumn<QStringList>("request");
@@ -170,6 +171,14 @@ private slots:
         QVERIFY2(result.status == 0, qPrintable(result.combined()));
         QCOMPARE(kept(), before);
         QCOMPARE(field(request[1], setting), value);
+        // The device's servers: nmcli shows none for a profile still waiting for its lease.
+        const QString live =
+            NetworkManagerRig::nmcli({"-g", "IP4.DNS", "device", "show", "rig-fixe"}).output;
+        for (const AdapterInfo &read : NetworkManagerReader::readAsync({}).result().adapters) {
+            if (read.id == fixedProfile)
+                QCOMPARE(read.dnsServers.join(u',') + '|' + read.dnsInEffect.join(" | "),
+                         field(fixedProfile, "ipv4.dns") + '|' + live.trimmed());
+        }
     }
 
     // The cause comes from the error's name, never from a name the message may quote.

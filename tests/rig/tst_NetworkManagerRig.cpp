@@ -153,8 +153,6 @@ private slots:
             "connection modify %1 ipv4.addresses 10.77.2.11/24", 0x02, "ip", "10.77.2.11");
         row("not in effect until reapplied", "connection modify %1 ipv4.addresses 10.77.2.11/24",
             0x02, "inEffect", false);
-        row("DNS servers by hand, in order", "connection modify %1 ipv4.dns 10.77.2.54,10.77.2.53",
-            0x02, "dnsServers", QStringList{"10.77.2.54", "10.77.2.53"});
         row("renamed", "connection modify %1 connection.id Renommé", 0x0c, "serviceName",
             "Renommé");
         row("may autoconnect", "connection modify %1 connection.autoconnect yes", 0x0b, "enabled",

@@ -64,16 +64,15 @@ QString keyfileOf(const QString &uuid)
 CommandResult change(const QStringList &request)
 {
     const QString &kind = request.value(0);
-    const auto dns = [&](int at) {
-        return request.size() > at ? std::optional(request[at].split(u' ', Qt::SkipEmptyParts))
-                                   : std::nullopt;
-    };
+    NetworkManagerWriter::Dns dns;
+    if (request.size() > (kind == "manual" ? 6 : 3))
+        dns = request.last().split(u' ', Qt::SkipEmptyParts);
     if (kind == "manual")
         return NetworkManagerWriter::setManual(request.value(1), request.value(2), request.value(3),
-                                               request.value(4), request.value(5), dns(6))
+                                               request.value(4), request.value(5), dns)
             .result();
     if (kind == "dhcp")
-        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2), dns(3)).result();
+        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2), dns).result();
     return NetworkManagerWriter::setEnabled(request.value(1), request.value(2),
                                             request.value(3) == "on")
         .result();

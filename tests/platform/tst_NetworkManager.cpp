@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "IPv4.h"
 #include "NetworkManagerBus.h"
 #include "NetworkManagerReader.h"
 #include "NetworkManagerWriter.h"
@@ -95,8 +96,8 @@ Settings profile(const QString &method, bool secondAddress = false)
     settings["connection"] = {{"id", "Bureau"}, {"uuid", "0a1b"}, {"autoconnect", true}};
     settings["ipv4"] = {{"method", method},        {"address-data", QVariant::fromValue(addresses)},
                         {"addresses", "old form"}, {"gateway", "10.0.0.1"},
-                        {"dns", "dns servers"},    {"route-data", "routes"},
-                        {"routes", "old routes"}};
+                        {"dns", "dns servers"},    {"dns-search", "labo.test"},
+                        {"route-data", "routes"},  {"routes", "old routes"}};
     settings["ipv6"] = {{"method", "manual"}, {"address-data", "fd00::5/64"}, {"addresses", "old"}};
     settings["802-3-ethernet"] = {{"mtu", 1400u}};
     return settings;
@@ -161,8 +162,15 @@ private slots:
         row("no carrier", plain, on({}, "InterfaceFlags", 0x3u), "connected=false");
         row("a profile active elsewhere is another's", plain, activeOn("/p/9", upDevice, {}),
             "connected=false");
-        row("inactive: the profile's addressing", profile(manual), none,
-            "dhcp=false, ip=192.168.9.9, mask=255.255.0.0, router=192.168.0.1, inEffect=true");
+        // Servers by hand in network byte order, live as NameserverData gives them; and garbage.
+        const QVariantList au{QVariant(qToBigEndian(0x0a000035u)), qToBigEndian(0x0a000036u)};
+        const QVariantList data{address("10.0.0.53", {}), "text", address("fd00::53", {}),
+                                address("10.0.0.54", {})};
+        const QVariantMap dnsManual =
+            with(with(manual, "dns", au + QVariantList{"10.0.0.9"}), "ignore-auto-dns", true);
+        row("inactive: the profile's addressing and servers", profile(dnsManual), none,
+            "dhcp=false, ip=192.168.9.9, router=192.168.0.1, dnsServers=10.0.0.53,10.0.0.54, "
+            "dnsInEffect=, inEffect=true");
         // The card's address is the profile's first; the live ones, in any order, tell only
         // whether the device has taken it.
         row("active, the device not yet on the saved address", profile(manual), up,
@@ -185,6 +193,14 @@ private slots:
             on({{"AddressData", two + QVariantList{address("10.62.0.57", 24u)}},
                 {"Gateway", "10.62.0.1"}}),
             "dhcp=true, ip=10.62.0.57, router=10.62.0.1, otherAddressesLabel=+2 adresses");
+        const QVariantMap taken{{"AddressData", QVariantList{address("192.168.9.9", 16u)}},
+                                {"Gateway", "192.168.0.1"}};
+        row("servers taken in order, the newer list over the older", profile(dnsManual),
+            on(with(with(taken, "NameserverData", data), "Nameservers", QVariantList{au[1]})),
+            "dnsServers=10.0.0.53,10.0.0.54, dnsInEffect=10.0.0.53,10.0.0.54, inEffect=true");
+        row("servers saved, not yet taken; an older daemon's list", profile(dnsManual),
+            on(with(taken, "Nameservers", QVariantList{au[1], au[0]})),
+            "dnsInEffect=10.0.0.54,10.0.0.53, inEffect=false");
         // (address, prefix, gateway), each in network byte order.
         const QVariantList legacy{QVariant(qToBigEndian(0x0a000203u)), QVariant(8u),
                                   QVariant(qToBigEndian(0x0a000001u))};
@@ -220,6 +236,8 @@ private slots:
             QVariant value = property.readOnGadget(&adapters.first());
             if (property.isEnumType())
                 value = property.enumerator().valueToKey(value.toInt());
+            if (value.typeId() == QMetaType::QStringList)
+                value = value.toStringList().join(u',');
             QCOMPARE(value.toString(), pair.section(u'=', 1));
         }
     }
@@ -339,22 +357,32 @@ private slots:
     void changesKeepTheRest_data()
     {
         QTest::addColumn<Settings>("changed");
-        QTest::addColumn<QString>("expected"); // method|every address, in order|gateway
+        QTest::addColumn<QString>("expected"); // method|addresses|gateway|DNS|ignore-auto-dns
         namespace W = NetworkManagerWriter;
         // The card's address is a manual profile's first; a DHCP profile's stand beside the lease.
         QTest::newRow("manual from DHCP, before the fixed addresses")
             << W::withManualAddress(profile("auto"), "192.168.4.20", 22, "192.168.4.1")
-            << "manual|192.168.4.20/22,10.0.0.5/24|192.168.4.1";
+            << "manual|192.168.4.20/22,10.0.0.5/24|192.168.4.1|dns servers|";
         QTest::newRow("manual without a router drops the old one")
             << W::withManualAddress(profile("manual"), "192.168.4.20", 24, "")
-            << "manual|192.168.4.20/24|none";
+            << "manual|192.168.4.20/24|none|dns servers|";
         QTest::newRow("manual replaces the first address only")
             << W::withManualAddress(profile("manual", true), "10.0.0.8", 24, "10.0.0.254")
-            << "manual|10.0.0.8/24,10.0.0.200/24|10.0.0.254";
+            << "manual|10.0.0.8/24,10.0.0.200/24|10.0.0.254|dns servers|";
         QTest::newRow("DHCP keeps the other addresses")
-            << W::withDHCP(profile("manual", true)) << "auto|10.0.0.200/24|none";
+            << W::withDHCP(profile("manual", true)) << "auto|10.0.0.200/24|none|dns servers|";
         QTest::newRow("autoconnect leaves the addressing")
-            << W::withAutoconnect(profile("manual"), false) << "manual|10.0.0.5/24|10.0.0.1";
+            << W::withAutoconnect(profile("manual"), false)
+            << "manual|10.0.0.5/24|10.0.0.1|dns servers|";
+        QTest::newRow("DNS servers in order, DHCP's ignored")
+            << W::withDns(profile("auto"), {"10.0.0.54", "10.0.0.53"})
+            << "auto|10.0.0.5/24|10.0.0.1|10.0.0.54,10.0.0.53|true";
+        // A daemon that gives the newer list takes only it: the older would win and lose the name.
+        Settings newer = profile("manual");
+        newer["ipv4"]["dns-data"] = QStringList{"10.0.0.53#dns.test", "10.0.0.9"};
+        QTest::newRow("the newer list: a server's DNS-over-TLS name stays with it")
+            << W::withDns(newer, {"10.0.0.8", "10.0.0.53"})
+            << "manual|10.0.0.5/24|10.0.0.1|10.0.0.8,10.0.0.53#dns.test|true";
     }
 
     void changesKeepTheRest()
@@ -368,12 +396,19 @@ private slots:
         QVariantMap &ipv4 = changed["ipv4"];
         const QString gateway = ipv4.contains("gateway") ? ipv4.take("gateway").toString() : "none";
         QCOMPARE(ipv4.take("method").toString() + '|' + addressing.join(u',') + '|' + gateway,
-                 expected);
+                 expected.section(u'|', 0, 2));
+        const QVariant dns = ipv4.contains("dns-data") ? ipv4.take("dns-data") : ipv4.take("dns");
+        QStringList servers =
+            dns.typeId() == qMetaTypeId<QList<uint>>() ? QStringList() : dns.toStringList();
+        for (const uint server : dns.value<QList<uint>>())
+            servers << IPv4::format(qFromBigEndian(server));
+        QCOMPARE(servers.join(u',') + '|' + ipv4.take("ignore-auto-dns").toString(),
+                 expected.section(u'|', 3));
         ipv4.remove("address-data");
         changed["connection"].remove("autoconnect");
         // The old address and route lists would override the new ones: never sent back.
         Settings rest = profile("");
-        rest["ipv4"] = {{"dns", "dns servers"}, {"route-data", "routes"}};
+        rest["ipv4"] = {{"dns-search", "labo.test"}, {"route-data", "routes"}};
         rest["ipv6"].remove("addresses");
         rest["connection"].remove("autoconnect");
         QCOMPARE(changed, rest);

@@ -125,9 +125,9 @@ link() { # name, gateway/prefix
     far ip addr add "$2" dev "far-$1"
 }
 
-dhcp_server() { # name, range start, range end, router
+dhcp_server() { # name, range start, range end, router, DNS servers (comma-separated)
     far dnsmasq --interface="far-$1" --bind-interfaces --except-interface=lo \
-        --dhcp-range="$2,$3,255.255.255.0,1h" --dhcp-option=3,"$4" --port=0 \
+        --dhcp-range="$2,$3,255.255.255.0,1h" --dhcp-option=3,"$4" --dhcp-option=6,"$5" --port=0 \
         --no-resolv --no-hosts --dhcp-authoritative \
         --pid-file="$rig_dir/dnsmasq-$1.pid" --dhcp-leasefile="$rig_dir/dnsmasq-$1.leases"
 }
@@ -219,7 +219,7 @@ C
     link fixe 10.77.2.1/24
     link brp 10.77.3.1/24
     link dup 10.77.5.1/24
-    dhcp_server dhcp 10.77.1.100 10.77.1.150 10.77.1.1
+    dhcp_server dhcp 10.77.1.100 10.77.1.150 10.77.1.1 10.77.1.53,10.77.1.54
 
     [ "$empty" = 1 ] || write_profiles
     start_daemon

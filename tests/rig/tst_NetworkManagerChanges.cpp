@@ -3,6 +3,7 @@
 
 #include "AppModel.h"
 #include "ChangeMessages.h"
+#include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerWriter.h"
 #include "PingRunner.h"
@@ -59,15 +60,19 @@ QString keyfileOf(const QString &uuid)
     return {};
 }
 
+// A manual or DHCP change may end with its DNS servers.
 CommandResult change(const QStringList &request)
 {
     const QString &kind = request.value(0);
+    NetworkManagerWriter::Dns dns;
+    if (request.size() > (kind == "manual" ? 6 : 3))
+        dns = request.last().split(u' ', Qt::SkipEmptyParts);
     if (kind == "manual")
         return NetworkManagerWriter::setManual(request.value(1), request.value(2), request.value(3),
-                                               request.value(4), request.value(5))
+                                               request.value(4), request.value(5), dns)
             .result();
     if (kind == "dhcp")
-        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2)).result();
+        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2), dns).result();
     return NetworkManagerWriter::setEnabled(request.value(1), request.value(2),
                                             request.value(3) == "on")
         .result();
@@ -104,14 +109,15 @@ public:
 private slots:
     void initTestCase() { BRISVALE_REQUIRE_RIG(); }
 
-    // DNS servers, IPv6, routes and Wi-Fi secrets are not Brisvale's business: every change keeps
-    // them. The Wi-Fi profile has no device here: its changes are saved only, and enabling it
-    // leaves the rest to autoconnect.
+    // Search domains, IPv6, routes and Wi-Fi secrets are not Brisvale's business: every change
+    // keeps the keyfile's other lines as they were, and the DNS servers where it does not set
+    // them; a read then shows the servers as nmcli does. The Wi-Fi profile has no device here: its
+    // changes are saved only, and enabling it leaves the rest to autoconnect.
     void theRestOfTheProfileIsKept_data()
     {
         QTest::addColumn<QStringList>("request");
-        QTest::addColumn<QString>("setting"); // as the change leaves it
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("setting"); // as the change leaves it; several: a,b
+        QTest::addColumn<QString>("value");   // as nmcli -g gives it, one a line
         const auto row = [](const char *name, const QStringList &request, const char *setting,
                             const char *value) {
             QTest::newRow(name) << request << QString(setting) << QString::fromUtf8(value);
@@ -119,7 +125,12 @@ private slots:
         row("manual",
             {"manual", fixedProfile, "Salle B", "10.77.2.30", "255.255.255.0", "10.77.2.1"},
             "ipv4.addresses", "10.77.2.30/24");
-        row("DHCP", {"dhcp", fixedProfile, "Salle B"}, "ipv4.method", "auto");
+        row("DNS servers, the addressing as it is",
+            {"manual", fixedProfile, "Salle B", "10.77.2.30", "255.255.255.0", "10.77.2.1",
+             "10.77.2.92 10.77.2.91"},
+            "ipv4.dns,ipv4.ignore-auto-dns", "10.77.2.92,10.77.2.91\nyes");
+        row("DHCP, and its DNS servers", {"dhcp", fixedProfile, "Salle B", ""},
+            "ipv4.method,ipv4.addresses,ipv4.dns,ipv4.ignore-auto-dns", "auto\n\n\nno");
         row("disable", {"enabled", fixedProfile, "Salle B", "off"}, "connection.autoconnect", "no");
         row("enable", {"enabled", fixedProfile, "Salle B", "on"}, "connection.autoconnect", "yes");
         row("no device, manual",
@@ -135,24 +146,38 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(QString, value);
         QVERIFY(arranged({"connection", "modify", fixedProfile, "ipv4.dns", "10.77.2.53,10.77.2.54",
-                          "ipv4.dns-search", "labo.test", "ipv6.method", "manual", "ipv6.addresses",
-                          "fd77:2::10/64", "ipv6.dns", "fd77:2::53", "ipv4.routes",
-                          "10.99.0.0/16 10.77.2.1"}));
+                          "ipv4.ignore-auto-dns", "yes", "ipv4.dns-search", "labo.test",
+                          "ipv6.method", "manual", "ipv6.addresses", "fd77:2::10/64", "ipv6.dns",
+                          "fd77:2::53", "ipv4.routes", "10.99.0.0/16 10.77.2.1"}));
         QVERIFY(arranged({"connection", "modify", wifiProfile, "wifi-sec.key-mgmt", "wpa-psk",
                           "wifi-sec.psk", "mot-de-passe-du-café", "connection.autoconnect", "no"}));
-        const auto kept = [] {
-            QStringList values{keyfileOf(wifiProfile).contains("psk=mot-de-passe-du-café") ? "psk"
-                                                                                           : ""};
-            for (const char *name : {"ipv4.dns", "ipv4.dns-search", "ipv6.method", "ipv6.addresses",
-                                     "ipv6.dns", "ipv4.routes"})
-                values << field(fixedProfile, name);
-            return values;
+        // Every line but those of the row's settings (address1 is ipv4.addresses).
+        const auto kept = [&setting] {
+            QStringList lines{keyfileOf(wifiProfile).contains("psk=mot-de-passe-du-café") ? "psk"
+                                                                                          : ""};
+            QString section;
+            for (const QString &line : keyfileOf(fixedProfile).split(u'\n')) {
+                section = line.startsWith(u'[') ? line.mid(1).chopped(1) : section;
+                const QString key = section + '.' + line.section(u'=', 0, 0);
+                if (!setting.contains(key.chopped(key.endsWith(u'1'))) &&
+                    !line.startsWith("timestamp="))
+                    lines << line;
+            }
+            return lines;
         };
         const QStringList before = kept();
         const CommandResult result = change(request);
         QVERIFY2(result.status == 0, qPrintable(result.combined()));
         QCOMPARE(kept(), before);
         QCOMPARE(field(request[1], setting), value);
+        // The device's servers: nmcli shows none for a profile still waiting for its lease.
+        const QString live =
+            NetworkManagerRig::nmcli({"-g", "IP4.DNS", "device", "show", "rig-fixe"}).output;
+        for (const AdapterInfo &read : NetworkManagerReader::readAsync({}).result().adapters) {
+            if (read.id == fixedProfile)
+                QCOMPARE(read.dnsServers.join(u',') + '|' + read.dnsInEffect.join(" | "),
+                         field(fixedProfile, "ipv4.dns") + '|' + live.trimmed());
+        }
     }
 
     // The cause comes from the error's name, never from a name the message may quote.

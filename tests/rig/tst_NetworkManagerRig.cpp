@@ -93,6 +93,8 @@ private slots:
                 "0c|Ligne 1\nLigne\t2||Ethernet|ethernet|off|down|manual|10.77.6.10|" + c24 + '|',
                 "07|VLAN 42|rig-vlan|VLAN|other|off|down|manual|10.77.42.10|" + c24 + "|10.77.42.1",
             }));
+        // The servers dnsmasq hands out with the lease.
+        QCOMPARE(read.adapters[1].dnsInEffect, QStringList({"10.77.1.53", "10.77.1.54"}));
     }
 
     // The real window, with the real system's pill, and `brisvale --list` show what reads give.

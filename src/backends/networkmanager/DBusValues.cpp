@@ -148,6 +148,23 @@ std::optional<QVariantList> list(const QVariant &value)
     return value.toList();
 }
 
+std::optional<QStringList> strings(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList();
+    const std::optional<QVariantList> items = list(value);
+    if (!items)
+        return std::nullopt;
+    QStringList found;
+    for (const QVariant &item : *items) {
+        const std::optional<QString> entry = text(item);
+        if (!entry)
+            return std::nullopt;
+        found.append(*entry);
+    }
+    return found;
+}
+
 QVariantMap member(const QVariantMap &value, const QString &key)
 {
     return map(value.value(key)).value_or(QVariantMap());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
@@ -30,6 +31,9 @@ std::optional<bool> boolean(const QVariant &value);
 std::optional<quint32> unsignedNumber(const QVariant &value);
 std::optional<QVariantMap> map(const QVariant &value);
 std::optional<QVariantList> list(const QVariant &value);
+// An array of strings: Qt D-Bus hands an "as" over as a QStringList, not as a list of values. An
+// entry of another type makes the whole value of another type.
+std::optional<QStringList> strings(const QVariant &value);
 
 // value[key] of a plain map, as a map; an empty map when either is missing or not a map.
 QVariantMap member(const QVariantMap &value, const QString &key);

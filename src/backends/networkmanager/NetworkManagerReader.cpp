@@ -94,6 +94,36 @@ QString dottedFromNetworkOrder(quint32 value)
         .arg(host & 0xff);
 }
 
+// An array of IPv4 addresses in network byte order (au), dotted, in its order; entries of
+// another type are left out.
+QStringList dottedList(const QVariant &value)
+{
+    QStringList dotted;
+    for (const QVariant &entry : list(value).value_or(QVariantList())) {
+        if (const std::optional<quint32> address = unsignedNumber(entry))
+            dotted.append(dottedFromNetworkOrder(*address));
+    }
+    return dotted;
+}
+
+// The DNS servers a live IPv4 configuration uses, in order. NameserverData is the newer form and
+// may carry what the older one cannot, so where the daemon has it, it alone counts.
+QStringList liveDns(const QVariantMap &ip4)
+{
+    const auto data = ip4.constFind(QStringLiteral("NameserverData"));
+    if (data == ip4.cend())
+        return dottedList(ip4.value(QStringLiteral("Nameservers")));
+    QStringList servers;
+    for (const QVariant &entry : list(*data).value_or(QVariantList())) {
+        const QString address =
+            text(map(entry).value_or(QVariantMap()).value(QStringLiteral("address")))
+                .value_or(QString());
+        if (const std::optional<QString> server = IPv4::canonical(address))
+            servers.append(*server);
+    }
+    return servers;
+}
+
 // What the profile itself says: its addresses in order, and its gateway.
 struct Configured {
     QList<Address> addresses;
@@ -229,7 +259,11 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
             member(map(objects.value(ip4Path)).value_or(QVariantMap()), ip4Interface);
         live = addressData(ip4.value(QStringLiteral("AddressData")));
         liveGateway = text(ip4.value(QStringLiteral("Gateway"))).value_or(QString());
+        adapter.dnsInEffect = liveDns(ip4);
     }
+    // The daemon's plain form, which it keeps beside the newer dns-data; IPv6 servers live in the
+    // ipv6 setting, which Brisvale leaves alone, so nothing is kept aside here.
+    adapter.dnsServers = dottedList(ipv4.value(QStringLiteral("dns")));
 
     // The card's address is the profile's first, as the daemon lists the live ones in an order
     // of its own; with DHCP it is the lease, and the profile's addresses stay beside it.
@@ -264,6 +298,12 @@ std::optional<AdapterInfo> adapterOf(const Profile &profile, const QVariantMap &
         adapter.otherAddresses.append(address.text());
     if (IPv4::isNoRouter(adapter.router))
         adapter.router.clear();
+    // Where no DHCP server adds its own, the device uses the saved servers exactly, in order, as
+    // soon as it has taken the profile: until then a DNS change is saved but not in effect.
+    const bool ownServersOnly =
+        !adapter.dhcp || boolean(ipv4.value(QStringLiteral("ignore-auto-dns"))).value_or(false);
+    if (isActive && ownServersOnly && adapter.dnsInEffect != adapter.dnsServers)
+        adapter.inEffect = false;
     return adapter;
 }
 

@@ -77,11 +77,11 @@ SystemServices services(const NetworkManagerReader::Bus &bus)
     // Each change reaches exactly the profile the card shows, by its UUID.
     services.setManual = [bus](ServiceTarget target, QString ip, QString mask, QString router,
                                DnsChange dns) {
-        return NetworkManagerWriter::setManual(target.id, target.name, ip, mask, router,
+        return NetworkManagerWriter::setManual(target.id, target.name, ip, mask, router, dns,
                                                bus.address);
     };
     services.setDHCP = [bus](ServiceTarget target, DnsChange dns) {
-        return NetworkManagerWriter::setDHCP(target.id, target.name, bus.address);
+        return NetworkManagerWriter::setDHCP(target.id, target.name, dns, bus.address);
     };
     services.setServiceEnabled = [bus](ServiceTarget target, bool enabled) {
         return NetworkManagerWriter::setEnabled(target.id, target.name, enabled, bus.address);

@@ -11,7 +11,9 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QtEndian>
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 
@@ -327,11 +329,13 @@ CommandResult changeEnabled(const QString &uuid, const QString &name, bool enabl
 void removeDeprecated(QVariantMap &ip)
 {
     // The daemon ignores the newer lists when the old ones are sent along, and the old ones
-    // lose route attributes: keep only the newer.
+    // lose route attributes and a DNS server's DNS-over-TLS name: keep only the newer.
     if (ip.contains(QStringLiteral("address-data")))
         ip.remove(QStringLiteral("addresses"));
     if (ip.contains(QStringLiteral("route-data")))
         ip.remove(QStringLiteral("routes"));
+    if (ip.contains(QStringLiteral("dns-data")))
+        ip.remove(QStringLiteral("dns"));
 }
 
 bool isManual(const QVariantMap &ipv4)
@@ -349,6 +353,19 @@ QList<QVariantMap> addressesOf(const QVariantMap &ipv4)
     return addresses;
 }
 
+// Only IPv4 servers belong in the ipv4 setting. The card sends no other, but one that slipped
+// through would reach the daemon as 0.0.0.0.
+std::optional<CommandResult> invalidServer(const NetworkManagerWriter::Dns &dns)
+{
+    for (const QString &server : dns.value_or(QStringList())) {
+        if (!IPv4::parse(server))
+            return failed(QStringLiteral("Serveur DNS invalide : ") + server +
+                              QStringLiteral(" ; rien n'a été modifié."),
+                          ChangeCause::invalid);
+    }
+    return std::nullopt;
+}
+
 Settings withoutDeprecated(Settings profile)
 {
     for (const QString &family : {QStringLiteral("ipv4"), QStringLiteral("ipv6")}) {
@@ -356,6 +373,11 @@ Settings withoutDeprecated(Settings profile)
             removeDeprecated(profile[family]);
     }
     return profile;
+}
+
+Settings withDnsChange(Settings profile, const NetworkManagerWriter::Dns &dns)
+{
+    return dns ? NetworkManagerWriter::withDns(std::move(profile), *dns) : profile;
 }
 
 } // namespace
@@ -411,29 +433,65 @@ NetworkManagerWriter::Settings NetworkManagerWriter::withAutoconnect(Settings pr
     return profile;
 }
 
+NetworkManagerWriter::Settings NetworkManagerWriter::withDns(Settings profile,
+                                                             const QStringList &servers)
+{
+    profile = withoutDeprecated(std::move(profile));
+    QVariantMap &ipv4 = profile[QStringLiteral("ipv4")];
+    const auto data = ipv4.constFind(QStringLiteral("dns-data"));
+    if (data != ipv4.cend()) {
+        // A server that stays keeps its entry whole, DNS-over-TLS name ("…#name") included.
+        const QStringList before = strings(plain(*data)).value_or(QStringList());
+        QStringList entries;
+        for (const QString &typed : servers) {
+            const QString server = IPv4::canonical(typed).value_or(typed);
+            const auto kept = std::find_if(before.cbegin(), before.cend(), [&](const QString &e) {
+                return e.section(u'#', 0, 0) == server;
+            });
+            entries.append(kept == before.cend() ? server : *kept);
+        }
+        ipv4.insert(QStringLiteral("dns-data"), entries);
+    } else {
+        // Older daemons know only the plain form: addresses in network byte order.
+        QList<uint> numbers;
+        for (const QString &server : servers)
+            numbers.append(qToBigEndian(IPv4::parse(server).value_or(0)));
+        ipv4.insert(QStringLiteral("dns"), QVariant::fromValue(numbers));
+    }
+    ipv4.insert(QStringLiteral("ignore-auto-dns"), !servers.isEmpty());
+    return profile;
+}
+
 QFuture<CommandResult> NetworkManagerWriter::setManual(const QString &uuid, const QString &name,
                                                        const QString &ip, const QString &mask,
-                                                       const QString &router,
+                                                       const QString &router, const Dns &dns,
                                                        const QString &busAddress)
 {
-    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, ip, mask, router, busAddress] {
+    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, ip, mask, router, dns,
+                                                        busAddress] {
         const std::optional<int> prefix = IPv4::prefixOfMask(mask);
         if (!prefix)
             return failed(QStringLiteral("Le masque ") + mask +
                               QStringLiteral(" n'est pas un masque de sous-réseau (ses bits à 1 "
                                              "doivent se suivre) ; rien n'a été modifié."),
                           ChangeCause::invalid);
+        if (auto refusal = invalidServer(dns))
+            return *refusal;
         return changeAddressing(uuid, name, busAddress, [&](Settings profile) {
-            return withManualAddress(std::move(profile), ip, *prefix, router);
+            return withDnsChange(withManualAddress(std::move(profile), ip, *prefix, router), dns);
         });
     });
 }
 
 QFuture<CommandResult> NetworkManagerWriter::setDHCP(const QString &uuid, const QString &name,
-                                                     const QString &busAddress)
+                                                     const Dns &dns, const QString &busAddress)
 {
-    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, busAddress] {
-        return changeAddressing(uuid, name, busAddress, &withDHCP);
+    return QtConcurrent::run(BlockingPool::instance(), [uuid, name, dns, busAddress] {
+        if (auto refusal = invalidServer(dns))
+            return *refusal;
+        return changeAddressing(uuid, name, busAddress, [&](Settings profile) {
+            return withDnsChange(withDHCP(std::move(profile)), dns);
+        });
     });
 }
 

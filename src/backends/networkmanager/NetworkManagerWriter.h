@@ -8,6 +8,7 @@
 #include <QFuture>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <optional>
@@ -23,11 +24,16 @@ namespace NetworkManagerWriter {
 // A profile as the daemon hands it over and takes it back: setting name → property → value.
 using Settings = QMap<QString, QVariantMap>;
 
-// name is the profile's id, for the messages only. An empty bus address is the system bus.
+// The DNS servers a change sets, in order (empty: none by hand, DHCP's are taken); none: the
+// change leaves them alone and sends the profile's DNS settings back as they were.
+using Dns = std::optional<QStringList>;
+
+// name is the profile's id, for the messages only. An empty bus address is the system bus. The
+// DNS servers go in the same save as the addressing, so they are applied together.
 QFuture<CommandResult> setManual(const QString &uuid, const QString &name, const QString &ip,
-                                 const QString &mask, const QString &router,
+                                 const QString &mask, const QString &router, const Dns &dns = {},
                                  const QString &busAddress = {});
-QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name,
+QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name, const Dns &dns = {},
                                const QString &busAddress = {});
 QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled,
                                   const QString &busAddress = {});
@@ -38,5 +44,8 @@ Settings withManualAddress(Settings profile, const QString &ip, int prefix, cons
 // The profile taking its address from DHCP, its manual addresses and gateway gone.
 Settings withDHCP(Settings profile);
 Settings withAutoconnect(Settings profile, bool autoconnect);
+// The profile with these IPv4 DNS servers set by hand, in order, DHCP's ignored while there are
+// any; its search domains and the rest as they were.
+Settings withDns(Settings profile, const QStringList &servers);
 
 } // namespace NetworkManagerWriter

@@ -68,7 +68,9 @@ SystemServices servicesOver(std::shared_ptr<QList<AdapterInfo>> records)
     services.readAdapters = [records] {
         return QtFuture::makeReadyFuture(AdapterRead{*records, {}});
     };
-    services.setManual = [find](ServiceTarget service, QString ip, QString mask, QString router) {
+    // The benchmark's cards change addresses only.
+    services.setManual = [find](ServiceTarget service, QString ip, QString mask, QString router,
+                                DnsChange) {
         if (AdapterInfo *info = find(service)) {
             info->dhcp = false;
             info->ip = ip;
@@ -77,7 +79,7 @@ SystemServices servicesOver(std::shared_ptr<QList<AdapterInfo>> records)
         }
         return QtFuture::makeReadyFuture(CommandResult{});
     };
-    services.setDHCP = [find](ServiceTarget service) {
+    services.setDHCP = [find](ServiceTarget service, DnsChange) {
         if (AdapterInfo *info = find(service))
             info->dhcp = true;
         return QtFuture::makeReadyFuture(CommandResult{});

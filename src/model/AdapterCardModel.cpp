@@ -29,12 +29,14 @@ QStringList dnsEntries(const QString &text)
     return text.split(separators, Qt::SkipEmptyParts);
 }
 
-// Compared and sent in canonical form: "192.168.001.001" is the server 192.168.1.1.
+// Compared and sent in canonical form: "192.168.001.001" is the server 192.168.1.1. A server
+// typed twice is asked once: NetworkManager keeps one of them, and the re-read must match.
 QStringList canonicalServers(const QStringList &servers)
 {
     QStringList canonical;
     for (const QString &server : servers)
         canonical << IPv4::canonical(server).value_or(server);
+    canonical.removeDuplicates();
     return canonical;
 }
 
@@ -204,14 +206,9 @@ QString AdapterCardModel::hintText() const
         return QStringLiteral("Carte désactivée");
     if (m_mode == ConfigMode::dhcp)
         return QStringLiteral("Adresse attribuée automatiquement par le réseau");
-    // Without DHCP, no server comes unless one is given: an empty field leaves the service
-    // without DNS.
-    const QString noDns = dnsEntries(m_dns).isEmpty() && m_info.dnsKept.isEmpty()
-                              ? QStringLiteral(", sans serveur DNS")
-                              : QString();
     if (isDirty())
-        return QStringLiteral("Configuration fixe en attente") + noDns;
-    return QStringLiteral("Adresse configurée manuellement") + noDns;
+        return QStringLiteral("Configuration fixe en attente");
+    return QStringLiteral("Adresse configurée manuellement");
 }
 
 std::optional<QString> AdapterCardModel::ipError() const
@@ -278,7 +275,7 @@ std::optional<QString> AdapterCardModel::dnsError() const
             return QStringLiteral("Serveur DNS invalide : ") + named;
         }
     }
-    if (entries.size() > maximumDnsServers)
+    if (dnsServers().size() > maximumDnsServers)
         return QStringLiteral("Quatre serveurs DNS au plus.");
     return std::nullopt;
 }
@@ -295,8 +292,9 @@ bool AdapterCardModel::dnsEdited() const
 
 QString AdapterCardModel::dnsPlaceholder() const
 {
+    // Without DHCP, no server comes unless one is given.
     if (m_mode == ConfigMode::manual)
-        return QStringLiteral("Aucun");
+        return QStringLiteral("Aucun serveur DNS");
     // What a lease gave is known only while the service runs on one, with no server by hand.
     if (!m_info.dhcp || m_info.dnsManual() || m_info.dnsInEffect.isEmpty())
         return QStringLiteral("Automatiques");

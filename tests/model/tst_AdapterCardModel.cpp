@@ -131,8 +131,8 @@ private slots:
         row("/32: the one address is a host", "fixed",
             "router: ip:10.0.0.255 mask:255.255.255.255 errors", "", true);
         const QString badDns = "error:Serveur DNS invalide : ";
-        row("dns: blanks, commas, leading zeros", "dns", "dns:_192.168.001.001,,_9.9.9.9_", "",
-            false);
+        row("dns: blanks, commas, leading zeros, one twice", "dns",
+            "dns:_192.168.001.001,,_9.9.9.9_192.168.1.1", "", false);
         row("dns: spaces between, order is a change", "dns", "dns:9.9.9.9__192.168.1.1 errors", "",
             true);
         row("dns: blanks only mean none", "dns", "dns:_\t_ errors", "", true);

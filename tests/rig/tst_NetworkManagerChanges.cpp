@@ -263,7 +263,7 @@ private slots:
 
     // A profile with a second address, as a device's factory subnet beside the office one: the
     // card shows the first, whatever order the daemon lists the live ones in, and every change
-    // keeps the second.
+    // keeps the second. DNS servers go with the fixed address and back to DHCP's with it.
     void aSecondAddressIsKept()
     {
         const QString both = "10.77.2.8/24, 10.77.2.200/24";
@@ -287,11 +287,18 @@ private slots:
         applied("router only", both);
         QCOMPARE(field(fixedProfile, "ipv4.gateway"), "10.77.2.254");
         card->setIp("10.77.2.30");
-        applied("address", "10.77.2.30/24, 10.77.2.200/24");
+        card->setDns("10.77.2.92, 10.77.2.91");
+        applied("address and DNS", "10.77.2.30/24, 10.77.2.200/24");
+        QVERIFY(
+            keyfileOf(fixedProfile).contains("dns=10.77.2.92;10.77.2.91;\nignore-auto-dns=true"));
+        QCOMPARE(card->info().dnsInEffect, (QStringList{"10.77.2.92", "10.77.2.91"}));
         QTRY_VERIFY_WITH_TIMEOUT(addresses("rig-fixe").contains("10.77.2.30/24"), 20000);
         card->changeMode(Kinds::ConfigMode::dhcp);
-        applied("DHCP", "10.77.2.200/24");
-        QCOMPARE(field(fixedProfile, "ipv4.method"), "auto");
+        card->setDns("");
+        applied("DHCP, DNS from it", "10.77.2.200/24");
+        QCOMPARE(field(fixedProfile, "ipv4.method,ipv4.dns,ipv4.ignore-auto-dns"), "auto\n\nno");
+        QVERIFY(!keyfileOf(fixedProfile).contains("dns=10.77.2.9"));
+        QVERIFY(!card->info().dnsManual());
         // No lease comes here, yet the model looks for one; gone, it stops at its next step
         // rather than outlive the test.
         model.reset();

@@ -250,24 +250,16 @@ int main(int argc, char *argv[])
         model.requestApply(card);
     };
 
-    // The DNS servers as a read shows them: two by hand on the first manual card, the router's
-    // from a lease on the others.
-    const auto withDns = [](AppModel &model) {
-        AdapterCardModel *manual = firstManualCard(model);
+    // A wrong server typed on the card whose servers were set by hand.
+    const auto invalidDns = [](AppModel &model) {
         for (AdapterCardModel *card : model.cards()) {
-            AdapterInfo info = card->info();
-            if (card == manual)
-                info.dnsServers = {QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9")};
-            if (card == manual || (info.dhcp && !info.router.isEmpty()))
-                info.dnsInEffect = card == manual ? info.dnsServers : QStringList{info.router};
-            card->update(info, false);
+            if (!card->info().dnsServers.isEmpty()) {
+                card->setDns(card->dns() + QStringLiteral(", 300.1.1.1"));
+                model.requestApply(card);
+                return;
+            }
         }
-    };
-    const auto invalidDns = [withDns](AppModel &model) {
-        withDns(model);
-        AdapterCardModel *card = firstManualCard(model);
-        card->setDns(QStringLiteral("192.168.1.1, 300.1.1.1"));
-        model.requestApply(card);
+        fail(QStringLiteral("aucune carte n'a de serveurs DNS"));
     };
 
     // The cards scrolled a little: the first one passes under the tab bar.
@@ -341,11 +333,11 @@ int main(int argc, char *argv[])
         {"ping-menu-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, sourceMenuOpen},
         {"minimum-light.png", {880, 620}, false, Shot::Reads::demo, false, {}},
         {"minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}},
-        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, withDns, byHand},
-        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, withDns, leased},
-        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, withDns, byHand},
-        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, withDns, byHand},
-        {"dns-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, withDns, byHand},
+        {"dns-wide-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}, byHand},
+        {"dns-wide-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}, leased},
+        {"dns-compact-light.png", {850, 900}, false, Shot::Reads::demo, false, {}, byHand},
+        {"dns-minimum-dark.png", {880, 620}, true, Shot::Reads::demo, false, {}, byHand},
+        {"dns-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, {}, byHand},
         {"dns-error-dark.png", {1120, 820}, true, Shot::Reads::demo, false, invalidDns, byHand},
         {"dns-error-narrow.png", {450, 1100}, false, Shot::Reads::demo, false, invalidDns, byHand},
         {"networkmanager-light.png", {1120, 620}, false, Shot::Reads::demo, false, {}, {}, true},

@@ -31,19 +31,10 @@ QList<QByteArray> Fuzz::seeds()
 
 QList<QByteArray> Fuzz::dictionary()
 {
-    return {" packets transmitted, ",
-            " packets received, ",
-            " received, ",
-            "% packet loss",
-            "round-trip min/avg/max/stddev = ",
-            "rtt min/avg/max/mdev = ",
-            " ms\n",
-            "99999999999999999999",
-            "1e400",
-            "nan",
-            "-1",
-            "0.000",
-            "\n"};
+    return QByteArray(" packets transmitted, | packets received, | received, |% packet loss|"
+                      "round-trip min/avg/max/stddev = |rtt min/avg/max/mdev = | ms\n|"
+                      "99999999999999999999|1e400|nan|-1|0.000|\n")
+        .split('|');
 }
 
 void Fuzz::setUp() {}

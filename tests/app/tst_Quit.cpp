@@ -13,14 +13,10 @@
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
-// Quitting with edits not applied: what the application asks, how the dialog answers, and what
-// the application does with the answer.
 class tst_Quit : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { m_engine.addImportPath(QStringLiteral("qrc:/qt/qml")); }
-
     // Of cards a, b and c, the first "dirty" are edited (their DNS servers alone when negative);
     // the dialog gets a button or keys, then its window closes. Applying fails unless the row
     // quits, so that an apply shows.
@@ -31,11 +27,9 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("quits");
 
-        const QString one = "Une carte réseau a été modifiée", two = "2 cartes réseau ont été";
-        QTest::newRow("nothing pending, quit") << 0 << "Aucune"
-                                               << "Return" << true;
-        QTest::newRow("closing stays") << 0 << "Aucune"
-                                       << "" << false;
+        const QString none = "Aucune", one = "Une carte réseau", two = "2 cartes réseau";
+        QTest::newRow("nothing pending, quit") << 0 << none << "Return" << true;
+        QTest::newRow("closing stays") << 0 << none << "" << false;
         QTest::newRow("escape stays, DNS alone edited") << -1 << one << "Escape" << false;
         QTest::newRow("return, pending edits: stay") << 2 << two << "Return" << false;
         QTest::newRow("quit without applying") << 2 << two << "secondaryButton" << true;
@@ -50,6 +44,8 @@ private slots:
         QFETCH(QString, action);
         QFETCH(bool, quits);
 
+        QQmlEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
         FakeModel fake;
         fake.load(adaptersFor({"a", "b", "c"}));
         for (int i = 0; i < qAbs(dirty); ++i)
@@ -61,7 +57,7 @@ private slots:
         std::unique_ptr<QuitDialogController> dialog;
         const auto open = [&](auto texts, auto handler) {
             events << texts.message;
-            dialog = std::make_unique<QuitDialogController>(&m_engine, texts, [&, handler](auto c) {
+            dialog = std::make_unique<QuitDialogController>(&engine, texts, [&, handler](auto c) {
                 if (dialog->window()->isVisible())
                     events << "early";
                 handler(c);
@@ -99,9 +95,6 @@ private slots:
         QCOMPARE(events.value(0).left(message.size()), message); // the dialog, once
         QVERIFY(!delegate.terminationPending());
     }
-
-private:
-    QQmlEngine m_engine;
 };
 
 QTEST_MAIN(tst_Quit)

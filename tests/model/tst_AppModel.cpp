@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "IPv4.h"
 #include "PingRunner.h"
+#include "PingTab.h"
 #include "support/FakeSystem.h"
 #include "support/TestSupport.h"
 
@@ -13,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <tuple>
 
 using namespace std::chrono_literals;
 
@@ -84,6 +87,25 @@ struct Machine {
             else
                 system.queueReads({read(token)});
         }
+    }
+};
+
+struct Tab : FakeModel {
+    PingTab tab;
+
+    // Refreshes the model with cards "id ip router" ("-" for empty); "off" disables a card.
+    void show(const QStringList &cards)
+    {
+        QList<AdapterInfo> records;
+        for (const QString &card : cards) {
+            const QStringList p = QString(card).replace("-", "").split(u' ');
+            AdapterInfo &info = records.emplace_back(adapter(p[0]));
+            info.ip = p[1];
+            info.router = p[2];
+            info.enabled = !p.contains("off");
+        }
+        load(records);
+        tab.setAppModel(&model);
     }
 };
 
@@ -182,8 +204,7 @@ private slots:
         row("address silent: router never pinged", "test:192.168.1.20|192.168.1.1", "lost",
             "Aucune réponse de 192.168.1.20 : lost.", "", error, 1);
         row("router is the address", "test:192.168.1.20|192.168.1.20", "ok", own, "", success, 1);
-        row("unparsable router not pinged", "test:192.168.1.20|192.168.1", "ok", own, "", success,
-            1);
+        row("bad router not pinged", "test:192.168.1.20|192.168.1", "ok", own, "", success, 1);
         row("router 0.0.0.0 pinged", "test:192.168.1.20|0.0.0.0", "ok ok", own, "", success, 2);
         row("no address to test", "test:0.0.0.0|192.168.1.1", "",
             "Cette carte n'a pas d'adresse IPv4 valide à tester.", "", error, 0);
@@ -280,16 +301,14 @@ private slots:
                             QString dns = "192.168.1.1||192.168.1.1") {
             QTest::newRow(name) << draft << shown << confirmed << dns;
         };
+        const QString shown = "255.255.255.0 192.168.1.1";
         row("another mask", "192.168.1.1", "255.255.0.0 192.168.1.1", false);
         row("another router", "192.168.1.1", "255.255.255.0 192.168.1.254", false);
-        row("no router asked, the old one kept", "-", "255.255.255.0 192.168.1.1", false);
+        row("no router asked, the old one kept", "-", shown, false);
         row("no router asked, none shown", "-", "255.255.255.0 -", true);
         row("no router asked, 0.0.0.0 shown", "-", "255.255.255.0 0.0.0.0", true);
-        row("typed with leading zeros", "192.168.001.001 192.168.001.050",
-            "255.255.255.0 192.168.1.1", true);
-        row("saved, not yet taken by the device", "192.168.1.1", "255.255.255.0 192.168.1.1 saved",
-            false);
-        const QString shown = "255.255.255.0 192.168.1.1";
+        row("typed with leading zeros", "192.168.001.001 192.168.001.050", shown, true);
+        row("saved, not yet taken by the device", "192.168.1.1", shown + " saved", false);
         row("DNS too, in order", "192.168.1.1", shown, true,
             "9.9.9.9_001.1.1.1|9.9.9.9,1.1.1.1,2001:db8::53|9.9.9.9,1.1.1.1");
         row("DNS shown in another order", "192.168.1.1", shown, false,
@@ -374,7 +393,6 @@ private slots:
         QVERIFY(!card->message().isEmpty());
     }
 
-    // By id, a shared name is no reason to refuse.
     void sharedNameGoesThroughById()
     {
         FakeSystem system;
@@ -511,6 +529,76 @@ private slots:
         // The limit the ping words shows that three requests were asked for.
         QVERIFY2(card.message().endsWith(" 3600 ms."), qPrintable(card.message()));
         QCOMPARE(model.statusKind(), MessageKind::error);
+    }
+
+    // The source and the target a start pings. The user picks a card flagged "chosen"; a refresh
+    // disables one flagged "offLater".
+    void pingTabSelection_data()
+    {
+        QTest::addColumn<QStringList>("cards");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("target");
+
+        const auto row = [](const char *name, QStringList cards, QString label, QString target) {
+            QTest::newRow(name) << cards << label << target;
+        };
+        row("router first", {"a 10.0.0.2 10.0.0.1"}, "a — 10.0.0.2 (fixe)", "10.0.0.1");
+        row("first usable card, no router", {"a 10.0.0.1 - off", "b - 10.0.0.9", "c 10.0.0.3 -"},
+            "c — 10.0.0.3 (fixe)", "10.0.0.3");
+        row("chosen card kept with the target", {"a 10.0.0.1 -", "b 10.0.0.2 - chosen"},
+            "b — 10.0.0.2 (fixe)", "10.0.0.1");
+        row("chosen card disabled by a refresh", {"a 10.0.0.1 -", "b 10.0.0.2 - chosen offLater"},
+            "a — 10.0.0.1 (fixe)", "10.0.0.1");
+        row("none", {"a - 10.0.0.1", "b 10.0.0.2 - off"}, "Aucune carte avec adresse IPv4", "");
+    }
+
+    void pingTabSelection()
+    {
+        QFETCH(QStringList, cards);
+        QFETCH(QString, label);
+        QFETCH(QString, target);
+
+        Tab fixture;
+        PingTab &tab = fixture.tab;
+        fixture.show(cards);
+        for (const QString &card : cards.filter("chosen"))
+            tab.choose(card.first(1));
+        fixture.show(cards.replaceInStrings("offLater", "off"));
+        QCOMPARE(tab.selectedLabel(), label);
+        QCOMPARE(tab.selectedID(), label.contains(u'—') ? label.first(1) : "");
+        QCOMPARE(tab.target(), target);
+        tab.start();
+        QCOMPARE(fixture.system.pings().value(0), target.isEmpty() ? "" : target + "|en0|4");
+    }
+
+    // The address sent is trimmed; invalid targets, and a start while one runs, send nothing.
+    void pingTabSends()
+    {
+        Tab fixture;
+        auto [system, model, tab] = std::tie(fixture.system, fixture.model, fixture.tab);
+        fixture.show({"eth 192.168.1.20 192.168.1.1"});
+        system.queuePings({{true, "4 reçus", {}}});
+        for (const char *target : {"  192.168.1.1 \n", "192.168.1.99", "0.0.0.0", "routeur"}) {
+            tab.setTarget(target);
+            tab.start();
+        }
+        QCOMPARE(system.pings(), QStringList({"192.168.1.1|en0|4", "192.168.1.99|en0|4"}));
+        QVERIFY(tab.targetInvalid());
+        QCOMPARE(tab.stateText(), "Adresse invalide : utilisez le format 192.168.1.1");
+        QCOMPARE(tab.entries()->entries().size(), 2); // one line per ping sent
+        QCOMPARE(tab.entries()->entries()[1].kind, MessageKind::error);
+        system.holdPings();
+        tab.setTarget("192.168.1.1"); // an edit clears the invalid mark and the error
+        QVERIFY(!tab.targetInvalid());
+        QCOMPARE(tab.stateText(), "Aucun test lancé pour le moment.");
+        tab.start();
+        tab.start();
+        QCOMPARE(system.pings().size(), 3);
+        // The log names the card as a refresh during the ping left it.
+        model.cards().first()->update(adapter("eth", "Dock", "192.168.1.30"), false);
+        system.releasePing({true, "ok", {}});
+        QTRY_COMPARE(tab.entries()->entries().size(), 3);
+        QVERIFY(tab.entries()->entries().last().text.contains(" via Dock (192.168.1.30)   ·   ok"));
     }
 };
 

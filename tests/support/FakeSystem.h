@@ -21,10 +21,7 @@ public:
     int readsStarted() const { return m_state->readsStarted; }
     // Waits for a read to be asked: a window starts its first read only once drawn.
     void answerRead(const QList<AdapterInfo> &adapters);
-    void answerReadsAtOnce(const QList<AdapterInfo> &adapters)
-    {
-        m_state->reads.standing = AdapterRead{adapters, {}};
-    }
+    void answerReadsAtOnce(const QList<AdapterInfo> &all) { m_state->reads.standing = {{all, {}}}; }
     void queueReads(const QList<QList<AdapterInfo>> &reads);
     void queueFailedRead(const QString &failure) { m_state->reads.queued.append({{}, failure}); }
 
@@ -85,7 +82,6 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
-// load(): the automatic refresh at start-up.
 struct FakeModel {
     FakeSystem system;
     AppModel model{system.services()};

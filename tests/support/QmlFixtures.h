@@ -57,7 +57,6 @@ public:
     Q_INVOKABLE AdapterCardModel *looseCard() const { return new AdapterCardModel(adapter("a")); }
     Q_INVOKABLE void dropCard(AdapterCardModel *card) const { delete card; }
     Q_INVOKABLE int readsStarted() const { return fake().readsStarted(); }
-    // Ends the oldest pending read with one connected Ethernet service per identifier.
     Q_INVOKABLE void answerRead(const QStringList &ids) { fake().answerRead(adaptersFor(ids)); }
     Q_INVOKABLE void holdCommands() { fake().holdCommands(); }
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }

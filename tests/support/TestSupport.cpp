@@ -8,16 +8,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
+static void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
         qFatal("cannot write %s", qPrintable(path));
 }
-
-} // namespace
 
 QString TestSupport::writeMachine(const QTemporaryDir &dir, const QJsonObject &machine,
                                   const QString &name)

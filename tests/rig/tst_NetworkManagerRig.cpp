@@ -387,8 +387,8 @@ private slots:
         card->setIp("10.77.2.30");
         card->setDns("10.77.2.92, 10.77.2.91");
         applied("address and DNS", "10.77.2.30/24, 10.77.2.200/24");
-        QVERIFY(
-            keyfileOf(fixedProfile).contains("dns=10.77.2.92;10.77.2.91;\nignore-auto-dns=true"));
+        QCOMPARE(field(fixedProfile, "ipv4.dns,ipv4.ignore-auto-dns"),
+                 "10.77.2.92,10.77.2.91\nyes");
         QCOMPARE(card->info().dnsInEffect, (QStringList{"10.77.2.92", "10.77.2.91"}));
         QTRY_VERIFY_WITH_TIMEOUT(addresses("rig-fixe").contains("10.77.2.30/24"), 20000);
         card->changeMode(Kinds::ConfigMode::dhcp);

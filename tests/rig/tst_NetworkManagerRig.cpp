@@ -343,8 +343,7 @@ private slots:
         QTest::addColumn<QString>("device");
         QTest::newRow("the gateway, bound") << "10.77.5.1" << true << "rig-dup";
         QTest::newRow("an unused address, bound") << "10.77.5.77" << false << "rig-dup";
-        QTest::newRow("the gateway, through a device that is gone")
-            << "10.77.5.1" << true << "rig-gone";
+        QTest::newRow("the gateway, through a gone device") << "10.77.5.1" << true << "rig-gone";
     }
 
     void pingFromTheRigsDevices()
@@ -527,12 +526,10 @@ private slots:
     {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("killed mid-read") << "kill"
-                                         << "le service s'est arrêté pendant la lecture.";
-        QTest::newRow("absent") << "stop"
-                                << "le service ne fonctionne pas.";
-        QTest::newRow("frozen") << "freeze"
-                                << "le service n'a pas répondu à temps.";
+        QTest::newRow("killed mid-read")
+            << "kill" << QString("le service s'est arrêté pendant la lecture.");
+        QTest::newRow("absent") << "stop" << QString("le service ne fonctionne pas.");
+        QTest::newRow("frozen") << "freeze" << QString("le service n'a pas répondu à temps.");
     }
 
     void daemonTroubles()

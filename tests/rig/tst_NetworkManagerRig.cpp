@@ -3,11 +3,15 @@
 
 #include "AppInfo.h"
 #include "AppModel.h"
+#include "ChangeMessages.h"
 #include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerServices.h"
+#include "NetworkManagerWriter.h"
+#include "PingRunner.h"
 #include "PlatformServices.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMetaEnum>
@@ -16,45 +20,109 @@
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QTest>
+#include <QThread>
 #include <QtQml/QQmlExtensionPlugin>
 
-#include <signal.h>
+#include <csignal>
+#include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(BrisvalePlugin)
 
+// The real daemon's profiles, read through the product's own code on the rig's bus, and the
+// product's changes to them, seen by nmcli, ip and the keyfiles.
 namespace {
 
 using namespace std::chrono_literals;
 using NetworkManagerRig::profileId;
 
-AdapterRead readNow(NetworkManagerReader::Bus bus = {})
+AdapterRead readNow()
 {
-    return NetworkManagerReader::readAsync(bus).result();
+    return NetworkManagerReader::readAsync({}).result();
 }
 
-// One line per record, every field shown; the id by its profile's number.
-QString describe(const AdapterInfo &a)
+const QString fixedProfile = profileId(0x02);
+const QString wifiProfile = profileId(0x08);
+const QString officeProfile = profileId(0x0a);
+
+// Set in the environment of a child that makes one change and prints its cause.
+const char *childChange = "BRISVALE_TEST_CHANGE_AS_CHILD";
+
+QString field(const QString &uuid, const QString &name)
 {
-    const QString kind = QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind));
-    const QStringList flags{a.enabled ? "on" : "off", a.connected ? "up" : "down",
-                            a.dhcp ? "dhcp" : "manual"};
-    return QStringList{a.id.right(2),    a.serviceName, a.device, a.hardwareName, kind,
-                       flags.join(u'|'), a.ip,          a.mask,   a.router}
-        .join(u'|');
+    return NetworkManagerRig::nmcli({"-g", name, "connection", "show", uuid}).output.trimmed();
 }
 
-QString leasedAddress()
+bool arranged(const QStringList &arguments)
 {
-    QFile leases(qEnvironmentVariable("BRISVALE_RIG_DIR") + "/dnsmasq-dhcp.leases");
-    return QString::fromLatin1(
-        leases.open(QIODevice::ReadOnly) ? leases.readLine().split(' ').value(2) : QByteArray());
+    const CommandResult result = NetworkManagerRig::nmcli(arguments);
+    if (result.status != 0)
+        qWarning("nmcli: %s", qPrintable(result.combined()));
+    return result.status == 0;
+}
+
+QString addresses(const QString &device)
+{
+    return NetworkManagerRig::run("ip", {"-4", "-br", "addr", "show", device}).output;
+}
+
+QString keyfileOf(const QString &uuid)
+{
+    const QDir folder(NetworkManagerRig::connectionsFolder());
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        QFile file(folder.filePath(name));
+        const QString text =
+            file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+        if (text.contains("uuid=" + uuid))
+            return text;
+    }
+    return {};
+}
+
+// A manual or DHCP change may end with its DNS servers.
+CommandResult change(const QStringList &request)
+{
+    const QString &kind = request.value(0);
+    NetworkManagerWriter::Dns dns;
+    if (request.size() > (kind == "manual" ? 6 : 3))
+        dns = request.last().split(u' ', Qt::SkipEmptyParts);
+    if (kind == "manual")
+        return NetworkManagerWriter::setManual(request.value(1), request.value(2), request.value(3),
+                                               request.value(4), request.value(5), dns)
+            .result();
+    if (kind == "dhcp")
+        return NetworkManagerWriter::setDHCP(request.value(1), request.value(2), dns).result();
+    return NetworkManagerWriter::setEnabled(request.value(1), request.value(2),
+                                            request.value(3) == "on")
+        .result();
+}
+
+AdapterCardModel *cardOf(AppModel &model, const QString &id)
+{
+    QCoro::waitFor(model.refresh(true));
+    const QList<AdapterCardModel *> cards = model.cards();
+    const auto found =
+        std::find_if(cards.begin(), cards.end(), [&](auto *c) { return c->id() == id; });
+    return found == cards.end() ? nullptr : *found;
 }
 
 } // namespace
 
-// The real daemon's profiles, read through the product's own code on the rig's bus.
 class tst_NetworkManagerRig : public QObject {
     Q_OBJECT
+
+public:
+    // The unprivileged child of refusalsChangeNothing: one change, then its cause (-1: changed).
+    static void initMain()
+    {
+        if (!qEnvironmentVariableIsSet(childChange))
+            return;
+        int argc = 1;
+        char name[] = "child", *argv[] = {name, nullptr};
+        QCoreApplication app(argc, argv);
+        const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
+        std::printf("%d\n", result.status == 0 ? -1 : int(result.cause));
+        std::exit(0);
+    }
 
 private slots:
     void initTestCase()
@@ -67,13 +135,22 @@ private slots:
     // profile and the loopback are not services; bond and VLAN stay down on any kernel.
     void readShowsEveryServiceInDisplayOrder()
     {
-        const QString lease = leasedAddress();
+        QFile leases(qEnvironmentVariable("BRISVALE_RIG_DIR") + "/dnsmasq-dhcp.leases");
+        QVERIFY(leases.open(QIODevice::ReadOnly));
+        const QString lease = QString::fromLatin1(leases.readLine().split(' ').value(2));
         QVERIFY(lease.startsWith(QLatin1String("10.77.1.")));
         const AdapterRead read = readNow();
         QVERIFY2(!read.failed(), qPrintable(read.failure));
+        // One line per record, every field shown; the id by its profile's number.
         QStringList lines;
-        for (const AdapterInfo &adapter : read.adapters)
-            lines << describe(adapter);
+        for (const AdapterInfo &a : read.adapters) {
+            const QString kind = QMetaEnum::fromType<AdapterKind>().valueToKey(int(a.kind));
+            const QStringList flags{a.enabled ? "on" : "off", a.connected ? "up" : "down",
+                                    a.dhcp ? "dhcp" : "manual"};
+            lines << QStringList{a.id.right(2),    a.serviceName, a.device, a.hardwareName, kind,
+                                 flags.join(u'|'), a.ip,          a.mask,   a.router}
+                         .join(u'|');
+        }
         const QString c24 = "255.255.255.0";
         QCOMPARE(
             lines,
@@ -130,6 +207,263 @@ private slots:
         const QString printed = QString::fromUtf8(brisvale.readAllStandardOutput());
         QCOMPARE(printed, serviceListing(adapters));
         QVERIFY(printed.contains("Ligne 1\\nLigne\\t2\t" + profileId(0x0c)));
+    }
+
+    // Search domains, IPv6, routes and Wi-Fi secrets are not Brisvale's business: every change
+    // keeps the keyfile's other lines as they were, and the DNS servers where it does not set
+    // them; a read then shows the servers as nmcli does. The Wi-Fi profile has no device here: its
+    // changes are saved only, and enabling it leaves the rest to autoconnect.
+    void theRestOfTheProfileIsKept_data()
+    {
+        QTest::addColumn<QStringList>("request");
+        QTest::addColumn<QString>("setting"); // as the change leaves it; several: a,b
+        QTest::addColumn<QString>("value");   // as nmcli -g gives it, one a line
+        const auto row = [](const char *name, const QStringList &request, const char *setting,
+                            const char *value) {
+            QTest::newRow(name) << request << QString(setting) << QString::fromUtf8(value);
+        };
+        row("manual",
+            {"manual", fixedProfile, "Salle B", "10.77.2.30", "255.255.255.0", "10.77.2.1"},
+            "ipv4.addresses", "10.77.2.30/24");
+        row("DNS servers, the addressing as it is",
+            {"manual", fixedProfile, "Salle B", "10.77.2.30", "255.255.255.0", "10.77.2.1",
+             "10.77.2.92 10.77.2.91"},
+            "ipv4.dns,ipv4.ignore-auto-dns", "10.77.2.92,10.77.2.91\nyes");
+        row("DHCP, and its DNS servers", {"dhcp", fixedProfile, "Salle B", ""},
+            "ipv4.method,ipv4.addresses,ipv4.dns,ipv4.ignore-auto-dns", "auto\n\n\nno");
+        row("disable", {"enabled", fixedProfile, "Salle B", "off"}, "connection.autoconnect", "no");
+        row("enable", {"enabled", fixedProfile, "Salle B", "on"}, "connection.autoconnect", "yes");
+        row("no device, manual",
+            {"manual", wifiProfile, "Réseau café", "192.168.50.7", "255.255.255.0", ""},
+            "ipv4.addresses", "192.168.50.7/24");
+        row("no device, enable", {"enabled", wifiProfile, "Réseau café", "on"},
+            "connection.autoconnect", "yes");
+    }
+
+    void theRestOfTheProfileIsKept()
+    {
+        QFETCH(QStringList, request);
+        QFETCH(QString, setting);
+        QFETCH(QString, value);
+        QVERIFY(arranged({"connection", "modify", fixedProfile, "ipv4.dns", "10.77.2.53,10.77.2.54",
+                          "ipv4.ignore-auto-dns", "yes", "ipv4.dns-search", "labo.test",
+                          "ipv6.method", "manual", "ipv6.addresses", "fd77:2::10/64", "ipv6.dns",
+                          "fd77:2::53", "ipv4.routes", "10.99.0.0/16 10.77.2.1"}));
+        QVERIFY(arranged({"connection", "modify", wifiProfile, "wifi-sec.key-mgmt", "wpa-psk",
+                          "wifi-sec.psk", "mot-de-passe-du-café", "connection.autoconnect", "no"}));
+        // Every line but those of the row's settings (address1 is ipv4.addresses).
+        const auto kept = [&setting] {
+            QStringList lines{keyfileOf(wifiProfile).contains("psk=mot-de-passe-du-café") ? "psk"
+                                                                                          : ""};
+            QString section;
+            for (const QString &line : keyfileOf(fixedProfile).split(u'\n')) {
+                section = line.startsWith(u'[') ? line.mid(1).chopped(1) : section;
+                const QString key = section + '.' + line.section(u'=', 0, 0);
+                if (!setting.contains(key.chopped(key.endsWith(u'1'))) &&
+                    !line.startsWith("timestamp="))
+                    lines << line;
+            }
+            return lines;
+        };
+        const QStringList before = kept();
+        const CommandResult result = change(request);
+        QVERIFY2(result.status == 0, qPrintable(result.combined()));
+        QCOMPARE(kept(), before);
+        QCOMPARE(field(request[1], setting), value);
+        // The device's servers: nmcli shows none for a profile still waiting for its lease.
+        const QString live =
+            NetworkManagerRig::nmcli({"-g", "IP4.DNS", "device", "show", "rig-fixe"}).output;
+        for (const AdapterInfo &read : readNow().adapters) {
+            if (read.id == fixedProfile)
+                QCOMPARE(read.dnsServers.join(u',') + '|' + read.dnsInEffect.join(" | "),
+                         field(fixedProfile, "ipv4.dns") + '|' + live.trimmed());
+        }
+    }
+
+    // The cause comes from the error's name, never from a name the message may quote.
+    void refusalsChangeNothing_data()
+    {
+        QTest::addColumn<QStringList>("request");
+        QTest::addColumn<bool>("asNobody");
+        QTest::addColumn<int>("cause");
+
+        const auto row = [](const char *name, const QStringList &request, bool asNobody,
+                            ChangeCause cause) {
+            QTest::newRow(name) << request << asNobody << int(cause);
+        };
+        row("an unprivileged caller, manual",
+            {"manual", fixedProfile, "Salle B", "10.77.2.99", "255.255.255.0", ""}, true,
+            ChangeCause::refused);
+        row("an unprivileged caller, disable", {"enabled", officeProfile, "Bureau", "off"}, true,
+            ChangeCause::refused);
+        row("a real refusal of a profile named like no refusal",
+            {"dhcp", fixedProfile, "Échec général"}, true, ChangeCause::refused);
+        row("a profile named like a refusal, refused by the daemon",
+            {"manual", fixedProfile, "Réseau cancel not authorized", "10.77.2.99", "255.255.255.0",
+             "10.77.2.256"},
+            false, ChangeCause::failed);
+        row("a profile that vanished",
+            {"manual", NetworkManagerRig::profileId(0xffff), "Parti", "10.77.2.99", "255.255.255.0",
+             ""},
+            false, ChangeCause::failed);
+    }
+
+    void refusalsChangeNothing()
+    {
+        QFETCH(QStringList, request);
+        QFETCH(bool, asNobody);
+        QFETCH(int, cause);
+
+        const QString keyfilesBefore = keyfileOf(fixedProfile) + keyfileOf(officeProfile);
+        const QString devicesBefore = addresses("rig-fixe") + addresses("rig-dup");
+        if (asNobody) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(childChange, request.join(u'\x1f'));
+            child.setProcessEnvironment(environment);
+            child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                    QCoreApplication::applicationFilePath()});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, qPrintable(child.readAllStandardError()));
+            QCOMPARE(child.readAllStandardOutput().trimmed().toInt(), cause);
+        } else {
+            const CommandResult result = change(request);
+            QVERIFY(result.status != 0 && !result.error.isEmpty());
+            QCOMPARE(int(result.cause), cause);
+        }
+        QCOMPARE(keyfileOf(fixedProfile) + keyfileOf(officeProfile), keyfilesBefore);
+        QCOMPARE(addresses("rig-fixe") + addresses("rig-dup"), devicesBefore);
+    }
+
+    // The system's own ping, bound to the rig's devices: the only run of real iputils output.
+    void pingFromTheRigsDevices_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("the gateway, bound") << "10.77.5.1" << true << "rig-dup";
+        QTest::newRow("an unused address, bound") << "10.77.5.77" << false << "rig-dup";
+        QTest::newRow("the gateway, through a gone device") << "10.77.5.1" << true << "rig-gone";
+    }
+
+    void pingFromTheRigsDevices()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, answered);
+        QFETCH(QString, device);
+        QTRY_VERIFY_WITH_TIMEOUT(addresses("rig-dup").contains("10.77.5."), 20000);
+        const PingOutcome outcome =
+            PingRunner::send(PingRunner::iputils(), PingRunner::systemProgram(), address, device, 2)
+                .result();
+        QVERIFY2(outcome.success == answered, qPrintable(outcome.detail + "\n" + outcome.raw));
+    }
+
+    // A profile with a second address, as a device's factory subnet beside the office one: the
+    // card shows the first, whatever order the daemon lists the live ones in, and every change
+    // keeps the second. DNS servers go with the fixed address and back to DHCP's with it.
+    void aSecondAddressIsKept()
+    {
+        const QString both = "10.77.2.8/24, 10.77.2.200/24";
+        QVERIFY(arranged({"connection", "modify", fixedProfile, "ipv4.method", "manual",
+                          "ipv4.addresses", both, "ipv4.gateway", "10.77.2.1",
+                          "connection.autoconnect", "yes"}));
+        QVERIFY(arranged({"connection", "up", fixedProfile}));
+        auto model = std::make_unique<AppModel>(realSystemServices());
+        AdapterCardModel *card = cardOf(*model, fixedProfile);
+        QVERIFY(card);
+        QCOMPARE(card->info().ip, "10.77.2.8");
+        QCOMPARE(card->info().otherAddresses, QStringList{"10.77.2.200/24"});
+
+        const auto applied = [&](const char *step, const QString &expected) {
+            QVERIFY2(QCoro::waitFor(model->apply(card)), step);
+            QCOMPARE(card->messageKind(), MessageKind::success);
+            QCOMPARE(field(fixedProfile, "ipv4.addresses"), expected);
+            QVERIFY(keyfileOf(fixedProfile).contains("=10.77.2.200/24"));
+        };
+        card->setRouter("10.77.2.254");
+        applied("router only", both);
+        QCOMPARE(field(fixedProfile, "ipv4.gateway"), "10.77.2.254");
+        card->setIp("10.77.2.30");
+        card->setDns("10.77.2.92, 10.77.2.91");
+        applied("address and DNS", "10.77.2.30/24, 10.77.2.200/24");
+        QCOMPARE(field(fixedProfile, "ipv4.dns,ipv4.ignore-auto-dns"),
+                 "10.77.2.92,10.77.2.91\nyes");
+        QCOMPARE(card->info().dnsInEffect, (QStringList{"10.77.2.92", "10.77.2.91"}));
+        QTRY_VERIFY_WITH_TIMEOUT(addresses("rig-fixe").contains("10.77.2.30/24"), 20000);
+        card->changeMode(Kinds::ConfigMode::dhcp);
+        card->setDns("");
+        applied("DHCP, DNS from it", "10.77.2.200/24");
+        QCOMPARE(field(fixedProfile, "ipv4.method,ipv4.dns,ipv4.ignore-auto-dns"), "auto\n\nno");
+        QVERIFY(!keyfileOf(fixedProfile).contains("dns=10.77.2.9"));
+        QVERIFY(!card->info().dnsManual());
+        // No lease comes here, yet the model looks for one; gone, it stops at its next step
+        // rather than outlive the test.
+        model.reset();
+        QTest::qWait(1500);
+    }
+
+    // Another client's change between Brisvale's read and its change is not overwritten. The
+    // profile waits for a lease that never comes: a fixed address must still reach the device.
+    void anotherClientsChangeIsKept()
+    {
+        AppModel model(realSystemServices());
+        AdapterCardModel *card = cardOf(model, fixedProfile);
+        QVERIFY(card);
+        card->changeMode(Kinds::ConfigMode::manual);
+        card->setIp("10.77.2.41");
+        card->setMask("255.255.255.0");
+        card->setRouter("10.77.2.1");
+        QVERIFY(arranged({"connection", "modify", fixedProfile, "ipv4.dns", "10.77.2.53",
+                          "ipv4.dns-search", "rig.test"}));
+        QVERIFY2(QCoro::waitFor(model.apply(card)), qPrintable(model.statusText()));
+        QCOMPARE(field(fixedProfile, "ipv4.dns"), "10.77.2.53");
+        QCOMPARE(field(fixedProfile, "ipv4.dns-search"), "rig.test");
+        QVERIFY(addresses("rig-fixe").contains("10.77.2.41/24"));
+    }
+
+    // A daemon that hangs holds a change for the read's few seconds, not for the password's
+    // minutes; one that is gone changes nothing. Either way the message says only that.
+    void aDaemonThatDoesNotAnswer_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::addColumn<int>("cause");
+        QTest::newRow("hung") << true << int(ChangeCause::timedOut);
+        QTest::newRow("gone") << false << int(ChangeCause::serviceGone);
+    }
+
+    void aDaemonThatDoesNotAnswer()
+    {
+        QFETCH(bool, hung);
+        QFETCH(int, cause);
+        const QString before = keyfileOf(fixedProfile);
+        const qint64 pid = NetworkManagerRig::daemonPid();
+        QVERIFY(pid > 0);
+        QVERIFY(hung ? ::kill(pid_t(pid), SIGSTOP) == 0 : NetworkManagerRig::stopDaemon());
+        const CommandResult result =
+            change({"manual", fixedProfile, "Salle B", "10.77.2.77", "255.255.255.0", ""});
+        QVERIFY(hung ? ::kill(pid_t(pid), SIGCONT) == 0 : NetworkManagerRig::startDaemon());
+        QCOMPARE(int(result.cause), cause);
+        QVERIFY(!result.maybeApplied);
+        QCOMPARE(keyfileOf(fixedProfile), before);
+    }
+
+    // The daemon killed at moments spread over a change: whenever the profile was saved, the
+    // message never says that nothing changed.
+    void aDaemonKilledDuringAChange()
+    {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            const QString ip = QString("10.77.2.%1").arg(50 + attempt);
+            QFuture<CommandResult> changing = NetworkManagerWriter::setManual(
+                fixedProfile, "Salle B", ip, "255.255.255.0", "10.77.2.1");
+            QThread::usleep(attempt * 800);
+            ::kill(pid_t(NetworkManagerRig::daemonPid()), SIGKILL);
+            const CommandResult result = changing.result();
+            const bool saved = keyfileOf(fixedProfile).contains("address1=" + ip);
+            QVERIFY(NetworkManagerRig::startDaemon());
+            const QString message = ChangeMessages::failure(result, "NetworkManager");
+            QVERIFY2(result.status == 0 || !saved || !message.contains("rien n'a été modifié"),
+                     qPrintable(message));
+        }
     }
 
     // Each row builds on the rows before it.
@@ -192,12 +526,10 @@ private slots:
     {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("killed mid-read") << "kill"
-                                         << "le service s'est arrêté pendant la lecture.";
-        QTest::newRow("absent") << "stop"
-                                << "le service ne fonctionne pas.";
-        QTest::newRow("frozen") << "freeze"
-                                << "le service n'a pas répondu à temps.";
+        QTest::newRow("killed mid-read")
+            << "kill" << QString("le service s'est arrêté pendant la lecture.");
+        QTest::newRow("absent") << "stop" << QString("le service ne fonctionne pas.");
+        QTest::newRow("frozen") << "freeze" << QString("le service n'a pas répondu à temps.");
     }
 
     void daemonTroubles()

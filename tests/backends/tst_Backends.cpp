@@ -171,7 +171,7 @@ using Service = FakeStore::Service;
 Q_DECLARE_METATYPE(Service)
 Q_DECLARE_METATYPE(Speech)
 
-class tst_Commands : public QObject {
+class tst_Backends : public QObject {
     Q_OBJECT
 
 private slots:
@@ -683,5 +683,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Commands)
-#include "tst_Commands.moc"
+QTEST_GUILESS_MAIN(tst_Backends)
+#include "tst_Backends.moc"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SPDX-FileCopyrightText: 2026 Brisvale contributors
 
+#include "AppInfo.h"
 #include "SystemSettings.h"
 #include "ThemeState.h"
 
@@ -101,6 +102,14 @@ private slots:
                               texts.emptyListHint + texts.refreshShortcut;
         QCOMPARE(words.contains("macOS"), host.macOS);
         QCOMPARE(words.contains(u'⌘'), host.macOS);
+    }
+
+    // The About line names the website as people say it; an address without a scheme as typed.
+    void websiteDomain()
+    {
+        QCOMPARE(AppInfo::domainOf("https://www.brisvale.example/dons"), "brisvale.example");
+        QCOMPARE(AppInfo::domainOf("https://wwwx.example"), "wwwx.example");
+        QCOMPARE(AppInfo::domainOf("brisvale.example"), "brisvale.example");
     }
 
     void initialIsDark_data()

@@ -13,7 +13,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 
 Q_LOGGING_CATEGORY(lcReader, "brisvale.reader")
@@ -90,20 +89,6 @@ QStringList serverAddresses(const QVariant &entity)
             texts.append(server.toString());
     }
     return texts;
-}
-
-// An IPv6 address as the system writes one, with its zone after '%' when it has one
-// ("fe80::1%en0").
-bool isIPv6(const QString &text)
-{
-    const qsizetype percent = text.indexOf(u'%');
-    const QString zone = percent < 0 ? QString() : text.mid(percent + 1);
-    const auto inZone = [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); };
-    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.cbegin(), zone.cend(), inZone)))
-        return false;
-    const QByteArray address = text.left(percent).toLatin1();
-    in6_addr parsed;
-    return !address.contains('\0') && inet_pton(AF_INET6, address.constData(), &parsed) == 1;
 }
 
 } // namespace
@@ -337,7 +322,7 @@ void NetworkReader::readDNS(const Ref &service, AdapterInfo &adapter) const
          protocol ? serverAddresses(m_platform.protocolConfiguration(protocol)) : QStringList()) {
         if (const std::optional<QString> ipv4 = IPv4::canonical(server))
             adapter.dnsServers.append(*ipv4);
-        else if (isIPv6(server))
+        else if (IPv4::isIPv6(server))
             adapter.dnsKept.append(server);
     }
     if (!m_dynamicStore)

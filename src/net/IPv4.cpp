@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <arpa/inet.h>
 #include <array>
 #include <bit>
 
@@ -114,4 +115,16 @@ std::optional<QString> IPv4::suggestedGateway(const QString &addressText, const 
     if (candidate >= broadcast)
         return std::nullopt;
     return format(candidate);
+}
+
+bool IPv4::isIPv6(const QString &text)
+{
+    const qsizetype percent = text.indexOf(u'%');
+    const QString zone = percent < 0 ? QString() : text.mid(percent + 1);
+    const auto inZone = [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); };
+    if (percent >= 0 && (zone.isEmpty() || !std::all_of(zone.cbegin(), zone.cend(), inZone)))
+        return false;
+    const QByteArray address = text.left(percent).toLatin1();
+    in6_addr parsed;
+    return !address.contains('\0') && inet_pton(AF_INET6, address.constData(), &parsed) == 1;
 }

@@ -73,6 +73,11 @@ constexpr bool sameSubnet(quint32 first, quint32 second, quint32 mask)
 // the systems write it.
 bool isNoRouter(const QString &text);
 
+// Whether text is an address of the other family as systems write one in a list of DNS servers,
+// its zone after '%' when it has one ("fe80::1%en0"). The reader keeps such servers and the
+// stand-in networksetup takes them back, so both must agree on what one is.
+bool isIPv6(const QString &text);
+
 // What an address is within its subnet. Masks of /31 and /32 have no network or broadcast
 // address: every address of theirs is a host.
 enum class SubnetRole { host, network, broadcast };

@@ -7,6 +7,7 @@
 // unless the osascript stand-in has lent it administrator rights (the privilege marker in its
 // environment). The only program that writes the machine file, hence the writer beside it.
 
+#include "IPv4.h"
 #include "MachineWriter.h"
 #include "StandIn.h"
 
@@ -17,7 +18,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -83,9 +83,7 @@ QString notRecognized(const QString &serviceName)
 // A DNS server may be an IPv6 address too, in any of its written forms.
 bool isServerAddress(const QString &text)
 {
-    in6_addr ipv6;
-    return SimulatedMachine::parseIPv4(text) ||
-           inet_pton(AF_INET6, text.toUtf8().constData(), &ipv6) == 1;
+    return SimulatedMachine::parseIPv4(text) || IPv4::isIPv6(text);
 }
 
 // What a change does to the service once it is found: false and a reason when a value is

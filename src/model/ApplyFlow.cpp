@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "ChangeMessages.h"
 #include "IPv4.h"
+#include "Profile.h"
 #include "Settled.h"
 
 #include <QCoroFuture>
@@ -43,24 +44,10 @@ struct Request {
 
 bool matches(const AdapterInfo &info, const Request &request)
 {
-    // In order: a resolver asks the first server first.
-    if (request.dnsServers) {
-        QStringList shown;
-        for (const QString &server : info.dnsServers)
-            shown << IPv4::canonical(server).value_or(server);
-        if (shown != *request.dnsServers)
-            return false;
-    }
-    if (request.mode == ConfigMode::dhcp)
-        return info.dhcp;
-    // What is saved must also be what the device runs.
-    if (info.dhcp || !info.inEffect || IPv4::canonical(info.ip) != request.ip ||
-        IPv4::canonical(info.mask) != request.mask)
+    if (request.dnsServers && !Shown::dns(info, *request.dnsServers))
         return false;
-    // Asking for no router is confirmed only when the system keeps none.
-    if (request.router.isEmpty())
-        return IPv4::isNoRouter(info.router);
-    return IPv4::canonical(info.router) == request.router;
+    return Shown::addressing(info, request.mode == ConfigMode::dhcp, request.ip, request.mask,
+                             request.router);
 }
 
 // An address that a DHCP server gave, rather than none or a self-assigned one.

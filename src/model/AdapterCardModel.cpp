@@ -365,6 +365,31 @@ void AdapterCardModel::loadDraftFromInfo()
     m_userClearedGateway = false;
 }
 
+ProfileEntry AdapterCardModel::draftEntry() const
+{
+    ProfileEntry entry = ProfileEntry::fromRecord(m_info);
+    entry.dhcp = m_mode == ConfigMode::dhcp;
+    const auto canonical = [](const QString &text) {
+        return IPv4::canonical(text).value_or(text.trimmed());
+    };
+    entry.ip = entry.dhcp ? QString() : canonical(m_ip);
+    entry.mask = entry.dhcp ? QString() : canonical(m_mask);
+    entry.router = entry.dhcp ? QString() : canonical(m_router);
+    entry.dnsServers = dnsServers();
+    return entry;
+}
+
+void AdapterCardModel::loadEntry(const ProfileEntry &entry)
+{
+    changeMode(entry.dhcp ? ConfigMode::dhcp : ConfigMode::manual);
+    if (!entry.dhcp) {
+        setIp(entry.ip);
+        setMask(entry.mask);
+        setRouter(entry.router);
+    }
+    setDns(entry.dnsServers.join(QStringLiteral(", ")));
+}
+
 void AdapterCardModel::resetDraft()
 {
     loadDraftFromInfo();

@@ -5,6 +5,7 @@
 
 #include "AdapterInfo.h"
 #include "CardMessage.h"
+#include "Profile.h"
 
 #include <QObject>
 
@@ -87,6 +88,12 @@ public:
     // What the empty field stands for: the servers DHCP gives, or none.
     QString dnsPlaceholder() const;
     std::optional<CardMessage> displayMessage() const;
+
+    // The draft as a profile's entry: the service's identity, on as the service is, and the
+    // state the fields ask for, addresses in their canonical form where they parse.
+    ProfileEntry draftEntry() const;
+    // Puts an entry's addressing and servers into the draft, as if the user had typed them.
+    void loadEntry(const ProfileEntry &entry);
 
     // The user picked a position of the mode control.
     Q_INVOKABLE void changeMode(Kinds::ConfigMode mode);

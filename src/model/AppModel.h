@@ -6,6 +6,7 @@
 #include "AdapterCardModel.h"
 #include "AdapterInfo.h"
 #include "CardListModel.h"
+#include "ProfileApply.h"
 #include "SystemServices.h"
 
 #include <QList>
@@ -34,6 +35,7 @@ class AppModel : public QObject {
     Q_PROPERTY(bool hasLoadedOnce READ hasLoadedOnce NOTIFY hasLoadedOnceChanged)
     Q_PROPERTY(bool canRefresh READ canRefresh NOTIFY canRefreshChanged)
     Q_PROPERTY(QString pendingHint READ pendingHint NOTIFY pendingHintChanged)
+    Q_PROPERTY(bool applyingProfile READ applyingProfile NOTIFY applyingProfileChanged)
 
 public:
     explicit AppModel(SystemServices services, QObject *parent = nullptr);
@@ -74,6 +76,15 @@ public:
     // Switches the card's service on or off and reads it back until the system shows it.
     QCoro::Task<> setEnabled(AdapterCardModel *card, bool enabled);
 
+    // Applies a profile all or nothing (see applyProfile()), the cards of its services held
+    // busy meanwhile; the cards then show what the last read showed, and those the read
+    // confirmed lose their drafts. Not while another operation runs.
+    QCoro::Task<ProfileOutcome> applyProfile(Profile profile);
+    bool applyingProfile() const { return m_applyingProfile; }
+    // The names of the profile's services whose cards hold an edit not applied yet, which an
+    // apply would overwrite.
+    QStringList draftsAmong(const Profile &profile) const;
+
     // Pings the card's own address from its interface, then its router when the address
     // answers, and reports on the card and in the status line.
     QCoro::Task<> test(AdapterCardModel *card);
@@ -99,6 +110,9 @@ signals:
     void hasLoadedOnceChanged();
     void canRefreshChanged();
     void pendingHintChanged();
+    void applyingProfileChanged();
+    // The cards took in a new read: whatever compares itself with the system looks again.
+    void readMerged();
 
 private:
     // How a change is verified: up to `reads` re-reads, each after a wait; with
@@ -155,4 +169,5 @@ private:
     // One refresh at a time; a second request is dropped, not queued.
     bool m_refreshInFlight = false;
     bool m_hasLoadedOnce = false;
+    bool m_applyingProfile = false;
 };

@@ -47,7 +47,8 @@ void AppModel::setDraftRevision(int revision)
 
 bool AppModel::isBusy() const
 {
-    return std::any_of(m_cards.cbegin(), m_cards.cend(),
+    return m_applyingProfile ||
+           std::any_of(m_cards.cbegin(), m_cards.cend(),
                        [](const AdapterCardModel *card) { return card->busy(); });
 }
 
@@ -195,6 +196,7 @@ void AppModel::merge(QList<AdapterInfo> list, const QSet<QString> &resetIDs, boo
         }
     }
     setCards(std::move(cards));
+    emit readMerged();
 }
 
 void AppModel::setCards(QList<AdapterCardModel *> cards)

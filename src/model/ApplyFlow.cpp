@@ -73,7 +73,7 @@ std::optional<QString> AppModel::ambiguousTarget(const AdapterCardModel *card) c
 
 QCoro::Task<bool> AppModel::apply(AdapterCardModel *card)
 {
-    if (!card || card->busy())
+    if (!card || card->busy() || m_applyingProfile)
         co_return false;
     if (!card->info().enabled) {
         report(

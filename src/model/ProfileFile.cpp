@@ -303,12 +303,19 @@ Bytes readBytes(const QString &path)
     return bytes;
 }
 
+// The system's reason when it gave one.
 std::optional<QString> writeWhole(const QString &path, const QByteArray &text)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("le fichier ne peut pas être créé (") + file.errorString() + u')';
+    // commit() does not see a flush that wrote only part of the text (a full disk, a file size
+    // limit), and would put the cut file in place: the flush is checked before.
+    if (file.write(text) == text.size() && file.flush() && file.size() == text.size() &&
+        file.commit())
         return std::nullopt;
-    return file.errorString();
+    file.cancelWriting();
+    return QStringLiteral("l'écriture s'est arrêtée avant la fin");
 }
 
 } // namespace
@@ -403,12 +410,11 @@ std::optional<QString> save(const QString &path, const QList<Profile> &profiles)
             return std::nullopt;
         if (auto fault = writeWhole(backupPath(path), previous.text))
             return QStringLiteral("Les profils ne sont pas enregistrés : la version précédente "
-                                  "n'a pas pu être mise de côté (") +
-                   *fault + QStringLiteral(").");
+                                  "n'a pas pu être mise de côté, ") +
+                   *fault + u'.';
     }
     if (auto fault = writeWhole(path, text))
-        return QStringLiteral("Les profils ne sont pas enregistrés (") + *fault +
-               QStringLiteral(").");
+        return QStringLiteral("Les profils ne sont pas enregistrés : ") + *fault + u'.';
     return std::nullopt;
 }
 

@@ -12,13 +12,11 @@
 
 namespace {
 
-const QByteArray entry =
-    R"({"service":{"id":"s1","name":"Ethernet"},"enabled":true,"mode":"manual",)"
-    R"("address":"192.168.0.10","mask":"255.255.255.0","router":"192.168.0.1",)"
-    R"("dns":["192.168.0.1"]})";
-const QByteArray file = R"({"format":"brisvale-profiles","version":1,"profiles":[{"name":"Banc 3",)"
-                        R"("note":"n","entries":[)" +
-                        entry + R"(]},{"name":"Labo","entries":[]}]})";
+const QByteArray file =
+    R"({"format":"brisvale-profiles","version":1,"profiles":[{"name":"Banc 3",)"
+    R"("note":"n","entries":[{"service":{"id":"s1","name":"Ethernet"},"enabled":)"
+    R"(true,"mode":"manual","address":"192.168.0.10","mask":"255.255.255.0",)"
+    R"("router":"192.168.0.1","dns":["192.168.0.1"]}]},{"name":"Labo","entries":[]}]})";
 
 QByteArray contents(const QString &path)
 {
@@ -56,22 +54,19 @@ private slots:
         row("not JSON", R"("version":1,)", R"("version":1)", "illisible vers l'octet 42");
         row("other format", "brisvale-profiles", "other", "pas un fichier de profils de Brisvale");
         row("version as text", R"("version":1)", R"("version":"1")", "pas de version lisible");
-        row("newer version", R"("version":1)", R"("version":2)",
-            "plus récente de Brisvale (format 2)");
+        row("newer version", R"("version":1)", R"("version":2)", "de Brisvale (format 2)");
         row("blank name", R"("Labo")", R"(" \t")", "Profil n° 2 : le nom est vide");
         row("same name in another case", R"("Labo")", R"("bANC 3")", "déjà celui du profil n° 1");
         row("service unnamed", R"("id":"s1","name":"Ethernet")", "", "ni « id » ni « name »");
         row("unknown mode", "manual", "static", "« Banc 3 », entrée 1 : le mode « static »");
         row("address not IPv4", "192.168.0.10", "192.168.0.300", "Adresse IP invalide. Format");
-        row("router elsewhere", R"("router":"192.168.0.1")", R"("router":"10.0.0.1")",
-            "sous-réseau");
-        row("DNS not IPv4", R"(["192.168.0.1"])", R"(["fe80::1"])",
-            "Serveur DNS invalide : fe80::1");
-        row("thousands of DNS", R"(["192.168.0.1"])",
-            "[" + QByteArray(R"("1.1.1.1",)").repeated(5000) + "1]",
+        row("router elsewhere", R"(router":"192)", R"(router":"10)", "sous-réseau 192.168.0.0.");
+        row("DNS not IPv4", "[\"192", "[\"fe80::1\",\"192", "Serveur DNS invalide : fe80::1");
+        row("thousands of DNS", "[\"192", "[" + QByteArray(R"("1.1.1.1",)").repeated(5000) + "\"1",
             "Quatre serveurs DNS au plus.");
-        row("service twice", R"("entries":[])", R"("entries":[)" + entry + "," + entry + "]",
-            "« Labo », entrée 2 : le service « s1 » figure déjà à l'entrée 1.");
+        row("service twice", "]}]},",
+            R"(]},{"service":{"id":"s1"},"enabled":false,"mode":"dhcp"}]},)",
+            "« Banc 3 », entrée 2 : le service « s1 » figure déjà à l'entrée 1.");
     }
     void parse()
     {

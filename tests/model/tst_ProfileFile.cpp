@@ -114,6 +114,7 @@ private slots:
         }
         // Odd names, every kind of entry, and enough profiles to outgrow the limit.
         QList<Profile> wanted = ProfileFile::parse(file).profiles;
+        QCOMPARE(wanted.size(), 2);
         wanted[1] = {"B \"3\" \\ « x » שלום 🙂\u202E\x01\n", "l\n\\u0000",
                      wanted[0].entries};
         wanted[1].entries << ProfileEntry{"s2", "Wi-Fi", "", "", false, false, "", "", "", {}};

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,11 +33,18 @@ QString tooLarge(qint64 size)
            QStringLiteral(" Mo) ; il n'est pas lu.");
 }
 
+// A whole paste would bury the message.
+QString shortened(const QString &text)
+{
+    return text.size() > 40 ? text.left(39) + QChar(0x2026) : text;
+}
+
 // A profile is named by its name once read, by its place before: the user knows the first.
 QString where(const QString &name, qsizetype profile, qsizetype entry = -1)
 {
-    QString text = name.isEmpty() ? QStringLiteral("Profil n° ") + QString::number(profile + 1)
-                                  : QStringLiteral("Profil « ") + name + QStringLiteral(" »");
+    QString text = name.isEmpty()
+                       ? QStringLiteral("Profil n° ") + QString::number(profile + 1)
+                       : QStringLiteral("Profil « ") + shortened(name) + QStringLiteral(" »");
     if (entry >= 0)
         text += QStringLiteral(", entrée ") + QString::number(entry + 1);
     return text + QStringLiteral(" : ");
@@ -143,7 +151,7 @@ std::optional<QString> readEntry(const QJsonValue &value, ProfileEntry &entry)
     if (auto fault = readText(object, QStringLiteral("mode"), mode, true))
         return fault;
     if (mode != QLatin1String("manual") && mode != QLatin1String("dhcp"))
-        return QStringLiteral("le mode « ") + mode +
+        return QStringLiteral("le mode « ") + shortened(mode) +
                QStringLiteral(" » est inconnu (« manual » ou « dhcp » attendu).");
     entry.dhcp = mode == QLatin1String("dhcp");
     const bool manual = !entry.dhcp;
@@ -169,15 +177,17 @@ std::optional<QString> readEntry(const QJsonValue &value, ProfileEntry &entry)
         const std::optional<quint32> parsed = IPv4::parseHost(server.toString());
         if (!parsed)
             return QStringLiteral("Serveur DNS invalide : ") +
-                   (server.isString() ? server.toString().left(40)
+                   (server.isString() ? shortened(server.toString())
                                       : QStringLiteral("(pas un texte)"));
         entry.dnsServers << IPv4::format(*parsed);
     }
     return std::nullopt;
 }
 
+// names: the places of the names read so far, by their case-folded form (see sameProfileName);
+// a hash, for a file of many thousand profiles must not take minutes.
 std::optional<QString> readProfile(const QJsonValue &value, qsizetype index,
-                                   const QList<Profile> &before, Profile &profile)
+                                   QHash<QString, qsizetype> &names, Profile &profile)
 {
     const QString place = where({}, index);
     if (!value.isObject())
@@ -187,12 +197,11 @@ std::optional<QString> readProfile(const QJsonValue &value, qsizetype index,
         return place + *fault;
     if (profile.name.trimmed().isEmpty())
         return place + QStringLiteral("le nom est vide.");
-    for (qsizetype other = 0; other < before.size(); ++other) {
-        if (sameProfileName(before[other].name, profile.name))
-            return place + QStringLiteral("le nom « ") + profile.name +
-                   QStringLiteral(" » est déjà celui du profil n° ") + QString::number(other + 1) +
-                   u'.';
-    }
+    if (const auto other = names.constFind(profile.name.toCaseFolded()); other != names.cend())
+        return place + QStringLiteral("le nom « ") + shortened(profile.name) +
+               QStringLiteral(" » est déjà celui du profil n° ") + QString::number(*other + 1) +
+               u'.';
+    names.insert(profile.name.toCaseFolded(), index);
     const QString named = where(profile.name, index);
     if (auto fault = readText(object, QStringLiteral("note"), profile.note))
         return named + *fault;
@@ -200,16 +209,17 @@ std::optional<QString> readProfile(const QJsonValue &value, qsizetype index,
     if (!entries.isArray())
         return named + wrongType(QStringLiteral("entries"), "une liste");
     const QJsonArray list = entries.toArray();
+    QHash<QString, qsizetype> ids;
     for (qsizetype at = 0; at < list.size(); ++at) {
         ProfileEntry entry;
         if (auto fault = readEntry(list[at], entry))
             return where(profile.name, index, at) + *fault;
-        for (qsizetype other = 0; other < profile.entries.size(); ++other) {
-            if (!entry.serviceId.isEmpty() && profile.entries[other].serviceId == entry.serviceId)
-                return where(profile.name, index, at) + QStringLiteral("le service « ") +
-                       entry.serviceId + QStringLiteral(" » figure déjà à l'entrée ") +
-                       QString::number(other + 1) + u'.';
-        }
+        if (const auto other = ids.constFind(entry.serviceId); other != ids.cend())
+            return where(profile.name, index, at) + QStringLiteral("le service « ") +
+                   shortened(entry.serviceId) + QStringLiteral(" » figure déjà à l'entrée ") +
+                   QString::number(*other + 1) + u'.';
+        if (!entry.serviceId.isEmpty())
+            ids.insert(entry.serviceId, at);
         profile.entries << entry;
     }
     return std::nullopt;
@@ -352,9 +362,10 @@ Read parse(const QByteArray &text)
 
     Read read;
     const QJsonArray list = profiles.toArray();
+    QHash<QString, qsizetype> names;
     for (qsizetype index = 0; index < list.size(); ++index) {
         Profile profile;
-        if (auto fault = readProfile(list[index], index, read.profiles, profile))
+        if (auto fault = readProfile(list[index], index, names, profile))
             return refused(*fault);
         read.profiles << profile;
     }

@@ -3,8 +3,11 @@
 
 // How long a change takes from the request to the device carrying it, on the rig's real
 // NetworkManager: Brisvale's writer against nmcli making the same change (modify, then up).
-// Both are timed to the same point, seen through netlink without starting a process.
+// Both are timed to the same point, seen through netlink without starting a process. A profile
+// of three services goes as the application applies one: a checkpoint, the three changes, a read
+// that verifies them, the checkpoint dropped; nmcli modifies and brings up each in turn.
 #include "NetworkManagerRig.h"
+#include "NetworkManagerServices.h"
 #include "NetworkManagerWriter.h"
 #include "Shell.h"
 
@@ -23,6 +26,14 @@ namespace {
 
 const QString dhcpProfile = QStringLiteral("0a1b2c3d-0001-4000-8000-000000000001");
 const QString fixedProfile = QStringLiteral("0a1b2c3d-0002-4000-8000-000000000002");
+// The three active profiles with a fixed address: profile, device, network's first three bytes.
+const QList<QStringList> threeServices = {
+    {fixedProfile, QStringLiteral("rig-fixe"), QStringLiteral("10.77.2")},
+    {QStringLiteral("0a1b2c3d-0003-4000-8000-000000000003"), QStringLiteral("rig-br"),
+     QStringLiteral("10.77.3")},
+    {QStringLiteral("0a1b2c3d-000a-4000-8000-00000000000a"), QStringLiteral("rig-dup"),
+     QStringLiteral("10.77.5")},
+};
 constexpr int rounds = 12;
 
 QStringList addressesOf(const QString &device)
@@ -145,6 +156,66 @@ void dhcpSwitch()
     report("switch to DHCP, lease on device", ours, theirs);
 }
 
+// Every one of the three devices carries its address ending in `last`, and that one only.
+bool threeCarry(int last)
+{
+    return std::all_of(threeServices.cbegin(), threeServices.cend(), [last](const QStringList &s) {
+        return addressesOf(s[1]) == QStringList{s[2] + QStringLiteral(".%1").arg(last)};
+    });
+}
+
+// The read shows every change saved and in effect.
+bool verified(const AdapterRead &read, int last)
+{
+    return std::all_of(threeServices.cbegin(), threeServices.cend(), [&](const QStringList &s) {
+        return std::any_of(read.adapters.cbegin(), read.adapters.cend(), [&](const AdapterInfo &a) {
+            return a.id == s[0] && a.inEffect && a.ip == s[2] + QStringLiteral(".%1").arg(last);
+        });
+    });
+}
+
+void profileOfThree()
+{
+    SystemServices system = NetworkManagerServices::services();
+    QList<double> ours;
+    QList<double> theirs;
+    int reads = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const int last = 60 + i;
+        ours << timeTo(
+            [&] {
+                QList<ServiceTarget> targets;
+                for (const QStringList &service : threeServices)
+                    targets.append({service[0], service[1]});
+                const Transaction begun = system.beginTransaction(targets).result();
+                for (const QStringList &service : threeServices)
+                    system
+                        .setManual({service[0], service[1]},
+                                   service[2] + QStringLiteral(".%1").arg(last),
+                                   QStringLiteral("255.255.255.0"),
+                                   service[2] + QStringLiteral(".1"), std::nullopt)
+                        .waitForFinished();
+                do
+                    ++reads;
+                while (!verified(system.readAdapters().result(), last));
+                system.commitTransaction(begun.handle).waitForFinished();
+            },
+            [&] { return threeCarry(last); });
+        const int other = 160 + i;
+        QStringList lines;
+        for (const QStringList &service : threeServices)
+            lines << QStringLiteral(
+                         "nmcli connection modify %1 ipv4.method manual ipv4.addresses "
+                         "%2.%3/24 ipv4.gateway %2.1 && nmcli connection up %1 >/dev/null")
+                         .arg(service[0], service[2])
+                         .arg(other);
+        theirs << timeTo([&] { nmcli(lines.join(QStringLiteral(" && "))); },
+                         [&] { return threeCarry(other); });
+    }
+    report("profile of three, verified", ours, theirs);
+    std::printf("%-34s %.1f reads per apply\n", "", double(reads) / rounds);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -161,5 +232,6 @@ int main(int argc, char *argv[])
                 rounds);
     manualChange();
     dhcpSwitch();
+    profileOfThree();
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "AppInfo.h"
 #include "AppModel.h"
 #include "ChangeMessages.h"
+#include "DBusValues.h"
+#include "NetworkManagerBus.h"
 #include "NetworkManagerReader.h"
 #include "NetworkManagerRig.h"
 #include "NetworkManagerServices.h"
@@ -44,8 +46,12 @@ const QString fixedProfile = profileId(0x02);
 const QString wifiProfile = profileId(0x08);
 const QString officeProfile = profileId(0x0a);
 
+const QString inactiveProfile = profileId(0x09);
+
 // Set in the environment of a child that makes one change and prints its cause.
 const char *childChange = "BRISVALE_TEST_CHANGE_AS_CHILD";
+// Set in the environment of a child that begins a group, makes its first change and waits.
+const char *childGroup = "BRISVALE_TEST_GROUP_AS_CHILD";
 
 QString field(const QString &uuid, const QString &name)
 {
@@ -96,6 +102,34 @@ CommandResult change(const QStringList &request)
         .result();
 }
 
+// What the group tests change, each profile's address in it: two active, one inactive.
+const QList<QStringList> group = {
+    {fixedProfile, "Salle B", "10.77.2.61", "255.255.255.0", "10.77.2.1"},
+    {inactiveProfile, "Filaire inactif", "10.77.9.61", "255.255.0.0", ""},
+    {officeProfile, "Bureau", "10.77.5.61", "255.255.255.0", "10.77.5.1"},
+};
+
+QList<ServiceTarget> targetsOf(const QList<QStringList> &changes)
+{
+    QList<ServiceTarget> targets;
+    for (const QStringList &change : changes)
+        targets.append({change[0], change[1]});
+    return targets;
+}
+
+// How many entries one of the daemon's array properties holds.
+qsizetype listed(const QString &path, const QString &interface, const char *name)
+{
+    NetworkManagerBus bus({});
+    const auto value = bus.property(path, NetworkManagerBus::service + interface, name).value();
+    return DBusValues::list(value).value_or(QVariantList()).size();
+}
+
+CommandResult changed(SystemServices &system, const QStringList &c)
+{
+    return system.setManual({c[0], c[1]}, c[2], c[3], c[4], std::nullopt).result();
+}
+
 AdapterCardModel *cardOf(AppModel &model, const QString &id)
 {
     QCoro::waitFor(model.refresh(true));
@@ -111,14 +145,26 @@ class tst_NetworkManagerRig : public QObject {
     Q_OBJECT
 
 public:
-    // The unprivileged child of refusalsChangeNothing: one change, then its cause (-1: changed).
+    // The children: refusalsChangeNothing's, unprivileged, makes one change and prints its cause
+    // (-1: changed); aGroupOfChangesIsAllOrNothing's begins a group under a short checkpoint,
+    // makes its first change, prints both statuses and waits to be killed.
     static void initMain()
     {
-        if (!qEnvironmentVariableIsSet(childChange))
+        if (!qEnvironmentVariableIsSet(childChange) && !qEnvironmentVariableIsSet(childGroup))
             return;
         int argc = 1;
         char name[] = "child", *argv[] = {name, nullptr};
         QCoreApplication app(argc, argv);
+        if (qEnvironmentVariableIsSet(childGroup)) {
+            SystemServices system = NetworkManagerServices::services({}, 4s);
+            const Transaction begun = system.beginTransaction(targetsOf({group[0]})).result();
+            QStringList first = group[0];
+            first[2] = "10.77.2.62";
+            std::printf("%d %d\n", begun.result.status, changed(system, first).status);
+            std::fflush(stdout);
+            QThread::sleep(60);
+            std::exit(1);
+        }
         const CommandResult result = change(qEnvironmentVariable(childChange).split(u'\x1f'));
         std::printf("%d\n", result.status == 0 ? -1 : int(result.cause));
         std::exit(0);
@@ -419,6 +465,89 @@ private slots:
         QCOMPARE(field(fixedProfile, "ipv4.dns"), "10.77.2.53");
         QCOMPARE(field(fixedProfile, "ipv4.dns-search"), "rig.test");
         QVERIFY(addresses("rig-fixe").contains("10.77.2.41/24"));
+    }
+
+    // A group of changes is kept whole, or undone whole: profiles on disk, active or not, and
+    // devices. Killed in the middle, Brisvale leaves the undoing to the checkpoint's timeout.
+    void aGroupOfChangesIsAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("every change verified, committed") << "commit";
+        QTest::newRow("the last change refused, rolled back") << "rollback";
+        QTest::newRow("the checkpoint ran out before the commit") << "expire";
+        QTest::newRow("no profile active, no checkpoint, rolled back") << "inactive";
+        QTest::newRow("Brisvale killed after the first change") << "kill";
+    }
+
+    void aGroupOfChangesIsAllOrNothing()
+    {
+        QFETCH(QString, end);
+        const auto keyfiles = [] {
+            return keyfileOf(fixedProfile) + keyfileOf(inactiveProfile) + keyfileOf(officeProfile);
+        };
+        const auto devices = [] { return addresses("rig-fixe") + addresses("rig-dup"); };
+        // The rig writes its keyfiles by hand and the daemon rewrites one in its own layout at
+        // any save: a save that changes nothing gives the layout a rollback is compared to.
+        for (const QStringList &change : group)
+            QVERIFY(arranged({"connection", "modify", change[0], "connection.id",
+                              field(change[0], "connection.id")}));
+        const QString keyfilesBefore = keyfiles(), devicesBefore = devices();
+        if (end == "kill") {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(childGroup, "1");
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath());
+            QVERIFY(child.waitForReadyRead(30000));
+            QCOMPARE(child.readLine().trimmed(), "0 0");
+            QVERIFY(addresses("rig-fixe").contains("10.77.2.62/24"));
+            ::kill(pid_t(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished(5000));
+            QTRY_COMPARE_WITH_TIMEOUT(devices(), devicesBefore, 20000);
+            QCOMPARE(keyfiles(), keyfilesBefore);
+            return;
+        }
+        // Rolled back, every address differs from the one the commit left.
+        QList<QStringList> changes = group;
+        for (QStringList &change : changes)
+            change[2].replace(".61", end == "commit" ? ".61" : ".71");
+        if (end == "rollback")
+            changes[2][4] = "10.77.5.256";
+        if (end == "inactive")
+            changes = {changes[1]};
+        SystemServices system = NetworkManagerServices::services({}, end == "expire" ? 2s : 60s);
+        const Transaction begun = system.beginTransaction(targetsOf(changes)).result();
+        QVERIFY2(begun.result.status == 0, qPrintable(begun.result.error));
+        QCOMPARE(begun.handle.startsWith(u'/'), end != "inactive");
+        QCOMPARE(begun.covered.size(), changes.size());
+        // The devices of the two active profiles; an empty list would have been every device.
+        QCOMPARE(listed(NetworkManagerBus::managerPath, "", "Checkpoints"),
+                 end == "inactive" ? 0 : 1);
+        QCOMPARE(listed(begun.handle, ".Checkpoint", "Devices"), end == "inactive" ? 0 : 2);
+        for (const QStringList &change : changes)
+            QCOMPARE(changed(system, change).status == 0, change[4] != "10.77.5.256");
+        // Gone before its commit, the checkpoint may have undone the group: the commit fails, and
+        // the rollback that follows puts back what the daemon did not.
+        if (end == "expire") {
+            QTest::qWait(3000);
+            QVERIFY(system.commitTransaction(begun.handle).result().status != 0);
+        }
+        const CommandResult ended = end == "commit"
+                                        ? system.commitTransaction(begun.handle).result()
+                                        : system.rollbackTransaction(begun.handle).result();
+        QVERIFY2(ended.status == 0, qPrintable(ended.error));
+        QCOMPARE(listed(NetworkManagerBus::managerPath, "", "Checkpoints"), 0);
+        if (end != "commit") {
+            QCOMPARE(keyfiles(), keyfilesBefore);
+            QTRY_COMPARE_WITH_TIMEOUT(devices(), devicesBefore, 20000);
+            return;
+        }
+        QStringList shown;
+        for (const AdapterInfo &read : readNow().adapters) {
+            if (begun.covered.contains(read.id))
+                shown << read.ip;
+        }
+        QCOMPARE(shown, QStringList({"10.77.5.61", "10.77.2.61", "10.77.9.61"}));
     }
 
     // A daemon that hangs holds a change for the read's few seconds, not for the password's

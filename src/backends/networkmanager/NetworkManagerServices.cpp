@@ -6,6 +6,7 @@
 #include "BlockingPool.h"
 #include "DBusValues.h"
 #include "NetworkManagerBus.h"
+#include "NetworkManagerCheckpoint.h"
 #include "NetworkManagerWriter.h"
 #include "PingRunner.h"
 
@@ -70,9 +71,20 @@ Probe probe(const NetworkManagerReader::Bus &bus, std::chrono::milliseconds limi
     return probe;
 }
 
-SystemServices services(const NetworkManagerReader::Bus &bus)
+SystemServices services(const NetworkManagerReader::Bus &bus, std::chrono::seconds rollbackTimeout)
 {
     SystemServices services;
+    // The profiles kept for a group's rollback live as long as any of these lambdas.
+    auto checkpoint = std::make_shared<NetworkManagerCheckpoint>(bus.address, rollbackTimeout);
+    services.beginTransaction = [checkpoint](QList<ServiceTarget> targets) {
+        return checkpoint->begin(targets);
+    };
+    services.commitTransaction = [checkpoint](QString handle) {
+        return checkpoint->commit(handle);
+    };
+    services.rollbackTransaction = [checkpoint](QString handle) {
+        return checkpoint->rollback(handle);
+    };
     services.readAdapters = [bus] { return NetworkManagerReader::readAsync(bus); };
     // Each change reaches exactly the profile the card shows, by its UUID.
     services.setManual = [bus](ServiceTarget target, QString ip, QString mask, QString router,

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "NetworkManagerCheckpoint.h"
 #include "NetworkManagerReader.h"
 #include "SystemServices.h"
 
@@ -27,7 +28,10 @@ struct Probe {
 // the bus does; it never starts the daemon.
 Probe probe(const NetworkManagerReader::Bus &bus = {}, std::chrono::milliseconds limit = 1500ms);
 
-// Reads, changes and ping for the daemon on that bus; `wait` is left to the caller.
-SystemServices services(const NetworkManagerReader::Bus &bus = {});
+// Reads, changes, checkpoints and ping for the daemon on that bus; `wait` is left to the caller.
+// After `rollbackTimeout` the daemon rolls a group's checkpoint back by itself.
+SystemServices
+services(const NetworkManagerReader::Bus &bus = {},
+         std::chrono::seconds rollbackTimeout = NetworkManagerCheckpoint::rollbackTimeout);
 
 } // namespace NetworkManagerServices

@@ -366,7 +366,14 @@ std::optional<CommandResult> invalidServer(const NetworkManagerWriter::Dns &dns)
     return std::nullopt;
 }
 
-Settings withoutDeprecated(Settings profile)
+Settings withDnsChange(Settings profile, const NetworkManagerWriter::Dns &dns)
+{
+    return dns ? NetworkManagerWriter::withDns(std::move(profile), *dns) : profile;
+}
+
+} // namespace
+
+NetworkManagerWriter::Settings NetworkManagerWriter::withoutDeprecated(Settings profile)
 {
     for (const QString &family : {QStringLiteral("ipv4"), QStringLiteral("ipv6")}) {
         if (profile.contains(family))
@@ -374,13 +381,6 @@ Settings withoutDeprecated(Settings profile)
     }
     return profile;
 }
-
-Settings withDnsChange(Settings profile, const NetworkManagerWriter::Dns &dns)
-{
-    return dns ? NetworkManagerWriter::withDns(std::move(profile), *dns) : profile;
-}
-
-} // namespace
 
 NetworkManagerWriter::Settings NetworkManagerWriter::withManualAddress(Settings profile,
                                                                        const QString &ip,

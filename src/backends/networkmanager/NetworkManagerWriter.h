@@ -38,6 +38,9 @@ QFuture<CommandResult> setDHCP(const QString &uuid, const QString &name, const D
 QFuture<CommandResult> setEnabled(const QString &uuid, const QString &name, bool enabled,
                                   const QString &busAddress = {});
 
+// The profile as the daemon takes it back without loss: the older lists (addresses, routes,
+// dns) left out where the newer ones are there, as the daemon would take the older.
+Settings withoutDeprecated(Settings profile);
 // The profile with one manual address, the router as gateway (none when empty), and everything
 // else as it was.
 Settings withManualAddress(Settings profile, const QString &ip, int prefix, const QString &router);

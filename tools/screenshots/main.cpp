@@ -325,14 +325,15 @@ int main(int argc, char *argv[])
         QMetaObject::invokeMethod(menu, "open");
     };
 
-    // Profiles taken from the demo machine: « Bureau » as it is now (so Actif), « Labo » with
-    // Ethernet on a test network and Wi-Fi off.
+    // Profiles of the demo machine's Ethernet and Wi-Fi: « Bureau » as they are now (so Actif),
+    // « Labo » with Ethernet on a test network and Wi-Fi off.
     const auto someProfiles = [](AppModel &model, ProfilesModel &profiles) {
         Profile office{QStringLiteral("Bureau"), QStringLiteral("Le réseau de l'agence"), {}};
         Profile lab{QStringLiteral("Labo"), QStringLiteral("Banc de test, sans Wi-Fi"), {}};
         for (const AdapterCardModel *card : model.cards()) {
             const AdapterInfo info = card->info();
-            if (!info.enabled)
+            if (!info.enabled ||
+                (info.serviceName != QLatin1String("Ethernet") && info.kind != AdapterKind::wifi))
                 continue;
             office.entries << ProfileEntry::fromRecord(info);
             ProfileEntry entry = ProfileEntry::fromRecord(info);
@@ -378,6 +379,15 @@ int main(int argc, char *argv[])
                             MessageKind::warning);
     };
     const auto noProfiles = [](AppModel &, ProfilesModel &) {};
+    // The second profile at the top of its list.
+    const auto toLab = [](AppModel &, QQuickItem &content) {
+        QObject *layer = content.property("profilesLayer").value<QObject *>();
+        QObject *view = layer ? layer->property("item").value<QObject *>() : nullptr;
+        QObject *list = view ? view->property("list").value<QObject *>() : nullptr;
+        if (!list)
+            fail(QStringLiteral("la liste des profils est introuvable"));
+        QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, 1), Q_ARG(int, 1));
+    };
 
     const QList<Shot> shots{
         {"cards-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
@@ -498,7 +508,7 @@ int main(int argc, char *argv[])
          Shot::Reads::demo,
          false,
          {},
-         {},
+         toLab,
          false,
          rolledBack},
         {"profile-rolled-back-dark.png",
@@ -507,7 +517,7 @@ int main(int argc, char *argv[])
          Shot::Reads::demo,
          false,
          {},
-         {},
+         toLab,
          false,
          rolledBack},
     };

@@ -30,6 +30,8 @@ T.Popup {
     x: parent ? Math.round((parent.width - width) / 2) : 0
     y: parent ? Math.round((parent.height - height) / 3) : 0
     width: Math.min(540, parent ? parent.width - 48 : 540)
+    // Templates leave a popup's size to the style: it is its content's.
+    implicitHeight: contentHeight + topPadding + bottomPadding
     modal: true
     focus: true
     padding: 26
@@ -39,9 +41,10 @@ T.Popup {
     Component.onCompleted: if (wanted) open()
     onClosed: if (wanted) canceled()
 
+    // The popup fades the dimmer in and out through its opacity: the shade is in its colour.
     T.Overlay.modal: Rectangle {
-        color: ThemeState.palette.shadow
-        opacity: 0.35
+        readonly property color shade: ThemeState.palette.shadow
+        color: Qt.rgba(shade.r, shade.g, shade.b, 0.35)
     }
 
     background: Rectangle {

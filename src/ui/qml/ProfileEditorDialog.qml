@@ -74,9 +74,10 @@ T.Popup {
     onClosed: if (wanted) profiles.closeEditor()
     onOpened: nameField.field.forceActiveFocus()
 
+    // The popup fades the dimmer in and out through its opacity: the shade is in its colour.
     T.Overlay.modal: Rectangle {
-        color: ThemeState.palette.shadow
-        opacity: 0.35
+        readonly property color shade: ThemeState.palette.shadow
+        color: Qt.rgba(shade.r, shade.g, shade.b, 0.35)
     }
 
     background: Rectangle {

@@ -29,6 +29,8 @@ Item {
         RowLayout {
             objectName: "profilesHeader"
             Layout.alignment: Qt.AlignHCenter
+            // A layout holding a filling item would fill the column itself.
+            Layout.fillWidth: false
             Layout.preferredWidth: root.columnWidth
             Layout.topMargin: 20
             spacing: 10

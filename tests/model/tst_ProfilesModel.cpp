@@ -202,6 +202,35 @@ private slots:
         QCOMPARE(ProfileFile::load(p.path()).profiles.size(), after.size());
     }
 
+    // "Enregistrer dans un profil…": the card's draft replaces its service's entry in place, or
+    // comes last; "eth*" is the draft.
+    void saveCard_data()
+    {
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("entry replaced") << "eth wifi"
+                                        << "eth* wifi";
+        QTest::newRow("entry added") << "wifi"
+                                     << "wifi eth*";
+    }
+    void saveCard()
+    {
+        QFETCH(QString, kept);
+        QFETCH(QString, after);
+        Profiles p;
+        Profile profile = named("P", {p.entry(1)});
+        if (kept.startsWith("eth"))
+            profile.entries.prepend(p.entry(0));
+        p.model->store(profile, {});
+        cardOf(p.fake.model, "eth")->setIp("192.168.1.99");
+        p.model->offerSaveOf(cardOf(p.fake.model, "eth"));
+        p.model->saveCardInto("P");
+        QStringList ids;
+        for (const ProfileEntry &entry : p.model->profile("P")->entries)
+            ids << entry.serviceId + (entry.ip == "192.168.1.99" ? "*" : "");
+        QCOMPARE(ids.join(' '), after);
+    }
+
     // Whatever the user does, a file that could not be read keeps every byte.
     void unreadableFileKept_data()
     {

@@ -20,6 +20,10 @@ TestCase {
         id: viewComponent
         ProfilesView { width: testCase.width; height: testCase.height }
     }
+    Component {
+        id: dialogsComponent
+        ProfileDialogs { anchors.fill: parent }
+    }
 
     function init() { failOnWarning(/.*/) }
 
@@ -71,5 +75,30 @@ TestCase {
         tryVerify(() => dialog.opened)
         mouseClick(findChild(dialog.contentItem, "acceptButton"))
         compare(view.profiles.names, ["Labo"])
+    }
+
+    // A card's draft saved into a profile from the chooser, then that profile applied after the
+    // question about the draft, answered with Return.
+    function test_saveThenApply() {
+        const view = makeView(Fixtures.profilesText(["Labo"]), "")
+        const dialogs = createTemporaryObject(dialogsComponent, testCase,
+                                              { profiles: view.profiles })
+        const card = Fixtures.card("wifi")
+        card.dns = "9.9.9.9"
+        view.profiles.offerSaveOf(card)
+        const chooser = findChild(dialogs, "saveToProfileDialog")
+        tryVerify(() => chooser.opened)
+        const labo = findChild(chooser.contentItem, "profileChoice")
+        compare(labo.title, "Labo")
+        mouseClick(labo)
+        tryVerify(() => !chooser.visible)
+        compare(view.list.itemAtIndex(0).lines.length, 2)
+        view.profiles.requestApply("Labo")
+        const question = findChild(dialogs, "applyDialog")
+        tryVerify(() => question.opened)
+        compare(question.message,
+                "« wifi » a une modification non appliquée que le profil remplacera.")
+        keyClick(Qt.Key_Return)
+        tryVerify(() => view.list.itemAtIndex(0).message !== "")
     }
 }

@@ -85,6 +85,7 @@ Item {
             FlatButton {
                 required property string modelData
 
+                objectName: "profileChoice"
                 Layout.fillWidth: true
                 title: modelData
                 kind: "secondary"

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class AdapterCardModel;
 class ProfilesModel;
 

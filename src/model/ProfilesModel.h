@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <qcorotask.h>
 
+#include <optional>
+
 class AdapterCardModel;
 class AppModel;
 class ProfileEditor;

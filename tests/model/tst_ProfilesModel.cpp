@@ -226,7 +226,8 @@ private slots:
         p.model->offerSaveOf(cardOf(p.fake.model, "eth"));
         p.model->saveCardInto("P");
         QStringList ids;
-        for (const ProfileEntry &entry : p.model->profile("P")->entries)
+        const Profile saved = p.model->profile("P").value();
+        for (const ProfileEntry &entry : saved.entries)
             ids << entry.serviceId + (entry.ip == "192.168.1.99" ? "*" : "");
         QCOMPARE(ids.join(' '), after);
     }

@@ -92,13 +92,13 @@ TestCase {
         compare(labo.title, "Labo")
         mouseClick(labo)
         tryVerify(() => !chooser.visible)
-        compare(view.list.itemAtIndex(0).lines.length, 2)
+        tryVerify(() => view.list.itemAtIndex(0)?.lines.length === 2)
         view.profiles.requestApply("Labo")
         const question = findChild(dialogs, "applyDialog")
         tryVerify(() => question.opened)
         compare(question.message,
                 "« wifi » a une modification non appliquée que le profil remplacera.")
         keyClick(Qt.Key_Return)
-        tryVerify(() => view.list.itemAtIndex(0).message !== "")
+        tryVerify(() => (view.list.itemAtIndex(0)?.message ?? "") !== "")
     }
 }

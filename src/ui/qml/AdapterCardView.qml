@@ -434,7 +434,8 @@ Item {
                     FlatButton {
                         objectName: "saveToProfileButton"
                         visible: root.profiles !== null
-                        icon.name: "bookmark"
+                        // No symbol is made for a button that is not shown.
+                        icon.name: root.profiles !== null ? "bookmark" : ""
                         kind: "ghost"
                         implicitWidth: 34
                         enabled: root.present && root.profiles !== null && root.profiles.canChange

@@ -24,6 +24,8 @@ Item {
 
     // Asks before the profile goes.
     signal removeRequested(string name)
+    // Asks where to write this profile alone.
+    signal exportRequested(string name)
 
     readonly property var colors: ThemeState.palette
 
@@ -134,6 +136,13 @@ Item {
                 enabled: root.profiles.canChange && !root.applying
                 toolTip: "Supprimer ce profil"
                 onClicked: root.removeRequested(root.name)
+            }
+            FlatButton {
+                objectName: "exportProfileButton"
+                title: "Exporter…"
+                kind: "ghost"
+                toolTip: "Enregistrer ce profil seul dans un fichier"
+                onClicked: root.exportRequested(root.name)
             }
             FlatButton {
                 objectName: "duplicateButton"

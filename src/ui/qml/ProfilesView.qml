@@ -21,6 +21,16 @@ Item {
     readonly property bool showsEmpty: profiles.loaded && !showsProblem && profiles.count === 0
     // The profile the user asked to remove, until they answer.
     property string removing: ""
+    // The profiles the export dialog writes: all when empty.
+    property var exporting: []
+
+    function exportProfiles(names) {
+        exporting = names
+        if (exportDialog.active)
+            exportDialog.item.open()
+        else
+            exportDialog.active = true
+    }
 
     ColumnLayout {
         anchors.fill: parent
@@ -59,7 +69,7 @@ Item {
                 kind: "secondary"
                 enabled: root.profiles.loaded && root.profiles.count > 0
                 toolTip: "Enregistrer tous les profils dans un fichier"
-                onClicked: exportDialog.active ? exportDialog.item.open() : exportDialog.active = true
+                onClicked: root.exportProfiles([])
             }
             FlatButton {
                 objectName: "newProfileButton"
@@ -165,6 +175,7 @@ Item {
                 appModel: root.appModel
                 profiles: root.profiles
                 onRemoveRequested: (name) => root.removing = name
+                onExportRequested: (name) => root.exportProfiles([name])
             }
         }
     }
@@ -205,7 +216,7 @@ Item {
             defaultSuffix: "json"
             nameFilters: ["Profils Brisvale (*.json)"]
             Component.onCompleted: open()
-            onAccepted: root.profiles.exportTo(selectedFile, [])
+            onAccepted: root.profiles.exportTo(selectedFile, root.exporting)
         }
     }
 }

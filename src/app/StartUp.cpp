@@ -38,6 +38,15 @@ QString userMachinePath(QString *problem)
 
 } // namespace
 
+QString StartUp::profilesPath()
+{
+    const QString asked = qEnvironmentVariable("BRISVALE_PROFILES");
+    if (!asked.isEmpty())
+        return asked;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("profiles.json"));
+}
+
 int StartUp::fail(const QString &message)
 {
     std::fprintf(stderr, "brisvale: %s\n", qPrintable(message));

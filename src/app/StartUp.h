@@ -26,6 +26,9 @@ std::optional<SystemServices> chosenServices(const QString &simulate, bool demoW
                                              QString *machinePath, RealSystem *real,
                                              QString *problem);
 
+// The user's profiles file; BRISVALE_PROFILES names another one (tests, demonstrations).
+QString profilesPath();
+
 // `brisvale --list`: the services the cards would show, for scripts and bug reports; also
 // --help and --version. None needs a display, so they run before any window system is touched.
 int answerInText(int argc, char *argv[]);

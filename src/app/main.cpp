@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "FrameTrace.h"
 #include "MainWindow.h"
+#include "ProfilesModel.h"
 #include "QuitDialogController.h"
 #include "QuitGuard.h"
 #include "StartUp.h"
@@ -68,9 +69,12 @@ int main(int argc, char *argv[])
                    QStringLiteral(" Brisvale montre la machine de démonstration : aucun réglage "
                                   "réseau réel ne sera modifié."));
 
+    ProfilesModel profiles(StartUp::profilesPath(), &model);
+
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)}});
+    engine.setInitialProperties({{QStringLiteral("appModel"), QVariant::fromValue(&model)},
+                                 {QStringLiteral("profiles"), QVariant::fromValue(&profiles)}});
     symbolFont.waitForFinished();
     engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/Main.qml")));
     auto *window = engine.rootObjects().isEmpty()

@@ -22,8 +22,8 @@ Q_ENUM_NS(ConfigMode)
 enum class MessageKind { none, info, success, warning, error };
 Q_ENUM_NS(MessageKind)
 
-// The main window's two tabs.
-enum class MainTab { cards, ping };
+// The main window's tabs.
+enum class MainTab { cards, ping, profiles };
 Q_ENUM_NS(MainTab)
 
 // The quit dialog's answer; closing the dialog counts as stay.

@@ -11,6 +11,8 @@
 #include "Kinds.h"
 #include "PingLogModel.h"
 #include "PingTab.h"
+#include "ProfileEditor.h"
+#include "ProfilesModel.h"
 
 #include <QtQml/qqmlregistration.h>
 
@@ -68,4 +70,18 @@ struct PingLogModelForeign {
     QML_FOREIGN(PingLogModel)
     QML_NAMED_ELEMENT(PingLogModel)
     QML_UNCREATABLE("the log belongs to its ping tab")
+};
+
+struct ProfilesModelForeign {
+    Q_GADGET
+    QML_FOREIGN(ProfilesModel)
+    QML_NAMED_ELEMENT(ProfilesModel)
+    QML_UNCREATABLE("the profiles are made once at start")
+};
+
+struct ProfileEditorForeign {
+    Q_GADGET
+    QML_FOREIGN(ProfileEditor)
+    QML_NAMED_ELEMENT(ProfileEditor)
+    QML_UNCREATABLE("an editor is opened by the profiles")
 };

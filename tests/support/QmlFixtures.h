@@ -3,12 +3,15 @@
 
 #pragma once
 
+#include "ProfileFile.h"
+#include "ProfilesModel.h"
 #include "support/FakeSystem.h"
 
 #include <QAccessible>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QVariantMap>
 #include <QtQml/QQmlExtensionPlugin>
 #include <QtQuickTest/quicktest.h>
@@ -62,6 +65,30 @@ public:
     Q_INVOKABLE QStringList commands() const { return fake().commands(); }
     Q_INVOKABLE void holdPings() { fake().holdPings(); }
     Q_INVOKABLE QStringList pings() const { return fake().pings(); }
+    // The profiles of the newest model, from a file of that text (none when empty) beside a
+    // backup of that text.
+    Q_INVOKABLE ProfilesModel *newProfiles(const QByteArray &text, const QByteArray &backup)
+    {
+        const QString path = m_dir.filePath(QString::number(m_profiles.size()) + ".json");
+        for (const auto &[file, bytes] :
+             {std::pair{path, text}, {ProfileFile::backupPath(path), backup}}) {
+            QFile out(file);
+            if (!bytes.isEmpty() && out.open(QIODevice::WriteOnly))
+                out.write(bytes);
+        }
+        auto &profiles =
+            m_profiles.emplace_back(std::make_unique<ProfilesModel>(path, m_models.back().get()));
+        QJSEngine::setObjectOwnership(profiles.get(), QJSEngine::CppOwnership);
+        return profiles.get();
+    }
+    // A profiles file holding profiles of these names, each for the service "eth".
+    Q_INVOKABLE QByteArray profilesText(const QStringList &names) const
+    {
+        QList<Profile> profiles;
+        for (const QString &name : names)
+            profiles.append({name, {}, {ProfileEntry::fromRecord(adapter("eth"))}});
+        return ProfileFile::serialize(profiles);
+    }
     // A control of Qt Quick tells its role only once accessibility is on, as under a screen reader.
     Q_INVOKABLE QVariantMap readAloud(QQuickItem *item) const
     {
@@ -75,6 +102,7 @@ public:
     // Models go while the application still runs: their unfinished operations end with them.
     void clear()
     {
+        m_profiles.clear();
         m_models.clear();
         m_systems.clear();
     }
@@ -85,6 +113,8 @@ private:
     std::vector<std::unique_ptr<FakeSystem>> m_systems;
     std::vector<std::unique_ptr<AppModel>> m_models;
     QList<AdapterInfo> m_records;
+    std::vector<std::unique_ptr<ProfilesModel>> m_profiles;
+    QTemporaryDir m_dir;
 };
 
 // Each runner's setup: the Brisvale module, the fixtures, and settings apart from the user's.

@@ -10,6 +10,8 @@
 #include "AppModel.h"
 #include "PingTab.h"
 #include "PlatformServices.h"
+#include "ProfileFile.h"
+#include "ProfilesModel.h"
 #include "QuitDialogController.h"
 #include "SimulatedMachine.h"
 #include "SystemTools.h"
@@ -52,6 +54,8 @@ struct Shot {
     std::function<void(AppModel &, QQuickItem &)> stage = {};
     // The header as on the real system under NetworkManager; the cards stay the demo's.
     bool realSystem = false;
+    // What to do to the profiles once they and the cards are read.
+    std::function<void(AppModel &, ProfilesModel &)> profiles = {};
 };
 
 void fail(const QString &message)
@@ -137,7 +141,8 @@ void pingAFewAddresses(AppModel &model, QQuickView &view)
     }
 }
 
-void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const QDir &output)
+void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const QDir &output,
+            const QString &profilesFile)
 {
     ThemeState::instance()->setIsDark(shot.dark);
     AppInfo::instance()->setSimulated(!shot.realSystem);
@@ -145,10 +150,15 @@ void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const 
                                                        : QString(),
                                        shot.realSystem ? QStringLiteral("1.42.4") : QString());
     AppModel model(servicesFor(shot, machine));
+    // Each picture starts from no profiles file.
+    QFile::remove(profilesFile);
+    QFile::remove(ProfileFile::backupPath(profilesFile));
+    ProfilesModel profiles(profilesFile, &model);
 
     QQuickView view(&engine, nullptr);
     view.setResizeMode(QQuickView::SizeRootObjectToView);
-    view.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
+    view.setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)},
+                               {QStringLiteral("profiles"), QVariant::fromValue(&profiles)}});
     view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Brisvale/qml/ContentView.qml")));
     if (view.status() != QQuickView::Ready)
         fail(QStringLiteral("ContentView.qml ne se charge pas"));
@@ -160,6 +170,13 @@ void render(QQmlEngine &engine, const Shot &shot, const QString &machine, const 
         fail(QStringLiteral("la première lecture de %1 ne se termine pas").arg(shot.file));
     if (shot.prepare)
         shot.prepare(model);
+    if (shot.profiles) {
+        if (!waitFor([&] { return profiles.loaded(); }, 5s))
+            fail(QStringLiteral("les profils de %1 ne se lisent pas").arg(shot.file));
+        model.setTab(MainTab::profiles);
+        shot.profiles(model, profiles);
+        settle(300ms);
+    }
     if (shot.file.startsWith(QLatin1String("ping")))
         pingAFewAddresses(model, view);
     if (shot.stage) {
@@ -308,6 +325,70 @@ int main(int argc, char *argv[])
         QMetaObject::invokeMethod(menu, "open");
     };
 
+    // Profiles of the demo machine's Ethernet and Wi-Fi: « Bureau » as they are now (so Actif),
+    // « Labo » with Ethernet on a test network and Wi-Fi off.
+    const auto someProfiles = [](AppModel &model, ProfilesModel &profiles) {
+        Profile office{QStringLiteral("Bureau"), QStringLiteral("Le réseau de l'agence"), {}};
+        Profile lab{QStringLiteral("Labo"), QStringLiteral("Banc de test, sans Wi-Fi"), {}};
+        for (const AdapterCardModel *card : model.cards()) {
+            const AdapterInfo info = card->info();
+            if (!info.enabled ||
+                (info.serviceName != QLatin1String("Ethernet") && info.kind != AdapterKind::wifi))
+                continue;
+            office.entries << ProfileEntry::fromRecord(info);
+            ProfileEntry entry = ProfileEntry::fromRecord(info);
+            if (info.serviceName == QLatin1String("Ethernet")) {
+                entry.dhcp = false;
+                entry.ip = QStringLiteral("10.0.0.20");
+                entry.mask = QStringLiteral("255.255.255.0");
+                entry.router = QStringLiteral("10.0.0.1");
+                entry.dnsServers = {QStringLiteral("10.0.0.53")};
+                lab.entries << entry;
+            } else if (info.kind == AdapterKind::wifi) {
+                entry.enabled = false;
+                lab.entries << entry;
+            }
+        }
+        profiles.store(office, {});
+        profiles.store(lab, {});
+    };
+    const auto newProfileOpen = [someProfiles](AppModel &model, ProfilesModel &profiles) {
+        someProfiles(model, profiles);
+        profiles.newProfile();
+    };
+    const auto importOpen = [someProfiles, &scratch](AppModel &model, ProfilesModel &profiles) {
+        someProfiles(model, profiles);
+        const QString file = scratch.filePath(QStringLiteral("export.json"));
+        QList<Profile> imported = profiles.profiles().mid(1);
+        imported << Profile{QStringLiteral("Client Dupont"), {}, imported.first().entries};
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(ProfileFile::serialize(imported)) < 0)
+            fail(QStringLiteral("impossible d'écrire %1").arg(file));
+        out.close();
+        profiles.openImport(QUrl::fromLocalFile(file));
+        if (!waitFor([&] { return profiles.importOpen(); }, 5s))
+            fail(QStringLiteral("l'aperçu de l'importation ne s'ouvre pas"));
+    };
+    const auto rolledBack = [someProfiles](AppModel &model, ProfilesModel &profiles) {
+        someProfiles(model, profiles);
+        profiles.setMessage(QStringLiteral("Labo"),
+                            QStringLiteral("Profil « Labo » non appliqué : « Wi-Fi » n'a pas pu "
+                                           "être désactivé (autorisation refusée). Les cartes "
+                                           "ont été remises comme avant, et une relecture le "
+                                           "confirme."),
+                            MessageKind::warning);
+    };
+    const auto noProfiles = [](AppModel &, ProfilesModel &) {};
+    // The second profile at the top of its list.
+    const auto toLab = [](AppModel &, QQuickItem &content) {
+        QObject *layer = content.property("profilesLayer").value<QObject *>();
+        QObject *view = layer ? layer->property("item").value<QObject *>() : nullptr;
+        QObject *list = view ? view->property("list").value<QObject *>() : nullptr;
+        if (!list)
+            fail(QStringLiteral("la liste des profils est introuvable"));
+        QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, 1), Q_ARG(int, 1));
+    };
+
     const QList<Shot> shots{
         {"cards-light.png", {1120, 820}, false, Shot::Reads::demo, false, {}},
         {"cards-dark.png", {1120, 820}, true, Shot::Reads::demo, false, {}},
@@ -349,9 +430,100 @@ int main(int argc, char *argv[])
          {},
          {},
          true},
+        {"profiles-empty-light.png",
+         {880, 620},
+         false,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         noProfiles},
+        {"profiles-empty-dark.png",
+         {1120, 620},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         noProfiles},
+        {"profiles-light.png",
+         {1120, 820},
+         false,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         someProfiles},
+        {"profiles-minimum-dark.png",
+         {880, 620},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         someProfiles},
+        {"profile-new-light.png",
+         {1120, 820},
+         false,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         newProfileOpen},
+        {"profile-new-minimum-dark.png",
+         {880, 620},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         newProfileOpen},
+        {"profiles-import-light.png",
+         {1120, 820},
+         false,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         importOpen},
+        {"profiles-import-minimum-dark.png",
+         {880, 620},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         {},
+         false,
+         importOpen},
+        {"profile-rolled-back-minimum-light.png",
+         {880, 620},
+         false,
+         Shot::Reads::demo,
+         false,
+         {},
+         toLab,
+         false,
+         rolledBack},
+        {"profile-rolled-back-dark.png",
+         {1120, 820},
+         true,
+         Shot::Reads::demo,
+         false,
+         {},
+         toLab,
+         false,
+         rolledBack},
     };
+    const QString profilesFile = scratch.filePath(QStringLiteral("profiles.json"));
     for (const Shot &shot : shots)
-        render(engine, shot, machine, output);
+        render(engine, shot, machine, output, profilesFile);
     renderQuitDialog(engine, QStringLiteral("quit-light.png"), 0, false, output);
     renderQuitDialog(engine, QStringLiteral("quit-dark.png"), 0, true, output);
     renderQuitDialog(engine, QStringLiteral("quit-pending-light.png"), 2, false, output);

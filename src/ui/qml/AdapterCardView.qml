@@ -14,6 +14,7 @@ Item {
 
     required property AdapterCardModel card
     required property AppModel appModel
+    property ProfilesModel profiles: null
     property real measuredWidth: 980
     property real wideBreakpoint: 900
 
@@ -428,6 +429,19 @@ Item {
                             running: true
                             Accessible.name: "Opération en cours"
                         }
+                    }
+                    // A symbol alone: the row keeps its width on the narrowest cards.
+                    FlatButton {
+                        objectName: "saveToProfileButton"
+                        visible: root.profiles !== null
+                        // No symbol is made for a button that is not shown.
+                        icon.name: root.profiles !== null ? "bookmark" : ""
+                        kind: "ghost"
+                        implicitWidth: 34
+                        enabled: root.present && root.profiles !== null && root.profiles.canChange
+                        toolTip: "Enregistrer dans un profil…"
+                        Accessible.name: toolTip
+                        onClicked: root.profiles.offerSaveOf(root.card)
                     }
                     Item { Layout.fillWidth: true }
                     FlatButton {

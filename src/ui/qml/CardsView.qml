@@ -12,6 +12,7 @@ ScrollView {
     id: root
 
     required property AppModel appModel
+    property ProfilesModel profiles: null
 
     readonly property real columnWidth: Math.min(availableWidth, 1120) - 2 * 28
     readonly property alias list: list
@@ -209,6 +210,7 @@ ScrollView {
                 height: parent.height
                 card: slot.card
                 appModel: root.appModel
+                profiles: root.profiles
             }
 
             // Over the card while clicks are held.

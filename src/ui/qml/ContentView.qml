@@ -6,16 +6,18 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Brisvale
 
-// The whole window content. Both tabs stay alive side by side once shown, so that a hidden one
+// The whole window content. The tabs stay alive side by side once shown, so that a hidden one
 // keeps its state (drafts, the ping target and log); only their visibility follows the model's
 // tab.
 Rectangle {
     id: root
 
     required property AppModel model
+    property ProfilesModel profiles: null
     readonly property alias refreshTimer: refreshTimer
     readonly property alias cardsLayer: cardsLayer
     readonly property alias pingLayer: pingLayer
+    readonly property alias profilesLayer: profilesLayer
 
     color: ThemeState.palette.bg
     implicitWidth: 880
@@ -90,6 +92,7 @@ Rectangle {
 
                 anchors.fill: parent
                 appModel: root.model
+                profiles: root.profiles
                 opacity: current ? 1 : 0
                 // A hidden layer, even faded out and disabled, would still take the pointer's
                 // hover from the one beneath it.
@@ -131,6 +134,28 @@ Rectangle {
                     NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
                 }
             }
+
+            // Made as the ping tab is, in the background once the cards are drawn.
+            Loader {
+                id: profilesLayer
+
+                readonly property bool current: root.model.tab === Kinds.MainTab.profiles
+                property bool used: false
+
+                anchors.fill: parent
+                active: root.profiles !== null && (used || current || root.answerDrawn)
+                asynchronous: !current
+                Component.onCompleted: setSource(Qt.resolvedUrl("ProfilesView.qml"),
+                                                 { appModel: root.model, profiles: root.profiles })
+                onCurrentChanged: if (current) used = true
+                opacity: current ? 1 : 0
+                visible: opacity > 0
+                enabled: current
+                Accessible.ignored: !current
+                Behavior on opacity {
+                    NumberAnimation { duration: 150; easing.type: Easing.InOutQuad }
+                }
+            }
         }
 
         StatusBarView {
@@ -141,5 +166,16 @@ Rectangle {
         FooterView {
             Layout.fillWidth: true
         }
+    }
+
+    // Over both tabs: a card's "Enregistrer dans un profil…" opens them from the cards.
+    Loader {
+        id: profileDialogs
+
+        anchors.fill: parent
+        active: root.profiles !== null && (root.answerDrawn || profilesLayer.used)
+        asynchronous: true
+        Component.onCompleted: setSource(Qt.resolvedUrl("ProfileDialogs.qml"),
+                                         { profiles: root.profiles })
     }
 }

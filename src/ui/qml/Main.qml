@@ -9,6 +9,7 @@ ApplicationWindow {
     id: window
 
     required property AppModel appModel
+    property ProfilesModel profiles: null
 
     title: "Brisvale v" + AppInfo.version
     width: 1120
@@ -42,6 +43,7 @@ ApplicationWindow {
     ContentView {
         anchors.fill: parent
         model: window.appModel
+        profiles: window.profiles
     }
 
     // On macOS the command lives in the native application menu, with its Command-R.

@@ -34,6 +34,8 @@ Item {
         case "heart.fill": return 0xe87d                    // favorite
         case "desktopcomputer": return 0xe30b               // desktop_mac
         case "questionmark.circle": return 0xe8fd           // help_outline
+        case "checkmark": return 0xe5ca                     // check
+        case "bookmark": return 0xe866                      // bookmark
         default: return 0xe836                              // radio_button_unchecked
         }
     }

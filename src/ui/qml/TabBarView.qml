@@ -98,6 +98,13 @@ Rectangle {
             value: Kinds.MainTab.ping
         }
 
+        TabItem {
+            objectName: "profilesTab"
+            Layout.alignment: Qt.AlignBottom
+            text: "Profils"
+            value: Kinds.MainTab.profiles
+        }
+
         Item {
             Layout.fillWidth: true
         }

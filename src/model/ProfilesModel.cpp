@@ -10,7 +10,9 @@
 #include "ProfileMatching.h"
 
 #include <QCoroFuture>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QThreadPool>
@@ -333,15 +335,38 @@ QCoro::Task<> ProfilesModel::restoreFromBackup()
     QPointer<ProfilesModel> self(this);
     m_saving = true;
     const QString path = m_path;
-    QFuture<std::pair<ProfileFile::Read, std::optional<QString>>> restoring =
-        QtConcurrent::run(QThreadPool::globalInstance(), [path] {
-            ProfileFile::Read read = ProfileFile::load(ProfileFile::backupPath(path));
-            std::optional<QString> failure = read.problem;
-            if (!read.failed())
-                failure = ProfileFile::save(path, read.profiles);
-            return std::pair{read, failure};
-        });
-    const auto [read, failure] = co_await restoring;
+    struct Restored {
+        ProfileFile::Read read;
+        std::optional<QString> failure;
+        QString setAside;
+    };
+    QFuture<Restored> restoring = QtConcurrent::run(QThreadPool::globalInstance(), [path] {
+        Restored restored{ProfileFile::load(ProfileFile::backupPath(path)), {}, {}};
+        if (restored.read.failed()) {
+            restored.failure = restored.read.problem;
+            return restored;
+        }
+        // The unreadable file is never overwritten, nor lost: it moves aside, named after the
+        // moment, for whoever wants to mend it.
+        if (QFileInfo::exists(path) && ProfileFile::load(path).failed()) {
+            const QFileInfo file(path);
+            restored.setAside = file.dir().filePath(
+                file.completeBaseName() + QStringLiteral(".illisible-") +
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")) +
+                QStringLiteral(".json"));
+            if (!QFile::rename(path, restored.setAside)) {
+                restored.failure = QStringLiteral("Le fichier des profils illisible n'a pas pu "
+                                                  "être mis de côté ; la sauvegarde n'est pas "
+                                                  "reprise.");
+                return restored;
+            }
+        }
+        restored.failure = ProfileFile::save(path, restored.read.profiles);
+        return restored;
+    });
+    const Restored restored = co_await restoring;
+    const ProfileFile::Read &read = restored.read;
+    const std::optional<QString> &failure = restored.failure;
     if (!self)
         co_return;
     m_saving = false;
@@ -353,7 +378,12 @@ QCoro::Task<> ProfilesModel::restoreFromBackup()
     setProblem({}, false);
     setProfiles(read.profiles);
     if (m_appModel)
-        m_appModel->announce(QStringLiteral("Profils repris de la sauvegarde."));
+        m_appModel->announce(QStringLiteral("Profils repris de la sauvegarde.") +
+                             (restored.setAside.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" Le fichier illisible est gardé sous « ") +
+                                        QFileInfo(restored.setAside).fileName() +
+                                        QStringLiteral(" ».")));
 }
 
 void ProfilesModel::requestApply(const QString &name)

@@ -45,9 +45,19 @@ CommandResult runPrivileged(const SystemTools &tools, const Runs &runs)
 {
     // No time limit: the run waits for a person to answer the administrator prompt. The
     // service's name is the second argument of every networksetup change.
-    return NetworkWriter::classified(
-        Shell::run(tools.osascript(), {QStringLiteral("-e"), NetworkWriter::privilegedChain(runs)}),
-        runs.first().value(1));
+    CommandResult result =
+        Shell::run(tools.osascript(), {QStringLiteral("-e"), NetworkWriter::privilegedChain(runs)});
+    // The cause is read with every service's name blanked out, not only the first one's: in a
+    // group, any of them may be echoed.
+    CommandResult said = result;
+    for (const QStringList &run : runs.mid(1)) {
+        if (run.value(1).isEmpty())
+            continue;
+        said.output.replace(run.value(1), QStringLiteral(" "));
+        said.error.replace(run.value(1), QStringLiteral(" "));
+    }
+    result.cause = NetworkWriter::classified(said, runs.first().value(1)).cause;
+    return result;
 }
 
 QFuture<CommandResult> runPrivilegedAsync(const SystemTools &tools, const Runs &runs,
@@ -130,6 +140,52 @@ QFuture<CommandResult> NetworkWriter::setServiceEnabled(const SystemTools &tools
                               Runs{{QStringLiteral("-setnetworkserviceenabled"), service,
                                     enabled ? QStringLiteral("on") : QStringLiteral("off")}},
                               std::move(precheck));
+}
+
+QList<QStringList> NetworkWriter::runsOf(const QList<ServiceChange> &changes,
+                                         bool placeholderForNoRouter)
+{
+    Runs runs;
+    const auto switching = [](const QString &service, bool on) {
+        return QStringList{QStringLiteral("-setnetworkserviceenabled"), service,
+                           on ? QStringLiteral("on") : QStringLiteral("off")};
+    };
+    for (const ServiceChange &change : changes) {
+        const QString &service = change.target.name;
+        if (change.enable == true)
+            runs.append(switching(service, true));
+        if (const std::optional<Addressing> &to = change.addressing) {
+            const QString router = to->router.isEmpty() && placeholderForNoRouter
+                                       ? QString::fromLatin1(placeholderRouter)
+                                       : to->router;
+            runs += withDns(to->dhcp ? QStringList{QStringLiteral("-setdhcp"), service}
+                                     : QStringList{QStringLiteral("-setmanual"), service, to->ip,
+                                                   to->mask, router},
+                            to->dns);
+        }
+        if (change.enable == false)
+            runs.append(switching(service, false));
+    }
+    return runs;
+}
+
+QFuture<CommandResult> NetworkWriter::changeServices(const SystemTools &tools,
+                                                     const QList<ServiceChange> &changes,
+                                                     Precheck precheck)
+{
+    return QtConcurrent::run(BlockingPool::instance(), [tools, changes, precheck] {
+        if (std::optional<CommandResult> refusal = precheck ? precheck() : std::nullopt)
+            return *refusal;
+        // As for one service, a refused empty router is sent again as the placeholder; the runs
+        // that had succeeded before it are sent again too, and change nothing more.
+        const CommandResult first = runPrivileged(tools, runsOf(changes));
+        const bool noRouter = std::any_of(changes.cbegin(), changes.cend(), [](const auto &c) {
+            return c.addressing && !c.addressing->dhcp && c.addressing->router.isEmpty();
+        });
+        if (!noRouter || !needsRouterRetry(QString(), first))
+            return first;
+        return runPrivileged(tools, runsOf(changes, true));
+    });
 }
 
 CommandResult NetworkWriter::classified(CommandResult result, const QString &serviceName)

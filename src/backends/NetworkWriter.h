@@ -35,6 +35,13 @@ QFuture<CommandResult> setDHCP(const SystemTools &tools, const QString &service,
 QFuture<CommandResult> setServiceEnabled(const SystemTools &tools, const QString &service,
                                          bool enabled, Precheck precheck = {});
 
+// Several services' changes in one privileged request, so the system asks for the password once:
+// each networksetup run only once the one before has succeeded.
+QFuture<CommandResult> changeServices(const SystemTools &tools, const QList<ServiceChange> &changes,
+                                      Precheck precheck = {});
+// The networksetup runs of those changes, in order.
+QList<QStringList> runsOf(const QList<ServiceChange> &changes, bool placeholderForNoRouter = false);
+
 // The result of a privileged networksetup run on the service of that name, with the cause of its
 // failure read from what the programs printed.
 CommandResult classified(CommandResult result, const QString &serviceName);

@@ -70,6 +70,20 @@ SystemServices platformServices(ConfigurationStoreFactory stores, const SystemTo
         return NetworkWriter::setServiceEnabled(tools, service.name, enabled,
                                                 nameStillUnique(stores, service.name));
     };
+    // A profile's changes go in one privileged request: one password for the whole profile.
+    services.changeServices = [stores, tools](QList<ServiceChange> changes) {
+        QList<NetworkWriter::Precheck> checks;
+        for (const ServiceChange &change : changes)
+            checks.append(nameStillUnique(stores, change.target.name));
+        return NetworkWriter::changeServices(
+            tools, changes, [checks]() -> std::optional<CommandResult> {
+                for (const NetworkWriter::Precheck &check : checks) {
+                    if (std::optional<CommandResult> refusal = check())
+                        return refusal;
+                }
+                return std::nullopt;
+            });
+    };
     services.addressesServicesByName = true;
     services.ping = [tools](QString address, QString device, int count) {
         return PingRunner::send(PingRunner::macOS(), tools.ping(), address, device, count);

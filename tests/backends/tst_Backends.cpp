@@ -234,6 +234,37 @@ private slots:
         QCOMPARE(TestSupport::loggedLines(root.filePath("usr/bin/osascript.log")), expected);
     }
 
+    // A group's runs: switched on before its addressing, off after it, DNS right after the
+    // address it rides with.
+    void groupRuns_data()
+    {
+        QTest::addColumn<QList<ServiceChange>>("changes");
+        QTest::addColumn<bool>("placeholder");
+        QTest::addColumn<QStringList>("runs"); // joined by spaces
+
+        const ServiceTarget eth{"1", "Ethernet"}, bond{"2", "Bond 1"};
+        const Addressing manual{false, "10.0.0.2", "255.0.0.0", "", QStringList{"10.0.0.53"}};
+        QTest::newRow("on, addressed, then the next one off")
+            << QList<ServiceChange>{{eth, true, manual}, {bond, false, Addressing{}}} << false
+            << QStringList{"-setnetworkserviceenabled Ethernet on",
+                           "-setmanual Ethernet 10.0.0.2 255.0.0.0 ",
+                           "-setdnsservers Ethernet 10.0.0.53", "-setdhcp Bond 1",
+                           "-setnetworkserviceenabled Bond 1 off"};
+        QTest::newRow("no router sent as the placeholder, DNS left alone")
+            << QList<ServiceChange>{{eth, {}, Addressing{false, "10.0.0.2", "255.0.0.0"}}} << true
+            << QStringList{"-setmanual Ethernet 10.0.0.2 255.0.0.0 0.0.0.0"};
+    }
+    void groupRuns()
+    {
+        QFETCH(QList<ServiceChange>, changes);
+        QFETCH(bool, placeholder);
+        QFETCH(QStringList, runs);
+        QStringList sent;
+        for (const QStringList &run : NetworkWriter::runsOf(changes, placeholder))
+            sent << run.join(u' ');
+        QCOMPARE(sent, runs);
+    }
+
     // The service's name echoed in the error decides nothing.
     void classified_data()
     {

@@ -16,8 +16,17 @@ namespace CommandLine {
 // Whether it asks for an answer in text (the list, help, the version) rather than the window.
 bool asksForText(int argc, char *argv[]);
 
-// The machine file asked for (empty for none), or nothing when the line is wrong, with the
-// reason in *problem. --help and --version print and exit here.
-std::optional<QString> machineFileAsked(QString *problem);
+// What a valid line asks for.
+struct Request {
+    // The machine file asked for; empty for none.
+    QString machineFile;
+    enum class Answer { window, list, profiles, applyProfile } answer = Answer::window;
+    // The profile --apply-profile names.
+    QString profile;
+};
+
+// What the line asks for, or nothing when it is wrong, with the reason in *problem. --help and
+// --version print and exit here.
+std::optional<Request> read(QString *problem);
 
 } // namespace CommandLine

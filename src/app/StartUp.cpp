@@ -4,6 +4,9 @@
 #include "StartUp.h"
 
 #include "CommandLine.h"
+#include "ProfileApply.h"
+#include "ProfileFile.h"
+#include "ProfileMatching.h"
 #include "SimulatedMachine.h"
 #include "SystemTools.h"
 
@@ -87,20 +90,75 @@ int StartUp::answerInText(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Brisvale"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRISVALE_VERSION));
     QString problem;
-    const std::optional<QString> machineFile = CommandLine::machineFileAsked(&problem);
-    if (!machineFile)
+    const std::optional<CommandLine::Request> request = CommandLine::read(&problem);
+    if (!request)
         return fail(problem);
+    using Answer = CommandLine::Request::Answer;
+    // The profiles are read before the system: an unreadable file or an unknown name needs no
+    // system to be told.
+    ProfileFile::Read profiles;
+    std::optional<Profile> asked;
+    if (request->answer != Answer::list) {
+        profiles = ProfileFile::load(profilesPath());
+        if (profiles.failed())
+            return fail(profiles.problem);
+    }
+    if (request->answer == Answer::applyProfile) {
+        for (const Profile &profile : std::as_const(profiles.profiles)) {
+            if (sameProfileName(profile.name, request->profile))
+                asked = profile;
+        }
+        if (!asked)
+            return fail(QStringLiteral("aucun profil ne s'appelle « %1 »").arg(request->profile));
+    }
+
     QString machinePath;
     RealSystem real;
     const std::optional<SystemServices> services =
-        chosenServices(*machineFile, false, &machinePath, &real, &problem);
+        chosenServices(request->machineFile, false, &machinePath, &real, &problem);
     if (!services)
         return fail(problem);
+    if (asked)
+        return applyInText(*services, *asked);
+
     QFuture<AdapterRead> reading = services->readAdapters();
     reading.waitForFinished();
     const AdapterRead read = reading.result();
     if (read.failed())
         return fail(read.failure);
-    std::fputs(serviceListing(read.adapters).toUtf8().constData(), stdout);
+    if (request->answer == Answer::list) {
+        std::fputs(serviceListing(read.adapters).toUtf8().constData(), stdout);
+        return 0;
+    }
+    QString listing;
+    for (const Profile &profile : std::as_const(profiles.profiles))
+        listing += listingField(profile.name) + u'\t' + QString::number(profile.entries.size()) +
+                   u'\t' +
+                   (ProfileMatching::isActive(profile, read.adapters) ? QStringLiteral("actif")
+                                                                      : QStringLiteral("inactif")) +
+                   u'\n';
+    std::fputs(listing.toUtf8().constData(), stdout);
     return 0;
+}
+
+int StartUp::applyInText(const SystemServices &services, const Profile &profile)
+{
+    QCoro::Task<ProfileOutcome> applying = applyProfile(services, profile);
+    const ProfileOutcome outcome = QCoro::waitFor(applying);
+    QString text;
+    for (const QString &line : outcome.lines)
+        text += listingField(line) + u'\n';
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fprintf(outcome.result == ProfileResult::applied ? stdout : stderr, "%s\n",
+                 qPrintable(outcome.message));
+    switch (outcome.result) {
+    case ProfileResult::applied:
+        return 0;
+    case ProfileResult::notStarted:
+    case ProfileResult::restored:
+        return 1;
+    case ProfileResult::restoreFailed:
+        break;
+    }
+    return 3;
 }

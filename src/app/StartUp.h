@@ -4,6 +4,7 @@
 #pragma once
 
 #include "PlatformServices.h"
+#include "Profile.h"
 #include "SystemServices.h"
 
 #include <QString>
@@ -29,8 +30,14 @@ std::optional<SystemServices> chosenServices(const QString &simulate, bool demoW
 // The user's profiles file; BRISVALE_PROFILES names another one (tests, demonstrations).
 QString profilesPath();
 
-// `brisvale --list`: the services the cards would show, for scripts and bug reports; also
-// --help and --version. None needs a display, so they run before any window system is touched.
+// `brisvale --list`: the services the cards would show, for scripts and bug reports;
+// `--profiles` and `--apply-profile NAME`; also --help and --version. None needs a display, so
+// they run before any window system is touched.
 int answerInText(int argc, char *argv[]);
+
+// Applies the profile all or nothing, as the window does, and prints one line per service and
+// the outcome; returns 0 when applied and verified, 1 when not applied (and, where anything was
+// sent, put back as a read showed), 3 when the restore was not seen whole.
+int applyInText(const SystemServices &services, const Profile &profile);
 
 } // namespace StartUp

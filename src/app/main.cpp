@@ -39,13 +39,14 @@ int main(int argc, char *argv[])
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
     QString problem;
-    const std::optional<QString> machineFile = CommandLine::machineFileAsked(&problem);
-    if (!machineFile)
+    const std::optional<CommandLine::Request> request = CommandLine::read(&problem);
+    if (!request)
         return StartUp::fail(problem);
+    const QString &machineFile = request->machineFile;
     QString machinePath;
     RealSystem real;
     const std::optional<SystemServices> chosen =
-        StartUp::chosenServices(*machineFile, true, &machinePath, &real, &problem);
+        StartUp::chosenServices(machineFile, true, &machinePath, &real, &problem);
     if (!chosen)
         return StartUp::fail(problem);
     const SystemServices &services = *chosen;
@@ -54,7 +55,7 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         AppInfo::instance()->setSimulated(true);
         // Nobody asked for it: the window says why it shows the demo machine.
-        if (machineFile->isEmpty())
+        if (machineFile.isEmpty())
             AppInfo::instance()->setSimulationCause(real.absence);
     } else {
         AppInfo::instance()->setRealSystem(real.name, real.version);

@@ -140,6 +140,8 @@ constexpr QLatin1String shortForms[] = {
     QLatin1String("\\v"), QLatin1String("\\f"), QLatin1String("\\r"),
 };
 
+} // namespace
+
 // A field of a listing line: a name may hold anything, and a line end or a control character
 // reaching a terminal would break the line apart or be acted on.
 QString listingField(const QString &value)
@@ -165,6 +167,8 @@ QString listingField(const QString &value)
     }
     return escaped;
 }
+
+namespace {
 
 QString kindName(AdapterKind kind)
 {

@@ -47,3 +47,5 @@ SystemServices realSystemServices();
 // other C0 control and DEL \xHH; C1 controls and the line and paragraph separators \uHHHH
 // (lower-case hexadecimal).
 QString serviceListing(const QList<AdapterInfo> &adapters);
+// One field of such a listing, escaped as above.
+QString listingField(const QString &text);

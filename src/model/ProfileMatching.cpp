@@ -90,3 +90,13 @@ ProfileMatching::Found ProfileMatching::find(const Profile &profile,
     }
     return result;
 }
+
+bool ProfileMatching::isActive(const Profile &profile, const QList<AdapterInfo> &services)
+{
+    return !profile.entries.isEmpty() &&
+           std::all_of(profile.entries.cbegin(), profile.entries.cend(),
+                       [&services](const ProfileEntry &entry) {
+                           const std::optional<AdapterInfo> found = service(entry, services);
+                           return found && entry.shownBy(*found);
+                       });
+}

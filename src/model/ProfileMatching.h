@@ -30,4 +30,8 @@ Found find(const Profile &profile, const QList<AdapterInfo> &services, bool byNa
 // The service one entry finds, if exactly one.
 std::optional<AdapterInfo> service(const ProfileEntry &entry, const QList<AdapterInfo> &services);
 
+// Whether the read shows the profile in place: every entry finds its service, in exactly the
+// state the entry wants.
+bool isActive(const Profile &profile, const QList<AdapterInfo> &services);
+
 } // namespace ProfileMatching

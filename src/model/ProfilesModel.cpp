@@ -642,12 +642,7 @@ void ProfilesModel::updateActive()
         for (const AdapterCardModel *card : m_appModel->cards())
             infos << card->info();
     for (int row = 0; row < m_items.size(); ++row) {
-        const QList<ProfileEntry> &entries = m_items.at(row).profile.entries;
-        const bool active =
-            !entries.isEmpty() && std::all_of(entries.cbegin(), entries.cend(), [&](auto &entry) {
-                const std::optional<AdapterInfo> service = ProfileMatching::service(entry, infos);
-                return service && entry.shownBy(*service);
-            });
+        const bool active = ProfileMatching::isActive(m_items.at(row).profile, infos);
         if (active != m_items.at(row).active) {
             m_items[row].active = active;
             emit dataChanged(index(row), index(row), {ActiveRole});

@@ -456,6 +456,72 @@ private slots:
         QVERIFY(!QFile::exists(home.filePath("data")));
     }
 
+    // The profiles without a window: the exit status says what happened, the lines what each
+    // service became.
+    void profilesCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // after --simulate MACHINE
+        QTest::addColumn<QByteArray>("profiles");   // the file; "banc": the two below
+        QTest::addColumn<QString>("administrator");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // on standard output, else on standard error
+        const auto row = [](const char *name, QStringList arguments, const char *profiles,
+                            int status, const char *said, const char *administrator = "approve") {
+            QTest::newRow(name) << arguments << QByteArray(profiles) << QString(administrator)
+                                << status << QString::fromUtf8(said);
+        };
+        row("listed", {"--profiles"}, "banc", 0, "Banc 3\t2\tinactif\nFantôme\t1\tinactif\n");
+        row("applied, name without case", {"--apply-profile", "banc 3"}, "banc", 0,
+            "Ethernet : appliqué et vérifié\nWi-Fi : appliqué et vérifié\n"
+            "Profil « Banc 3 » appliqué et vérifié.\n");
+        row("prompt refused, nothing left changed", {"--apply-profile=Banc 3"}, "banc", 1,
+            "(l'autorisation a été refusée) ; la configuration précédente a été rétablie.", "deny");
+        row("a service not found", {"--apply-profile", "Fantôme"}, "banc", 1,
+            "« Nope » est introuvable");
+        row("unknown profile", {"--apply-profile", "Autre"}, "banc", 2, "« Autre »");
+        row("unreadable file", {"--profiles"}, "{", 2, "illisible");
+        row("two answers asked", {"--profiles", "--list"}, "banc", 2, "s'excluent");
+    }
+
+    void profilesCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, profiles);
+        QFETCH(QString, administrator);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QJsonObject demo = QJsonDocument::fromJson([] {
+                               QFile file(TestSupport::demoMachinePath());
+                               return file.open(QIODevice::ReadOnly) ? file.readAll() : "";
+                           }())
+                               .object();
+        const QString machine =
+            TestSupport::writeMachine(dir, TestSupport::with(demo, "administrator", administrator));
+        if (profiles == "banc")
+            profiles = R"({"format": "brisvale-profiles", "version": 1, "profiles": [
+                {"name": "Banc 3", "entries": [
+                    {"service": {"id": "x", "name": "Ethernet", "device": "en0"}, "enabled": true,
+                     "mode": "manual", "address": "10.9.0.5", "mask": "255.255.255.0",
+                     "router": "10.9.0.1", "dns": ["10.9.0.53"]},
+                    {"service": {"name": "Wi-Fi"}, "enabled": true, "mode": "dhcp"}]},
+                {"name": "Fantôme", "entries": [
+                    {"service": {"name": "Nope"}, "enabled": true, "mode": "dhcp"}]}]})";
+        QFile file(dir.filePath("profiles.json"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(profiles) == profiles.size());
+        file.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("BRISVALE_PROFILES", file.fileName());
+        QProcess brisvale;
+        brisvale.setProcessEnvironment(environment);
+        brisvale.start(BRISVALE_APP_PATH, QStringList{"--simulate", machine} + arguments);
+        QVERIFY(brisvale.waitForFinished(60000));
+        const QString out = QString::fromUtf8(brisvale.readAllStandardOutput()),
+                      error = QString::fromUtf8(brisvale.readAllStandardError());
+        QCOMPARE(brisvale.exitCode(), status);
+        QVERIFY2((status == 0 ? out == said : error.contains(said)), qPrintable(out + error));
+    }
+
     // Anything but a regular file of a sane size is refused unread: /dev/zero never ends, a FIFO
     // blocks until someone writes.
     void unusableFilesAreRefused_data()

@@ -51,8 +51,14 @@ ProfileEditor *ProfileEditor::forNew(ProfilesModel *profiles, const QString &car
         const bool included = cardId.isEmpty() ? record.enabled : record.id == cardId;
         editor->addRow(record, included, record.enabled, true);
         // What the user typed and did not apply yet is what they are putting aside.
+        const AdapterCardModel *card = editor->m_rows.last().card;
         if (real->isDirty())
             editor->m_rows.last().card->loadEntry(real->draftEntry());
+        // A service that could not be saved as it stands (a fixed address without one) is
+        // left for the user to tick and fill in, rather than blocking the whole profile.
+        if (cardId.isEmpty() &&
+            (card->ipError() || card->maskError() || card->routerError() || card->dnsError()))
+            editor->m_rows.last().included = false;
     }
     return editor;
 }

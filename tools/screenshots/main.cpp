@@ -369,14 +369,26 @@ int main(int argc, char *argv[])
         if (!waitFor([&] { return profiles.importOpen(); }, 5s))
             fail(QStringLiteral("l'aperçu de l'importation ne s'ouvre pas"));
     };
-    const auto rolledBack = [someProfiles](AppModel &model, ProfilesModel &profiles) {
+    // « Labo » really applied, with the administrator prompt refusing: the outcome is the flow's.
+    const auto rolledBack = [someProfiles, machine](AppModel &model, ProfilesModel &profiles) {
         someProfiles(model, profiles);
-        profiles.setMessage(QStringLiteral("Labo"),
-                            QStringLiteral("Profil « Labo » non appliqué : « Wi-Fi » n'a pas pu "
-                                           "être désactivé (autorisation refusée). Les cartes "
-                                           "ont été remises comme avant, et une relecture le "
-                                           "confirme."),
-                            MessageKind::warning);
+        const auto answer = [&machine](const char *administrator) {
+            QFile file(machine);
+            QJsonObject object = file.open(QIODevice::ReadOnly)
+                                     ? QJsonDocument::fromJson(file.readAll()).object()
+                                     : QJsonObject();
+            file.close();
+            object.insert(QStringLiteral("administrator"), QLatin1String(administrator));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(QJsonDocument(object).toJson()) < 0)
+                fail(QStringLiteral("impossible d'écrire %1").arg(machine));
+        };
+        answer("deny");
+        profiles.requestApply(QStringLiteral("Labo"));
+        const bool ended = waitFor([&] { return model.statusText().contains(u'('); }, 20s);
+        answer("approve");
+        if (!ended)
+            fail(QStringLiteral("le profil « Labo » ne finit pas de s'appliquer"));
     };
     const auto noProfiles = [](AppModel &, ProfilesModel &) {};
     // The second profile at the top of its list.

@@ -12,6 +12,7 @@
 #include "NetworkManagerWriter.h"
 #include "PingRunner.h"
 #include "PlatformServices.h"
+#include "ProfileApply.h"
 
 #include <QDir>
 #include <QFile>
@@ -548,6 +549,45 @@ private slots:
                 shown << read.ip;
         }
         QCOMPARE(shown, QStringList({"10.77.5.61", "10.77.2.61", "10.77.9.61"}));
+    }
+
+    // The flow the window and --apply-profile run, on the two active profiles: applied and
+    // verified, or, the daemon refusing the second change, both keyfiles as they were.
+    void aProfileAppliedAllOrNothing_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("applied and verified") << false;
+        QTest::newRow("second change refused, the first put back") << true;
+    }
+
+    void aProfileAppliedAllOrNothing()
+    {
+        QFETCH(bool, refused);
+        Profile profile{"Rig", {}, {}};
+        for (const QStringList &c : {group[0], group[2]}) {
+            ProfileEntry entry{c[0], c[1], {}, {}, true, false, c[2], c[3], c[4]};
+            entry.ip.replace(".61", ".81");
+            profile.entries << entry;
+            QVERIFY(arranged(
+                {"connection", "modify", c[0], "connection.id", field(c[0], "connection.id")}));
+        }
+        if (refused)
+            profile.entries[1].router = "10.77.5.256";
+        const auto state = [] {
+            return keyfileOf(fixedProfile) + keyfileOf(officeProfile) + addresses("rig-fixe") +
+                   addresses("rig-dup");
+        };
+        const QString before = state();
+        QCoro::Task<ProfileOutcome> applying = applyProfile(realSystemServices(), profile);
+        const ProfileOutcome outcome = QCoro::waitFor(applying);
+        QVERIFY2(outcome.result == (refused ? ProfileResult::restored : ProfileResult::applied),
+                 qPrintable(outcome.message));
+        QCOMPARE(listed(NetworkManagerBus::managerPath, "", "Checkpoints"), 0);
+        if (refused)
+            QCOMPARE(state(), before);
+        else
+            QVERIFY(addresses("rig-fixe").contains("10.77.2.81/24") &&
+                    addresses("rig-dup").contains("10.77.5.81/24"));
     }
 
     // A daemon that hangs holds a change for the read's few seconds, not for the password's

@@ -5,6 +5,7 @@
 #include "ProfileMatching.h"
 #include "support/FakeSystem.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -20,6 +21,7 @@ struct Machine {
     int reads = 0, readsFailFrom = -1;
     bool transactions = false, rollbackRestores = false, batch = false;
     QList<AdapterInfo> checkpoint;
+    bool restoring = false;
 };
 
 CommandResult run(Machine &m, const QStringList &words,
@@ -55,7 +57,11 @@ CommandResult runChange(Machine &m, const ServiceChange &c)
             i.ip = a->dhcp ? "10.0.0.77" : a->ip;
             i.mask = a->dhcp ? "255.0.0.0" : a->mask;
             i.router = a->router;
-            i.dnsServers = a->dns.value_or(i.dnsServers);
+            // As a reader does: the IPv6 servers are kept aside.
+            if (a->dns) {
+                i.dnsServers = a->dns->filter(QRegularExpression("^[0-9.]+$"));
+                i.dnsKept = a->dns->filter(":");
+            }
         };
         if (CommandResult r = run(m, words, set, id); r.status)
             return r;
@@ -70,9 +76,12 @@ SystemServices servicesOf(const std::shared_ptr<Machine> &m)
 {
     SystemServices s;
     s.readAdapters = [m] {
+        const QList<AdapterInfo> shown = m->services;
+        if (std::exchange(m->restoring, false))
+            m->services = m->checkpoint;
         return QtFuture::makeReadyFuture(m->readsFailFrom >= 0 && m->reads++ >= m->readsFailFrom
                                              ? AdapterRead{{}, "Lecture impossible."}
-                                             : AdapterRead{m->services, {}});
+                                             : AdapterRead{shown, {}});
     };
     const auto one = [m](ServiceChange c) { return QtFuture::makeReadyFuture(runChange(*m, c)); };
     s.setManual = [one](ServiceTarget t, QString ip, QString mask, QString router, DnsChange dns) {
@@ -106,8 +115,8 @@ SystemServices servicesOf(const std::shared_ptr<Machine> &m)
         };
         s.rollbackTransaction = [m](QString h) {
             const CommandResult r = run(*m, {"rollback", h}, {}, {});
-            if (r.status == 0 && m->rollbackRestores)
-                m->services = m->checkpoint;
+            // The daemon takes a moment: the next read still shows the changes.
+            m->restoring = r.status == 0 && m->rollbackRestores;
             return QtFuture::makeReadyFuture(r);
         };
     }
@@ -134,6 +143,7 @@ QList<AdapterInfo> machine()
                             service("wifi", "Wi-Fi", "en1", true),
                             service("bond", "Bond 1", "bond0", false)};
     list[2].enabled = false;
+    list[0].dnsKept = {"fd00::53"};
     return list;
 }
 
@@ -182,9 +192,9 @@ private slots:
         QTest::addColumn<QStringList>("left"); // services not as before at the end
         QTest::addColumn<QString>("message");
 
-        const QStringList apply{"manual|Ethernet|10.1.0.5|10.1.0.1|dns=10.1.0.53",
+        const QStringList apply{"manual|Ethernet|10.1.0.5|10.1.0.1|dns=10.1.0.53,fd00::53",
                                 "manual|Wi-Fi|172.16.0.9||dns=", "on|Bond 1", "dhcp|Bond 1|dns="};
-        const QString putEthBack = "manual|Ethernet|192.168.1.20|192.168.1.1|dns=";
+        const QString putEthBack = "manual|Ethernet|192.168.1.20|192.168.1.1|dns=fd00::53";
         const QString putWifiBack = "dhcp|Wi-Fi|dns=";
         const QStringList putBondBack{"manual|Bond 1|192.168.1.20|192.168.1.1|dns=", "off|Bond 1"};
         const int applied = int(ProfileResult::applied), restored = int(ProfileResult::restored),
@@ -228,7 +238,7 @@ private slots:
             << apply + QStringList{putEthBack, putWifiBack, putBondBack.last()}
             << QStringList{"eth"}
             << "rétablie : « Ethernet » affiche adresse fixe 10.1.0.5/255.255.255.0 ; DNS "
-               "10.1.0.53.";
+               "10.1.0.53, fd00::53.";
         QTest::newRow("no read after the changes: the whole snapshot sent, the outcome unknown")
             << QStringList() << QStringList() << 1 << "" << failed
             << apply + QStringList{"on|Ethernet", putEthBack, "on|Wi-Fi", putWifiBack} + putBondBack
@@ -250,7 +260,7 @@ private slots:
             << "le système n'a pas pu préparer le retour en arrière (l'autorisation a été "
                "refusée). "
                "Aucune modification n'a été envoyée.";
-        QTest::newRow("rolled back by the system: Brisvale sends nothing more")
+        QTest::newRow("rolled back by the system, shown a read later: Brisvale sends nothing")
             << QStringList{"dhcp|Bond"} << QStringList() << -1 << "checkpoint+restores" << restored
             << QStringList{"begin|3"} + apply + QStringList{"rollback|/cp/1"} << QStringList()
             << "rétablie.";

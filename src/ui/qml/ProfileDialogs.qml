@@ -58,7 +58,7 @@ Item {
             Layout.fillWidth: true
             visible: root.profiles.importClashing.length > 0
             text: "Même nom qu'un profil existant : " + root.quotedList(root.profiles.importClashing)
-                  + ". « Remplacer » les remplace, « Garder les deux » les ajoute sous un autre nom."
+                  + ". «\u00a0Remplacer\u00a0» les remplace, «\u00a0Garder les deux\u00a0» les ajoute sous un autre nom."
             wrapMode: Text.Wrap
             font.pixelSize: ThemeState.textSize.label
             color: ThemeState.palette.warning

@@ -352,6 +352,9 @@ private slots:
         const bool applied = question.isEmpty() || confirm;
         QTRY_COMPARE(!p.at(0, ProfilesModel::MessageRole).toString().isEmpty(), applied);
         QTRY_VERIFY(!p.fake.model.applyingProfile());
+        // Replaced once the system showed the profile; kept when the user said no.
+        for (const QString &id : drafts)
+            QCOMPARE(cardOf(p.fake.model, id)->isDirty(), !applied);
     }
 };
 

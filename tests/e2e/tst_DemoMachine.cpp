@@ -7,8 +7,11 @@
 #include "AppModel.h"
 #include "ChangeMessages.h"
 #include "PlatformServices.h"
+#include "ProfileFile.h"
+#include "ProfilesModel.h"
 #include "QuitGuard.h"
 #include "SimulatedMachine.h"
+#include "StartUp.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -36,8 +39,11 @@ public:
         SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
         services.wait = [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; };
         model = std::make_unique<AppModel>(services);
+        qputenv("BRISVALE_PROFILES", QFile::encodeName(dir.filePath("profiles.json")));
+        profiles = std::make_unique<ProfilesModel>(StartUp::profilesPath(), model.get());
         engine.addImportPath("qrc:/qt/qml");
-        engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())}});
+        engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())},
+                                     {"profiles", QVariant::fromValue(profiles.get())}});
         engine.load(QUrl("qrc:/qt/qml/Brisvale/qml/Main.qml"));
         window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
         window->show();
@@ -98,9 +104,37 @@ public:
         QTest::mouseClick(window, Qt::LeftButton, {},
                           item->mapToScene({item->width() / 2, item->height() / 2}).toPoint());
     }
+    // A usable item under `root` (the window, a popup's content, a list's row).
+    QQuickItem *find(QObject *root, const char *name) const
+    {
+        QQuickItem *found = nullptr;
+        if (!QTest::qWaitFor([&] {
+                found = root->findChild<QQuickItem *>(name);
+                return found && found->isVisible() && found->isEnabled();
+            }))
+            qFatal("%s cannot be used", name);
+        return found;
+    }
+    QQuickItem *popup(const char *name) const
+    {
+        return window->findChild<QObject *>(name)->property("contentItem").value<QQuickItem *>();
+    }
+    // A row of a list other than the cards', scrolled into sight.
+    QQuickItem *row(const char *list, int index) const
+    {
+        QQuickItem *view = find(window, list), *found = nullptr;
+        QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, 4));
+        QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, found),
+                                  Q_ARG(int, index));
+        return found;
+    }
     void type(AdapterCardModel *card, const char *field, const QByteArray &text)
     {
-        click(item(card, field)->findChild<QQuickItem *>("field"));
+        type(item(card, field), text);
+    }
+    void type(QQuickItem *labeled, const QByteArray &text)
+    {
+        click(labeled->findChild<QQuickItem *>("field"));
         QTest::keySequence(window, QKeySequence::SelectAll);
         QTest::keyClick(window, Qt::Key_Backspace);
         for (const char c : text)
@@ -118,6 +152,7 @@ public:
     QTemporaryDir dir;
     const QString path = TestSupport::copyDemoMachine(dir);
     std::unique_ptr<AppModel> model;
+    std::unique_ptr<ProfilesModel> profiles;
     QQmlApplicationEngine engine;
     QQuickWindow *window = nullptr;
 };
@@ -198,6 +233,72 @@ private slots:
         const QJsonValue ipv4 = session.service("Ethernet")["IPv4"];
         QCOMPARE(ipv4["Addresses"].toArray(), QJsonArray({"192.168.1.77"}));
         QCOMPARE(ipv4["Router"].toString(), "0.0.0.0");
+    }
+
+    // A profile of two services, made in its dialog with a new address for one, is applied over
+    // a change made by hand, shown "Actif", exported, and imported into an empty profiles file.
+    void aProfileIsMadeAppliedExportedAndImported()
+    {
+        Session session;
+        session.click(session.find(session.window, "profilesTab"));
+        session.click(session.find(session.window, "newProfileButton"));
+        QQuickItem *editor = session.popup("editorDialog");
+        session.type(session.find(editor, "profileNameField"), "Labo");
+        const QStringList kept{"Ethernet", "Wi-Fi"};
+        for (int index = 0; index < session.profiles->editor()->rowCount(); ++index) {
+            QQuickItem *row = session.row("editorRows", index);
+            const auto *card = row->property("card").value<AdapterCardModel *>();
+            if (row->property("included").toBool() != kept.contains(card->info().serviceName))
+                session.click(session.find(row, "includedTick"));
+            if (card->info().serviceName == "Ethernet")
+                session.type(session.find(row, "addressField"), "192.168.1.77");
+        }
+        session.click(session.find(editor, "editorSaveButton"));
+        QTRY_COMPARE(session.profiles->names(), QStringList{"Labo"});
+        QTRY_VERIFY(session.row("profileList", 0));
+
+        session.click(session.find(session.window, "cardsTab"));
+        AdapterCardModel *ethernet = session.card("Ethernet");
+        session.type(ethernet, "addressField", "192.168.1.99");
+        QCOMPARE(session.press(ethernet, "applyButton"), MessageKind::success);
+        session.click(session.find(session.window, "profilesTab"));
+        QQuickItem *card = session.row("profileList", 0);
+        QVERIFY(!card->findChild<QQuickItem *>("activePill")->isVisible());
+
+        session.click(session.find(card, "applyProfileButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.model->statusText(),
+                                  "Profil « Labo » appliqué et vérifié.", 30000);
+        QCOMPARE(session.service("Ethernet")["IPv4"]["Addresses"].toArray(),
+                 QJsonArray{"192.168.1.77"});
+        QCOMPARE(session.service("Wi-Fi")["IPv4"]["ConfigMethod"].toString(), "DHCP");
+        QTRY_VERIFY(card->findChild<QQuickItem *>("activePill")->isVisible());
+
+        // The file dialog is the non-native one offscreen: the file it would hand over is set.
+        const QString exported = session.dir.filePath("export.json");
+        session.click(session.find(session.window, "exportButton"));
+        QObject *dialog = nullptr;
+        QTRY_VERIFY(dialog = session.window->findChild<QObject *>("exportFileDialog"));
+        dialog->setProperty("selectedFile", QUrl::fromLocalFile(exported));
+        QMetaObject::invokeMethod(dialog, "accept");
+        QTRY_COMPARE(session.model->statusText(), "1 profil exporté dans « export.json ».");
+
+        const QString otherPath = session.dir.filePath("other.json");
+        QFile other(otherPath);
+        QVERIFY(other.open(QIODevice::WriteOnly) && other.write(ProfileFile::serialize({})) > 0);
+        other.close();
+        ProfilesModel second(otherPath, session.model.get());
+        QTRY_VERIFY(second.loaded());
+        second.openImport(QUrl::fromLocalFile(exported));
+        QTRY_VERIFY(second.importOpen());
+        QCOMPARE(second.importAdded(), QStringList{"Labo"});
+        second.confirmImport(false);
+        QTRY_VERIFY(second.count() == 1 && !second.saving());
+        const auto read = [](const QString &path) {
+            QFile file(path);
+            return ProfileFile::parse(file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+        };
+        QTRY_COMPARE(read(otherPath).profiles, read(session.profiles->path()).profiles);
+        QCOMPARE(read(otherPath).profiles.size(), 1);
     }
 };
 

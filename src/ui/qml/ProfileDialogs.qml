@@ -14,7 +14,8 @@ Item {
     required property ProfilesModel profiles
 
     function quotedList(names) {
-        return names.map(name => "« " + name + " »").join(", ")
+        // Isolated, a right-to-left name keeps its own order instead of taking the sentence's.
+        return names.map(name => "« \u2068" + name + "\u2069 »").join(", ")
     }
 
     ProfileEditorDialog {
@@ -72,8 +73,8 @@ Item {
         wanted: root.profiles.savingCard !== null
         title: "Enregistrer dans un profil"
         message: root.profiles.savingCard
-                 ? "La configuration de « " + root.profiles.savingCard.info.serviceName
-                   + " » (ou sa modification non appliquée) rejoint le profil choisi."
+                 ? "La configuration de " + root.quotedList([root.profiles.savingCard.info.serviceName])
+                   + " (ou sa modification non appliquée) rejoint le profil choisi."
                  : ""
         acceptText: "Nouveau profil…"
         onAccepted: root.profiles.saveCardInto("")

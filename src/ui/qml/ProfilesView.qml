@@ -183,7 +183,8 @@ Item {
     ChoiceDialog {
         objectName: "removeDialog"
         wanted: root.removing !== ""
-        title: "Supprimer le profil « " + root.removing + " » ?"
+        // Isolated, a right-to-left name keeps its own order instead of taking the sentence's.
+        title: "Supprimer le profil « \u2068" + root.removing + "\u2069 » ?"
         message: "Le profil sera supprimé de cet ordinateur. Les réglages réseau ne changent pas."
         acceptText: "Supprimer"
         onAccepted: {
@@ -199,6 +200,7 @@ Item {
 
         active: false
         sourceComponent: FileDialog {
+            objectName: "importFileDialog"
             title: "Importer des profils"
             fileMode: FileDialog.OpenFile
             nameFilters: ["Profils Brisvale (*.json)"]
@@ -211,6 +213,7 @@ Item {
 
         active: false
         sourceComponent: FileDialog {
+            objectName: "exportFileDialog"
             title: "Exporter les profils"
             fileMode: FileDialog.SaveFile
             defaultSuffix: "json"

@@ -7,11 +7,11 @@
 #include "AppModel.h"
 #include "ChangeMessages.h"
 #include "PlatformServices.h"
+#include "ProfileEditor.h"
 #include "ProfileFile.h"
 #include "ProfilesModel.h"
 #include "QuitGuard.h"
 #include "SimulatedMachine.h"
-#include "StartUp.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -39,8 +39,7 @@ public:
         SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
         services.wait = [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; };
         model = std::make_unique<AppModel>(services);
-        qputenv("BRISVALE_PROFILES", QFile::encodeName(dir.filePath("profiles.json")));
-        profiles = std::make_unique<ProfilesModel>(StartUp::profilesPath(), model.get());
+        profiles = std::make_unique<ProfilesModel>(dir.filePath("profiles.json"), model.get());
         engine.addImportPath("qrc:/qt/qml");
         engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())},
                                      {"profiles", QVariant::fromValue(profiles.get())}});
@@ -132,9 +131,11 @@ public:
     {
         type(item(card, field), text);
     }
-    void type(QQuickItem *labeled, const QByteArray &text)
+    // Into a text field, or the field of a labelled one.
+    void type(QQuickItem *item, const QByteArray &text)
     {
-        click(labeled->findChild<QQuickItem *>("field"));
+        QQuickItem *field = item->findChild<QQuickItem *>("field");
+        click(field ? field : item);
         QTest::keySequence(window, QKeySequence::SelectAll);
         QTest::keyClick(window, Qt::Key_Backspace);
         for (const char c : text)
@@ -240,6 +241,7 @@ private slots:
     void aProfileIsMadeAppliedExportedAndImported()
     {
         Session session;
+        QTest::qWait(1000);
         session.click(session.find(session.window, "profilesTab"));
         session.click(session.find(session.window, "newProfileButton"));
         QQuickItem *editor = session.popup("editorDialog");
@@ -268,18 +270,20 @@ private slots:
         session.click(session.find(card, "applyProfileButton"));
         QTRY_COMPARE_WITH_TIMEOUT(session.model->statusText(),
                                   "Profil « Labo » appliqué et vérifié.", 30000);
-        QCOMPARE(session.service("Ethernet")["IPv4"]["Addresses"].toArray(),
-                 QJsonArray{"192.168.1.77"});
-        QCOMPARE(session.service("Wi-Fi")["IPv4"]["ConfigMethod"].toString(), "DHCP");
+        QCOMPARE(session.service("Ethernet").value("IPv4")["Addresses"].toArray(),
+                 QJsonArray({"192.168.1.77"}));
+        QCOMPARE(session.service("Wi-Fi").value("IPv4")["ConfigMethod"].toString(), "DHCP");
         QTRY_VERIFY(card->findChild<QQuickItem *>("activePill")->isVisible());
 
-        // The file dialog is the non-native one offscreen: the file it would hand over is set.
-        const QString exported = session.dir.filePath("export.json");
+        // Offscreen the file dialog is Qt Quick's own: its name field is typed in, its Open
+        // button is the dialog's accept().
         session.click(session.find(session.window, "exportButton"));
         QObject *dialog = nullptr;
         QTRY_VERIFY(dialog = session.window->findChild<QObject *>("exportFileDialog"));
-        dialog->setProperty("selectedFile", QUrl::fromLocalFile(exported));
+        dialog->setProperty("currentFolder", QUrl::fromLocalFile(session.dir.path()));
+        session.type(session.find(session.window, "fileNameTextField"), "export");
         QMetaObject::invokeMethod(dialog, "accept");
+        const QString exported = session.dir.filePath("export.json");
         QTRY_COMPARE(session.model->statusText(), "1 profil exporté dans « export.json ».");
 
         const QString otherPath = session.dir.filePath("other.json");

@@ -114,9 +114,13 @@ public:
             qFatal("%s cannot be used", name);
         return found;
     }
+    // The content of a popup, once its dialogs are made (in the background).
     QQuickItem *popup(const char *name) const
     {
-        return window->findChild<QObject *>(name)->property("contentItem").value<QQuickItem *>();
+        QObject *found = nullptr;
+        if (!QTest::qWaitFor([&] { return (found = window->findChild<QObject *>(name)); }))
+            qFatal("no %s", name);
+        return found->property("contentItem").value<QQuickItem *>();
     }
     // A row of a list other than the cards', scrolled into sight.
     QQuickItem *row(const char *list, int index) const
@@ -241,7 +245,6 @@ private slots:
     void aProfileIsMadeAppliedExportedAndImported()
     {
         Session session;
-        QTest::qWait(1000);
         session.click(session.find(session.window, "profilesTab"));
         session.click(session.find(session.window, "newProfileButton"));
         QQuickItem *editor = session.popup("editorDialog");

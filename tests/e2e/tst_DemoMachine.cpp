@@ -260,14 +260,14 @@ private slots:
         }
         session.click(session.find(editor, "editorSaveButton"));
         QTRY_COMPARE(session.profiles->names(), QStringList{"Labo"});
-        QTRY_VERIFY(session.row("profileList", 0));
 
         session.click(session.find(session.window, "cardsTab"));
         AdapterCardModel *ethernet = session.card("Ethernet");
         session.type(ethernet, "addressField", "192.168.1.99");
         QCOMPARE(session.press(ethernet, "applyButton"), MessageKind::success);
         session.click(session.find(session.window, "profilesTab"));
-        QQuickItem *card = session.row("profileList", 0);
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY(card = session.row("profileList", 0));
         QVERIFY(!card->findChild<QQuickItem *>("activePill")->isVisible());
 
         session.click(session.find(card, "applyProfileButton"));
@@ -286,16 +286,13 @@ private slots:
         dialog->setProperty("currentFolder", QUrl::fromLocalFile(session.dir.path()));
         session.type(session.find(session.window, "fileNameTextField"), "export");
         QMetaObject::invokeMethod(dialog, "accept");
-        const QString exported = session.dir.filePath("export.json");
         QTRY_COMPARE(session.model->statusText(), "1 profil exporté dans « export.json ».");
 
         const QString otherPath = session.dir.filePath("other.json");
-        QFile other(otherPath);
-        QVERIFY(other.open(QIODevice::WriteOnly) && other.write(ProfileFile::serialize({})) > 0);
-        other.close();
+        QVERIFY(!ProfileFile::save(otherPath, {}));
         ProfilesModel second(otherPath, session.model.get());
         QTRY_VERIFY(second.loaded());
-        second.openImport(QUrl::fromLocalFile(exported));
+        second.openImport(QUrl::fromLocalFile(session.dir.filePath("export.json")));
         QTRY_VERIFY(second.importOpen());
         QCOMPARE(second.importAdded(), QStringList{"Labo"});
         second.confirmImport(false);

@@ -610,10 +610,11 @@ QCoro::Task<> ProfilesModel::writeExport(QString path, QList<Profile> chosen)
     if (failure)
         m_appModel->warn(*failure);
     else
-        m_appModel->announce((chosen.size() == 1 ? QStringLiteral("1 profil exporté dans %2.")
-                                                 : QStringLiteral("%1 profils exportés dans %2."))
-                                 .arg(chosen.size())
-                                 .arg(quoted(QFileInfo(path).fileName())));
+        // arg() fills the lowest placeholder first, whatever its number: the singular has one.
+        m_appModel->announce(
+            (chosen.size() == 1 ? QStringLiteral("1 profil exporté dans %1.")
+                                : QStringLiteral("%1 profils exportés dans %2.").arg(chosen.size()))
+                .arg(quoted(QFileInfo(path).fileName())));
 }
 
 void ProfilesModel::watchCards()

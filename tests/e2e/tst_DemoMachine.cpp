@@ -7,6 +7,9 @@
 #include "AppModel.h"
 #include "ChangeMessages.h"
 #include "PlatformServices.h"
+#include "ProfileEditor.h"
+#include "ProfileFile.h"
+#include "ProfilesModel.h"
 #include "QuitGuard.h"
 #include "SimulatedMachine.h"
 #include "support/TestSupport.h"
@@ -36,8 +39,10 @@ public:
         SystemServices services = simulatedServices(path, SystemTools(TestSupport::simRoot()));
         services.wait = [](std::chrono::milliseconds) -> QCoro::Task<> { co_return; };
         model = std::make_unique<AppModel>(services);
+        profiles = std::make_unique<ProfilesModel>(dir.filePath("profiles.json"), model.get());
         engine.addImportPath("qrc:/qt/qml");
-        engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())}});
+        engine.setInitialProperties({{"appModel", QVariant::fromValue(model.get())},
+                                     {"profiles", QVariant::fromValue(profiles.get())}});
         engine.load(QUrl("qrc:/qt/qml/Brisvale/qml/Main.qml"));
         window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));
         window->show();
@@ -98,9 +103,43 @@ public:
         QTest::mouseClick(window, Qt::LeftButton, {},
                           item->mapToScene({item->width() / 2, item->height() / 2}).toPoint());
     }
+    // A usable item under `root` (the window, a popup's content, a list's row).
+    QQuickItem *find(QObject *root, const char *name) const
+    {
+        QQuickItem *found = nullptr;
+        if (!QTest::qWaitFor([&] {
+                found = root->findChild<QQuickItem *>(name);
+                return found && found->isVisible() && found->isEnabled();
+            }))
+            qFatal("%s cannot be used", name);
+        return found;
+    }
+    // The content of a popup, once its dialogs are made (in the background).
+    QQuickItem *popup(const char *name) const
+    {
+        QObject *found = nullptr;
+        if (!QTest::qWaitFor([&] { return (found = window->findChild<QObject *>(name)); }))
+            qFatal("no %s", name);
+        return found->property("contentItem").value<QQuickItem *>();
+    }
+    // A row of a list other than the cards', scrolled into sight.
+    QQuickItem *row(const char *list, int index) const
+    {
+        QQuickItem *view = find(window, list), *found = nullptr;
+        QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, 4));
+        QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, found),
+                                  Q_ARG(int, index));
+        return found;
+    }
     void type(AdapterCardModel *card, const char *field, const QByteArray &text)
     {
-        click(item(card, field)->findChild<QQuickItem *>("field"));
+        type(item(card, field), text);
+    }
+    // Into a text field, or the field of a labelled one.
+    void type(QQuickItem *item, const QByteArray &text)
+    {
+        QQuickItem *field = item->findChild<QQuickItem *>("field");
+        click(field ? field : item);
         QTest::keySequence(window, QKeySequence::SelectAll);
         QTest::keyClick(window, Qt::Key_Backspace);
         for (const char c : text)
@@ -118,6 +157,7 @@ public:
     QTemporaryDir dir;
     const QString path = TestSupport::copyDemoMachine(dir);
     std::unique_ptr<AppModel> model;
+    std::unique_ptr<ProfilesModel> profiles;
     QQmlApplicationEngine engine;
     QQuickWindow *window = nullptr;
 };
@@ -198,6 +238,71 @@ private slots:
         const QJsonValue ipv4 = session.service("Ethernet")["IPv4"];
         QCOMPARE(ipv4["Addresses"].toArray(), QJsonArray({"192.168.1.77"}));
         QCOMPARE(ipv4["Router"].toString(), "0.0.0.0");
+    }
+
+    // A profile of two services, made in its dialog with a new address for one, is applied over
+    // a change made by hand, shown "Actif", exported, and imported into an empty profiles file.
+    void aProfileIsMadeAppliedExportedAndImported()
+    {
+        Session session;
+        session.click(session.find(session.window, "profilesTab"));
+        session.click(session.find(session.window, "newProfileButton"));
+        QQuickItem *editor = session.popup("editorDialog");
+        session.type(session.find(editor, "profileNameField"), "Labo");
+        const QStringList kept{"Ethernet", "Wi-Fi"};
+        for (int index = 0; index < session.profiles->editor()->rowCount(); ++index) {
+            QQuickItem *row = session.row("editorRows", index);
+            const auto *card = row->property("card").value<AdapterCardModel *>();
+            if (row->property("included").toBool() != kept.contains(card->info().serviceName))
+                session.click(session.find(row, "includedTick"));
+            if (card->info().serviceName == "Ethernet")
+                session.type(session.find(row, "addressField"), "192.168.1.77");
+        }
+        session.click(session.find(editor, "editorSaveButton"));
+        QTRY_COMPARE(session.profiles->names(), QStringList{"Labo"});
+
+        session.click(session.find(session.window, "cardsTab"));
+        AdapterCardModel *ethernet = session.card("Ethernet");
+        session.type(ethernet, "addressField", "192.168.1.99");
+        QCOMPARE(session.press(ethernet, "applyButton"), MessageKind::success);
+        session.click(session.find(session.window, "profilesTab"));
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY(card = session.row("profileList", 0));
+        QVERIFY(!card->findChild<QQuickItem *>("activePill")->isVisible());
+
+        session.click(session.find(card, "applyProfileButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.model->statusText(),
+                                  "Profil « Labo » appliqué et vérifié.", 30000);
+        QCOMPARE(session.service("Ethernet").value("IPv4")["Addresses"].toArray(),
+                 QJsonArray({"192.168.1.77"}));
+        QCOMPARE(session.service("Wi-Fi").value("IPv4")["ConfigMethod"].toString(), "DHCP");
+        QTRY_VERIFY(card->findChild<QQuickItem *>("activePill")->isVisible());
+
+        // Offscreen the file dialog is Qt Quick's own: its name field is typed in, its Open
+        // button is the dialog's accept().
+        session.click(session.find(session.window, "exportButton"));
+        QObject *dialog = nullptr;
+        QTRY_VERIFY(dialog = session.window->findChild<QObject *>("exportFileDialog"));
+        dialog->setProperty("currentFolder", QUrl::fromLocalFile(session.dir.path()));
+        session.type(session.find(session.window, "fileNameTextField"), "export");
+        QMetaObject::invokeMethod(dialog, "accept");
+        QTRY_COMPARE(session.model->statusText(), "1 profil exporté dans « export.json ».");
+
+        const QString otherPath = session.dir.filePath("other.json");
+        QVERIFY(!ProfileFile::save(otherPath, {}));
+        ProfilesModel second(otherPath, session.model.get());
+        QTRY_VERIFY(second.loaded());
+        second.openImport(QUrl::fromLocalFile(session.dir.filePath("export.json")));
+        QTRY_VERIFY(second.importOpen());
+        QCOMPARE(second.importAdded(), QStringList{"Labo"});
+        second.confirmImport(false);
+        QTRY_VERIFY(second.count() == 1 && !second.saving());
+        const auto read = [](const QString &path) {
+            QFile file(path);
+            return ProfileFile::parse(file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+        };
+        QTRY_COMPARE(read(otherPath).profiles, read(session.profiles->path()).profiles);
+        QCOMPARE(read(otherPath).profiles.size(), 1);
     }
 };
 

@@ -120,7 +120,9 @@ Rectangle {
 
                 anchors.fill: parent
                 active: used || current || root.answerDrawn
-                asynchronous: !current
+                // A load already under way stays in the background: turned synchronous midway,
+                // the Loader starts again without the properties setSource() gave it.
+                asynchronous: !current || status === Loader.Loading
                 Component.onCompleted: setSource(Qt.resolvedUrl("PingView.qml"),
                                                  { appModel: root.model })
                 onCurrentChanged: if (current) used = true
@@ -144,7 +146,7 @@ Rectangle {
 
                 anchors.fill: parent
                 active: root.profiles !== null && (used || current || root.answerDrawn)
-                asynchronous: !current
+                asynchronous: !current || status === Loader.Loading
                 Component.onCompleted: setSource(Qt.resolvedUrl("ProfilesView.qml"),
                                                  { appModel: root.model, profiles: root.profiles })
                 onCurrentChanged: if (current) used = true

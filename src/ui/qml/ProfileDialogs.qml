@@ -14,7 +14,11 @@ Item {
     required property ProfilesModel profiles
 
     function quotedList(names) {
-        return names.map(name => "« " + name + " »").join(", ")
+        // Isolated, a right-to-left name keeps its own order instead of taking the sentence's;
+        // no-break spaces keep the guillemets on the name's lines. The isolates are made here:
+        // written in the text, they would land raw in the compiled cache's C++.
+        const isolate = String.fromCharCode(0x2068), closing = String.fromCharCode(0x2069)
+        return names.map(name => "«\u00a0" + isolate + name + closing + "\u00a0»").join(", ")
     }
 
     ProfileEditorDialog {
@@ -58,7 +62,8 @@ Item {
             Layout.fillWidth: true
             visible: root.profiles.importClashing.length > 0
             text: "Même nom qu'un profil existant : " + root.quotedList(root.profiles.importClashing)
-                  + ". «\u00a0Remplacer\u00a0» les remplace, «\u00a0Garder les deux\u00a0» les ajoute sous un autre nom."
+                  + ". «\u00a0Remplacer\u00a0» les remplace, «\u00a0Garder les deux\u00a0» les ajoute sous "
+                  + "un autre nom."
             wrapMode: Text.Wrap
             font.pixelSize: ThemeState.textSize.label
             color: ThemeState.palette.warning
@@ -72,8 +77,8 @@ Item {
         wanted: root.profiles.savingCard !== null
         title: "Enregistrer dans un profil"
         message: root.profiles.savingCard
-                 ? "La configuration de « " + root.profiles.savingCard.info.serviceName
-                   + " » (ou sa modification non appliquée) rejoint le profil choisi."
+                 ? "La configuration de " + root.quotedList([root.profiles.savingCard.info.serviceName])
+                   + " (ou sa modification non appliquée) rejoint le profil choisi."
                  : ""
         acceptText: "Nouveau profil…"
         onAccepted: root.profiles.saveCardInto("")

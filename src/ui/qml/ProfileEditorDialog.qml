@@ -265,6 +265,7 @@ T.Popup {
                             rowSpacing: 10
 
                             LabeledField {
+                                objectName: "addressField"
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 label: "Adresse IP"
@@ -277,6 +278,7 @@ T.Popup {
                                 onSubmitted: root.save()
                             }
                             LabeledField {
+                                objectName: "maskField"
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 label: "Masque"
@@ -289,6 +291,7 @@ T.Popup {
                                 onSubmitted: root.save()
                             }
                             LabeledField {
+                                objectName: "routerField"
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 label: "Passerelle"
@@ -301,6 +304,7 @@ T.Popup {
                                 onSubmitted: root.save()
                             }
                             LabeledField {
+                                objectName: "dnsField"
                                 Layout.fillWidth: true
                                 Layout.columnSpan: parent.columns
                                 label: "Serveurs DNS"

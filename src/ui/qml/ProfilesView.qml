@@ -183,7 +183,11 @@ Item {
     ChoiceDialog {
         objectName: "removeDialog"
         wanted: root.removing !== ""
-        title: "Supprimer le profil « " + root.removing + " » ?"
+        // Isolated, a right-to-left name keeps its own order instead of taking the sentence's
+        // (the isolates made at run time: written in the text, they would land raw in the C++
+        // the QML cache is compiled to).
+        title: "Supprimer le profil «\u00a0" + String.fromCharCode(0x2068) + root.removing
+               + String.fromCharCode(0x2069) + "\u00a0»\u00a0?"
         message: "Le profil sera supprimé de cet ordinateur. Les réglages réseau ne changent pas."
         acceptText: "Supprimer"
         onAccepted: {
@@ -199,6 +203,7 @@ Item {
 
         active: false
         sourceComponent: FileDialog {
+            objectName: "importFileDialog"
             title: "Importer des profils"
             fileMode: FileDialog.OpenFile
             nameFilters: ["Profils Brisvale (*.json)"]
@@ -211,6 +216,7 @@ Item {
 
         active: false
         sourceComponent: FileDialog {
+            objectName: "exportFileDialog"
             title: "Exporter les profils"
             fileMode: FileDialog.SaveFile
             defaultSuffix: "json"

@@ -476,6 +476,9 @@ void ProfilesModel::setEditor(ProfileEditor *editor)
     // The dialog still reads it until it has seen the change.
     if (m_editor)
         m_editor->deleteLater();
+    // Owned here, so an editor still open goes with the model.
+    if (editor)
+        editor->setParent(this);
     m_editor = editor;
     emit editorChanged();
 }

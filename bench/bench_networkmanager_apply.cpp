@@ -9,6 +9,7 @@
 #include "NetworkManagerRig.h"
 #include "NetworkManagerServices.h"
 #include "NetworkManagerWriter.h"
+#include "ProfileApply.h"
 #include "Shell.h"
 
 #include <QCoreApplication>
@@ -164,41 +165,38 @@ bool threeCarry(int last)
     });
 }
 
-// The read shows every change saved and in effect.
-bool verified(const AdapterRead &read, int last)
-{
-    return std::all_of(threeServices.cbegin(), threeServices.cend(), [&](const QStringList &s) {
-        return std::any_of(read.adapters.cbegin(), read.adapters.cend(), [&](const AdapterInfo &a) {
-            return a.id == s[0] && a.inEffect && a.ip == s[2] + QStringLiteral(".%1").arg(last);
-        });
-    });
-}
-
 void profileOfThree()
 {
     SystemServices system = NetworkManagerServices::services();
+    static int reads = 0;
+    system.wait = [](std::chrono::milliseconds) -> QCoro::Task<> {
+        ++reads;
+        co_return;
+    };
     QList<double> ours;
     QList<double> theirs;
-    int reads = 0;
     for (int i = 0; i < rounds; ++i) {
         const int last = 60 + i;
+        // The product's own flow: matching, snapshot, checkpoint, the changes, the re-reads,
+        // the commit. Its deliberate pause before each re-read (300 ms, as after a card's
+        // change) is left out, as a test leaves it out: the daemon's work is what is compared.
+        Profile profile{QStringLiteral("Banc"), {}, {}};
+        for (const QStringList &service : threeServices)
+            profile.entries << ProfileEntry{service[0],
+                                            service[1],
+                                            {},
+                                            {},
+                                            true,
+                                            false,
+                                            service[2] + QStringLiteral(".%1").arg(last),
+                                            QStringLiteral("255.255.255.0"),
+                                            service[2] + QStringLiteral(".1"),
+                                            {}};
         ours << timeTo(
             [&] {
-                QList<ServiceTarget> targets;
-                for (const QStringList &service : threeServices)
-                    targets.append({service[0], service[1]});
-                const Transaction begun = system.beginTransaction(targets).result();
-                for (const QStringList &service : threeServices)
-                    system
-                        .setManual({service[0], service[1]},
-                                   service[2] + QStringLiteral(".%1").arg(last),
-                                   QStringLiteral("255.255.255.0"),
-                                   service[2] + QStringLiteral(".1"), std::nullopt)
-                        .waitForFinished();
-                do
-                    ++reads;
-                while (!verified(system.readAdapters().result(), last));
-                system.commitTransaction(begun.handle).waitForFinished();
+                QCoro::Task<ProfileOutcome> applying = applyProfile(system, profile);
+                if (QCoro::waitFor(applying).result != ProfileResult::applied)
+                    std::fprintf(stderr, "the profile was not applied\n");
             },
             [&] { return threeCarry(last); });
         const int other = 160 + i;
@@ -213,7 +211,7 @@ void profileOfThree()
                          [&] { return threeCarry(other); });
     }
     report("profile of three, verified", ours, theirs);
-    std::printf("%-34s %.1f reads per apply\n", "", double(reads) / rounds);
+    std::printf("%-34s %.1f re-reads per apply after the first read\n", "", double(reads) / rounds);
 }
 
 } // namespace

@@ -107,10 +107,13 @@ public:
     QQuickItem *find(QObject *root, const char *name) const
     {
         QQuickItem *found = nullptr;
-        if (!QTest::qWaitFor([&] {
-                found = root->findChild<QQuickItem *>(name);
-                return found && found->isVisible() && found->isEnabled();
-            }))
+        // Long enough for a dialog made in the background under the sanitizers.
+        if (!QTest::qWaitFor(
+                [&] {
+                    found = root->findChild<QQuickItem *>(name);
+                    return found && found->isVisible() && found->isEnabled();
+                },
+                30000))
             qFatal("%s cannot be used", name);
         return found;
     }
@@ -118,17 +121,26 @@ public:
     QQuickItem *popup(const char *name) const
     {
         QObject *found = nullptr;
-        if (!QTest::qWaitFor([&] { return (found = window->findChild<QObject *>(name)); }))
+        if (!QTest::qWaitFor([&] { return (found = window->findChild<QObject *>(name)); }, 30000))
             qFatal("no %s", name);
         return found->property("contentItem").value<QQuickItem *>();
     }
     // A row of a list other than the cards', scrolled into sight.
     QQuickItem *row(const char *list, int index) const
     {
+        // The list builds the row once it has laid itself out again, later on a slow machine.
         QQuickItem *view = find(window, list), *found = nullptr;
-        QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, 4));
-        QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, found),
-                                  Q_ARG(int, index));
+        QTest::qWaitFor(
+            [&] {
+                QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, index),
+                                          Q_ARG(int, 4));
+                QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, found),
+                                          Q_ARG(int, index));
+                return found != nullptr;
+            },
+            30000);
+        if (!found)
+            qFatal("row %d of %s never came", index, list);
         return found;
     }
     void type(AdapterCardModel *card, const char *field, const QByteArray &text)
